@@ -1,0 +1,29 @@
+// Resource and control identifiers, shared by stackle.rc and the code.
+#pragma once
+
+#define IDI_STACKLE 128
+
+#define IDD_ABOUT 100
+#define IDD_STACKLE 102
+
+// Main dialog controls. IDOK (1) is the Exit button, IDCANCEL (2) "bring to front".
+#define IDC_ALWAYS_ON_TOP 3
+#define IDC_SEND_TO_BOTTOM 4
+#define IDC_NOT_ALWAYS_ON_TOP 6
+#define IDC_REFRESH 7
+#define IDC_WINDOW_LIST 1000
+#define IDC_EXCLUSION_LIST 1002
+#define IDC_SHOW_HIDE 1003
+#define IDC_HIDDEN_REGISTER 1004
+
+// String table.
+#define IDS_ABOUT_MENU 101
+#define IDS_TIP_BRING_TO_FRONT 102
+#define IDS_TIP_ALWAYS_ON_TOP 103
+#define IDS_TIP_SEND_TO_BOTTOM 104
+#define IDS_TIP_NOT_ALWAYS_ON_TOP 105
+#define IDS_TIP_REFRESH 106
+#define IDS_TIP_WINDOW_LIST 107
+#define IDS_TIP_EXIT 108
+#define IDS_TIP_SHOW_HIDE 109
+#define IDS_SETTINGS_FILE 110

@@ -1,0 +1,91 @@
+// The window-system port: everything Stackle does to other windows and processes.
+// The Win32 adapter makes one system call per operation; the simulation keeps a model.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace stackle {
+
+// UTF-16 text, as the window system speaks it.
+using Text = std::u16string;
+
+// Another window's identity: its handle as an integer. 0 is no window.
+using WindowRef = std::uintptr_t;
+inline constexpr WindowRef kNoWindow = 0;
+
+using ProcessId = std::uint32_t;
+
+enum class PriorityClass : std::uint32_t {
+  kIdle = 0x40,
+  kNormal = 0x20,
+  kHigh = 0x80,
+  kRealtime = 0x100,
+};
+
+// Where SetWindowPos puts a window; the values are the system's HWND_* constants.
+enum class InsertAfter : std::intptr_t {
+  kTop = 0,
+  kBottom = 1,
+  kTopMost = -1,
+  kNoTopMost = -2,
+};
+
+// ShowWindow commands, with the system's SW_* values.
+enum class ShowCommand : int {
+  kHide = 0,
+  kShowNormal = 1,
+  kMaximize = 3,
+  kShow = 5,
+  kMinimize = 6,
+};
+
+struct Point {
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+  friend bool operator==(const Point&, const Point&) = default;
+};
+
+// Right and bottom are exclusive, as the window system gives them.
+struct Rect {
+  std::int32_t left = 0;
+  std::int32_t top = 0;
+  std::int32_t right = 0;
+  std::int32_t bottom = 0;
+  std::int32_t Width() const { return right - left; }
+  std::int32_t Height() const { return bottom - top; }
+  friend bool operator==(const Rect&, const Rect&) = default;
+};
+
+class WindowSystem {
+ public:
+  virtual ~WindowSystem() = default;
+
+  // Top-level Z-order, hidden windows included. Each gives kNoWindow when there is none.
+  virtual WindowRef BottomWindow(WindowRef any) = 0;
+  virtual WindowRef WindowBelow(WindowRef window) = 0;
+  virtual WindowRef WindowAbove(WindowRef window) = 0;
+  virtual WindowRef TopWindow() = 0;
+
+  virtual Text Title(WindowRef window) = 0;
+  virtual Text ClassName(WindowRef window) = 0;
+  virtual bool IsTopMost(WindowRef window) = 0;
+  virtual bool IsVisible(WindowRef window) = 0;
+  virtual bool IsMinimized(WindowRef window) = 0;
+  virtual bool IsMaximized(WindowRef window) = 0;
+  virtual bool Exists(WindowRef window) = 0;
+
+  // Position and size are kept. Activates the window unless `activate` is false.
+  virtual void Place(WindowRef window, InsertAfter where, bool activate) = 0;
+  virtual void Show(WindowRef window, ShowCommand command) = 0;
+
+  // 0 when the window does not exist.
+  virtual ProcessId ProcessOf(WindowRef window) = 0;
+  // Both fail quietly when the process cannot be opened.
+  virtual void SetProcessPriority(ProcessId process, PriorityClass priority) = 0;
+  virtual std::optional<std::uint32_t> ProcessPriority(ProcessId process) = 0;
+  virtual ProcessId OwnProcess() = 0;
+};
+
+}  // namespace stackle

@@ -1,0 +1,31 @@
+// Files in memory. The simulated ANSI code page is Latin-1: each byte is one character.
+#pragma once
+
+#include <map>
+
+#include "catalogue/file_store.h"
+
+namespace stackle::sim {
+
+class SimFiles final : public FileStore {
+ public:
+  // A name that is present but unreadable models a directory or a refused file.
+  std::map<Text, std::string> files;
+  std::map<Text, bool> unreadable;
+
+  std::optional<std::string> ReadFile(const Text& name) override {
+    if (unreadable.contains(name)) return std::nullopt;
+    auto it = files.find(name);
+    if (it == files.end()) return std::nullopt;
+    return it->second;
+  }
+
+  Text DecodeAnsi(std::string_view bytes) override {
+    Text text;
+    text.reserve(bytes.size());
+    for (char c : bytes) text.push_back(static_cast<unsigned char>(c));
+    return text;
+  }
+};
+
+}  // namespace stackle::sim

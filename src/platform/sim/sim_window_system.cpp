@@ -1,0 +1,192 @@
+#include "platform/sim/sim_window_system.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace stackle::sim {
+
+SimWindowSystem::SimWindowSystem() { own_process_ = AddProcess(); }
+
+ProcessId SimWindowSystem::AddProcess(bool refuses_open) {
+  const ProcessId id = next_process_;
+  next_process_ += 4;
+  processes_[id].refuses_open = refuses_open;
+  return id;
+}
+
+WindowRef SimWindowSystem::AddWindow(WindowSpec spec) {
+  if (!processes_.contains(spec.process)) throw std::invalid_argument("unknown process");
+  const WindowRef handle = next_handle_;
+  next_handle_ += 0x10;
+  SimWindow window;
+  static_cast<WindowSpec&>(window) = std::move(spec);
+  window.handle = handle;
+  z_order_.insert(z_order_.begin() + TopOfBand(window.topmost), handle);
+  windows_[handle] = std::move(window);
+  return handle;
+}
+
+void SimWindowSystem::DestroyWindow(WindowRef window) {
+  windows_.erase(window);
+  std::erase(z_order_, window);
+  if (foreground_ == window) foreground_ = kNoWindow;
+}
+
+SimWindow& SimWindowSystem::Get(WindowRef window) {
+  SimWindow* found = Find(window);
+  if (!found) throw std::out_of_range("no such window");
+  return *found;
+}
+
+void SimWindowSystem::ForcePriority(ProcessId process, std::uint32_t priority) {
+  processes_.at(process).priority = priority;
+}
+
+SimWindow* SimWindowSystem::Find(WindowRef window) {
+  auto it = windows_.find(window);
+  return it == windows_.end() ? nullptr : &it->second;
+}
+
+std::ptrdiff_t SimWindowSystem::IndexOf(WindowRef window) const {
+  auto it = std::find(z_order_.begin(), z_order_.end(), window);
+  return it == z_order_.end() ? -1 : it - z_order_.begin();
+}
+
+std::size_t SimWindowSystem::TopOfBand(bool topmost) const {
+  if (topmost) return 0;
+  std::size_t index = 0;
+  while (index < z_order_.size() && windows_.at(z_order_[index]).topmost) ++index;
+  return index;
+}
+
+void SimWindowSystem::MoveTo(WindowRef window, std::size_t index) {
+  std::erase(z_order_, window);
+  z_order_.insert(z_order_.begin() + std::min(index, z_order_.size()), window);
+}
+
+WindowRef SimWindowSystem::BottomWindow(WindowRef any) {
+  if (!Find(any) || z_order_.empty()) return kNoWindow;
+  return z_order_.back();
+}
+
+WindowRef SimWindowSystem::WindowBelow(WindowRef window) {
+  if (before_step) before_step(window);
+  const auto index = IndexOf(window);
+  if (index < 0 || static_cast<std::size_t>(index) + 1 >= z_order_.size()) return kNoWindow;
+  return z_order_[index + 1];
+}
+
+WindowRef SimWindowSystem::WindowAbove(WindowRef window) {
+  const auto index = IndexOf(window);
+  if (index <= 0) return kNoWindow;
+  return z_order_[index - 1];
+}
+
+WindowRef SimWindowSystem::TopWindow() { return z_order_.empty() ? kNoWindow : z_order_.front(); }
+
+Text SimWindowSystem::Title(WindowRef window) {
+  const SimWindow* w = Find(window);
+  return w ? w->title : Text();
+}
+
+Text SimWindowSystem::ClassName(WindowRef window) {
+  const SimWindow* w = Find(window);
+  return w ? w->class_name : Text();
+}
+
+bool SimWindowSystem::IsTopMost(WindowRef window) {
+  const SimWindow* w = Find(window);
+  return w && w->topmost;
+}
+
+bool SimWindowSystem::IsVisible(WindowRef window) {
+  const SimWindow* w = Find(window);
+  return w && w->visible;
+}
+
+bool SimWindowSystem::IsMinimized(WindowRef window) {
+  const SimWindow* w = Find(window);
+  return w && w->minimized;
+}
+
+bool SimWindowSystem::IsMaximized(WindowRef window) {
+  const SimWindow* w = Find(window);
+  return w && w->maximized;
+}
+
+bool SimWindowSystem::Exists(WindowRef window) { return Find(window) != nullptr; }
+
+void SimWindowSystem::Place(WindowRef window, InsertAfter where, bool activate) {
+  SimWindow* w = Find(window);
+  if (!w) return;
+  switch (where) {
+    case InsertAfter::kTop:
+      MoveTo(window, TopOfBand(w->topmost));
+      break;
+    case InsertAfter::kTopMost:
+      w->topmost = true;
+      MoveTo(window, 0);
+      break;
+    case InsertAfter::kNoTopMost:
+      // Has no effect on a window that is not always-on-top.
+      if (w->topmost) {
+        w->topmost = false;
+        std::erase(z_order_, window);
+        MoveTo(window, TopOfBand(false));
+      }
+      break;
+    case InsertAfter::kBottom:
+      // The bottom of the Z-order lies outside the always-on-top band.
+      w->topmost = false;
+      MoveTo(window, z_order_.size());
+      break;
+  }
+  if (activate) foreground_ = window;
+}
+
+void SimWindowSystem::Show(WindowRef window, ShowCommand command) {
+  SimWindow* w = Find(window);
+  if (!w) return;
+  switch (command) {
+    case ShowCommand::kHide:
+      w->visible = false;
+      break;
+    case ShowCommand::kShowNormal:
+      w->visible = true;
+      w->minimized = w->maximized = false;
+      foreground_ = window;
+      break;
+    case ShowCommand::kMaximize:
+      w->visible = true;
+      w->minimized = false;
+      w->maximized = true;
+      foreground_ = window;
+      break;
+    case ShowCommand::kShow:
+      w->visible = true;
+      break;
+    case ShowCommand::kMinimize:
+      w->visible = true;
+      w->minimized = true;
+      break;
+  }
+}
+
+ProcessId SimWindowSystem::ProcessOf(WindowRef window) {
+  const SimWindow* w = Find(window);
+  return w ? w->process : 0;
+}
+
+void SimWindowSystem::SetProcessPriority(ProcessId process, PriorityClass priority) {
+  auto it = processes_.find(process);
+  if (it == processes_.end() || it->second.refuses_open) return;
+  it->second.priority = static_cast<std::uint32_t>(priority);
+}
+
+std::optional<std::uint32_t> SimWindowSystem::ProcessPriority(ProcessId process) {
+  auto it = processes_.find(process);
+  if (it == processes_.end() || it->second.refuses_open) return std::nullopt;
+  return it->second.priority;
+}
+
+}  // namespace stackle::sim

@@ -1,0 +1,86 @@
+// A model of the window system for native tests: top-level windows in one Z-order with the
+// always-on-top band above the rest, processes with priority classes, some of which refuse
+// to be opened.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <vector>
+
+#include "catalogue/window_system.h"
+
+namespace stackle::sim {
+
+struct WindowSpec {
+  Text title;
+  Text class_name = u"SimWindow";
+  ProcessId process = 0;
+  bool visible = true;
+  bool minimized = false;
+  bool maximized = false;
+  bool topmost = false;
+};
+
+struct SimWindow : WindowSpec {
+  WindowRef handle = kNoWindow;
+};
+
+class SimWindowSystem final : public WindowSystem {
+ public:
+  SimWindowSystem();
+
+  // A process at normal priority; `refuses_open` makes every priority call on it fail.
+  ProcessId AddProcess(bool refuses_open = false);
+  // Opens a window at the top of its band.
+  WindowRef AddWindow(WindowSpec spec);
+  void DestroyWindow(WindowRef window);
+  SimWindow& Get(WindowRef window);
+  // Top to bottom.
+  const std::vector<WindowRef>& ZOrder() const { return z_order_; }
+  std::uint32_t PriorityOf(ProcessId process) const { return processes_.at(process).priority; }
+  // Sets a class directly, as another program would, bypassing refusals.
+  void ForcePriority(ProcessId process, std::uint32_t priority);
+  WindowRef Foreground() const { return foreground_; }
+  // Called before each WindowBelow, to model other programs acting during a walk.
+  std::function<void(WindowRef)> before_step;
+
+  WindowRef BottomWindow(WindowRef any) override;
+  WindowRef WindowBelow(WindowRef window) override;
+  WindowRef WindowAbove(WindowRef window) override;
+  WindowRef TopWindow() override;
+  Text Title(WindowRef window) override;
+  Text ClassName(WindowRef window) override;
+  bool IsTopMost(WindowRef window) override;
+  bool IsVisible(WindowRef window) override;
+  bool IsMinimized(WindowRef window) override;
+  bool IsMaximized(WindowRef window) override;
+  bool Exists(WindowRef window) override;
+  void Place(WindowRef window, InsertAfter where, bool activate) override;
+  void Show(WindowRef window, ShowCommand command) override;
+  ProcessId ProcessOf(WindowRef window) override;
+  void SetProcessPriority(ProcessId process, PriorityClass priority) override;
+  std::optional<std::uint32_t> ProcessPriority(ProcessId process) override;
+  ProcessId OwnProcess() override { return own_process_; }
+
+ private:
+  struct Process {
+    std::uint32_t priority = static_cast<std::uint32_t>(PriorityClass::kNormal);
+    bool refuses_open = false;
+  };
+
+  SimWindow* Find(WindowRef window);
+  std::ptrdiff_t IndexOf(WindowRef window) const;
+  // Index where a window of the given band enters at its top.
+  std::size_t TopOfBand(bool topmost) const;
+  void MoveTo(WindowRef window, std::size_t index);
+
+  std::map<WindowRef, SimWindow> windows_;
+  std::vector<WindowRef> z_order_;
+  std::map<ProcessId, Process> processes_;
+  ProcessId own_process_ = 0;
+  WindowRef next_handle_ = 0x10010;
+  ProcessId next_process_ = 100;
+  WindowRef foreground_ = kNoWindow;
+};
+
+}  // namespace stackle::sim

@@ -1,0 +1,162 @@
+#include "catalogue/window_list.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "catalogue/text.h"
+#include "platform/sim/sim_window_system.h"
+
+namespace stackle {
+namespace {
+
+enum Flags : unsigned {
+  kHidden = 1,
+  kMinimized = 2,
+  kTopMost = 4,
+  kFolder = 8,
+  kOwnDialog = 16,
+};
+
+struct W {
+  Text title;
+  int process = 1;
+  unsigned flags = 0;
+};
+
+struct Scenario {
+  const char* what;
+  std::vector<W> z_order;  // top to bottom
+  std::vector<Text> exclusions;
+  std::vector<Text> labels;
+  std::map<int, std::uint32_t> priorities;  // by process; every process starts at idle
+};
+
+constexpr std::uint32_t kIdle = 0x40, kNormal = 0x20, kHigh = 0x80;
+
+std::vector<Text> Labels(const std::vector<WindowListEntry>& entries) {
+  std::vector<Text> labels;
+  for (const auto& e : entries) labels.push_back(e.label);
+  return labels;
+}
+
+std::string Show(const std::vector<Text>& labels) {
+  std::string out;
+  for (const Text& l : labels) out += "[" + EncodeUtf8(l) + "] ";
+  return out;
+}
+
+TEST(WindowListWalk, ListsWhatTheUserExpects) {
+  const Scenario scenarios[] = {
+      {"lists visible titled windows top to bottom, never the bottom-most",
+       {{u"Stackle", 0, kOwnDialog}, {u"Editor", 1}, {u"Mail", 2}, {u"Desktop", 3}},
+       {},
+       {u"Editor", u"Mail"},
+       {{1, kNormal}, {2, kNormal}, {3, kIdle}}},
+      {"starts directly above the own dialog: windows higher up are not visited",
+       {{u"Clock", 1, kTopMost}, {u"", 0}, {u"Stackle", 0, kOwnDialog}, {u"Mail", 2}, {u"Desktop", 3}},
+       {},
+       {u"Mail"},
+       {{1, kIdle}, {2, kNormal}}},
+      {"walks from the top when nothing lies above the own dialog",
+       {{u"Stackle", 0, kOwnDialog | kTopMost}, {u"Clock", 1, kTopMost}, {u"Mail", 2}, {u"Desktop", 3}},
+       {},
+       {u"(TopMost):Clock", u"Mail"},
+       {{1, kHigh}, {2, kNormal}}},
+      {"hidden, untitled and excluded windows are skipped without a priority change",
+       {{u"Stackle", 0, kOwnDialog},
+        {u"Secret", 1, kHidden},
+        {u"", 2},
+        {u"Calculator", 3},
+        {u"Mail", 4},
+        {u"Desktop", 5}},
+       {u"Calc"},
+       {u"Mail"},
+       {{1, kIdle}, {2, kIdle}, {3, kIdle}, {4, kNormal}}},
+      {"prefixes: minimized, then always-on-top, then folder; a folder stays at normal",
+       {{u"Stackle", 0, kOwnDialog | kTopMost},
+        {u"C:\\", 1, kMinimized | kTopMost | kFolder},
+        {u"Docs", 2, kFolder},
+        {u"Player", 3, kMinimized},
+        {u"Pinned", 4, kTopMost | kMinimized},
+        {u"Desktop", 5}},
+       {},
+       {u"(Icon):(TopMost):(Folda):C:\\", u"(Icon):(TopMost):Pinned", u"(Folda):Docs",
+        u"(Icon):Player"},
+       {{1, kNormal}, {2, kNormal}, {3, kNormal}, {4, kHigh}}},
+      {"a process with an always-on-top and an ordinary window ends at normal",
+       {{u"Stackle", 0, kOwnDialog | kTopMost},
+        {u"Palette", 1, kTopMost},
+        {u"Drawing", 1},
+        {u"Desktop", 5}},
+       {},
+       {u"(TopMost):Palette", u"Drawing"},
+       {{1, kNormal}}},
+      {"a blank exclusion line leaves out every titled window",
+       {{u"Stackle", 0, kOwnDialog}, {u"Editor", 1}, {u"Mail", 2}, {u"Desktop", 3}},
+       {u"zzz", u""},
+       {},
+       {{1, kIdle}, {2, kIdle}}},
+  };
+
+  for (const Scenario& s : scenarios) {
+    sim::SimWindowSystem windows;
+    std::map<int, ProcessId> processes{{0, windows.OwnProcess()}};
+    for (const W& w : s.z_order) {
+      if (!processes.contains(w.process)) processes[w.process] = windows.AddProcess();
+      windows.ForcePriority(processes[w.process], kIdle);
+    }
+    // Each new window enters at the top of its band, so add them bottom first.
+    WindowRef own = kNoWindow;
+    for (auto it = s.z_order.rbegin(); it != s.z_order.rend(); ++it) {
+      const WindowRef h = windows.AddWindow({.title = it->title,
+                                             .class_name = (it->flags & kFolder)
+                                                               ? u"CabinetWClass"
+                                                               : u"SimWindow",
+                                             .process = processes[it->process],
+                                             .visible = !(it->flags & kHidden),
+                                             .minimized = (it->flags & kMinimized) != 0,
+                                             .topmost = (it->flags & kTopMost) != 0});
+      if (it->flags & kOwnDialog) own = h;
+    }
+    ExclusionList exclusions;
+    exclusions.Replace(s.exclusions);
+
+    const auto labels = Labels(WalkWindowList(windows, own, exclusions));
+    EXPECT_EQ(labels, s.labels) << s.what << "\n  got " << Show(labels);
+    for (const auto& [process, priority] : s.priorities) {
+      EXPECT_EQ(windows.PriorityOf(processes[process]), priority)
+          << s.what << ": process " << process;
+    }
+  }
+}
+
+TEST(WindowListWalk, EndsKeepingWhatItFoundWhenAWindowVanishesMidWalk) {
+  sim::SimWindowSystem windows;
+  const ProcessId p = windows.AddProcess();
+  windows.AddWindow({.title = u"Desktop", .process = p});
+  windows.AddWindow({.title = u"Third", .process = p});
+  const WindowRef second = windows.AddWindow({.title = u"Second", .process = p});
+  windows.AddWindow({.title = u"First", .process = p});
+  const WindowRef own =
+      windows.AddWindow({.title = u"Stackle", .process = windows.OwnProcess(), .topmost = true});
+  windows.before_step = [&](WindowRef from) {
+    if (from == second) windows.DestroyWindow(second);
+  };
+  EXPECT_EQ(Labels(WalkWindowList(windows, own, {})), (std::vector<Text>{u"First", u"Second"}));
+}
+
+TEST(WindowListWalk, SkipsProcessesThatRefuseToBeOpened) {
+  sim::SimWindowSystem windows;
+  const ProcessId guarded = windows.AddProcess(/*refuses_open=*/true);
+  windows.AddWindow({.title = u"Desktop", .process = guarded});
+  windows.AddWindow({.title = u"Task Manager", .process = guarded, .topmost = true});
+  const WindowRef own =
+      windows.AddWindow({.title = u"Stackle", .process = windows.OwnProcess(), .topmost = true});
+  EXPECT_EQ(Labels(WalkWindowList(windows, own, {})),
+            std::vector<Text>{u"(TopMost):Task Manager"});
+  EXPECT_EQ(windows.PriorityOf(guarded), kNormal);
+}
+
+}  // namespace
+}  // namespace stackle
