@@ -1,0 +1,275 @@
+#include "e2e_support.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace stackle::e2e {
+
+namespace {
+
+std::wstring UniqueName(std::wstring_view prefix) {
+  static int counter = 0;
+  return std::wstring(prefix) + std::to_wstring(GetCurrentProcessId()) + L"-" +
+         std::to_wstring(++counter);
+}
+
+std::runtime_error Error(const std::string& what) {
+  return std::runtime_error(what + " (error " + std::to_string(GetLastError()) + ")");
+}
+
+// Quotes one argument so that CommandLineToArgvW gives it back unchanged.
+std::wstring QuoteArgument(const std::wstring& arg) {
+  if (!arg.empty() && arg.find_first_of(L" \t\n\v\"") == std::wstring::npos) return arg;
+  std::wstring quoted = L"\"";
+  for (auto it = arg.begin();; ++it) {
+    std::size_t backslashes = 0;
+    while (it != arg.end() && *it == L'\\') {
+      ++it;
+      ++backslashes;
+    }
+    if (it == arg.end()) {
+      quoted.append(backslashes * 2, L'\\');
+      break;
+    }
+    if (*it == L'"') {
+      quoted.append(backslashes * 2 + 1, L'\\');
+    } else {
+      quoted.append(backslashes, L'\\');
+    }
+    quoted.push_back(*it);
+  }
+  quoted.push_back(L'"');
+  return quoted;
+}
+
+std::vector<std::wstring> HelperArgs(const std::vector<WindowSpec>& specs,
+                                     const std::filesystem::path& report,
+                                     const std::wstring& ready) {
+  std::vector<std::wstring> args = {L"--report", report.wstring(), L"--ready", ready};
+  for (const WindowSpec& spec : specs) {
+    args.insert(args.end(), {L"--window", spec.title});
+    if (!spec.class_name.empty()) args.insert(args.end(), {L"--class", spec.class_name});
+    if (spec.minimized) args.push_back(L"--minimized");
+    if (spec.topmost) args.push_back(L"--topmost");
+    if (spec.hidden) args.push_back(L"--hidden");
+  }
+  return args;
+}
+
+std::wstring ClassName(HWND window) {
+  wchar_t name[256] = {};
+  GetClassNameW(window, name, 256);
+  return name;
+}
+
+DWORD ProcessOf(HWND window) {
+  DWORD process_id = 0;
+  GetWindowThreadProcessId(window, &process_id);
+  return process_id;
+}
+
+}  // namespace
+
+ProgramPaths& Programs() {
+  static ProgramPaths paths;
+  return paths;
+}
+
+bool WaitUntil(const std::function<bool()>& condition, Duration timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    Sleep(10);
+  }
+  return true;
+}
+
+std::string Narrow(std::wstring_view text) {
+  if (text.empty()) return {};
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                       nullptr, 0, nullptr, nullptr);
+  std::string narrow(size, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), narrow.data(), size,
+                      nullptr, nullptr);
+  return narrow;
+}
+
+TempDir::TempDir() {
+  wchar_t temp[MAX_PATH + 1] = {};
+  if (!GetTempPathW(MAX_PATH + 1, temp)) throw Error("no temporary directory");
+  path_ = std::filesystem::path(temp) / UniqueName(L"stackle-e2e-");
+  std::filesystem::create_directories(path_);
+}
+
+TempDir::~TempDir() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
+
+void TempDir::WriteFile(const std::filesystem::path& name, std::string_view bytes) const {
+  std::ofstream file(path_ / name, std::ios::binary | std::ios::trunc);
+  file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!file.flush()) throw std::runtime_error("cannot write " + Narrow((path_ / name).wstring()));
+}
+
+Process::Process(const std::wstring& program, const std::vector<std::wstring>& args,
+                 const std::filesystem::path& current_directory) {
+  std::wstring command_line = QuoteArgument(program);
+  for (const std::wstring& arg : args)
+    command_line += L" " + QuoteArgument(arg);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  if (!CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      current_directory.c_str(), &startup, &info_)) {
+    throw Error("cannot start " + Narrow(program));
+  }
+}
+
+Process::~Process() {
+  Terminate();
+  CloseHandle(info_.hThread);
+  CloseHandle(info_.hProcess);
+}
+
+bool Process::Running() const {
+  return !WaitForExit(0ms);
+}
+
+bool Process::WaitForExit(Duration timeout) const {
+  return WaitForSingleObject(info_.hProcess, static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
+}
+
+void Process::Terminate() {
+  if (!Running()) return;
+  TerminateProcess(info_.hProcess, 1);
+  WaitForExit(kExitTimeout);
+}
+
+Helper::Helper(const std::vector<WindowSpec>& specs, const TempDir& dir)
+    : ready_name_(UniqueName(L"StackleE2eHelperReady-")),
+      ready_(CreateEventW(nullptr, TRUE, FALSE, ready_name_.c_str())),
+      report_(dir.path() / (ready_name_ + L".txt")),
+      process_(Programs().helper, HelperArgs(specs, report_, ready_name_), dir.path()) {
+  const HANDLE waits[] = {ready_.get(), process_.handle()};
+  const DWORD woken = WaitForMultipleObjects(2, waits, FALSE, kStartTimeout.count());
+  if (woken != WAIT_OBJECT_0) {
+    throw Error(woken == WAIT_OBJECT_0 + 1 ? "the helper exited before its windows were ready"
+                                           : "the helper's windows were not ready in time");
+  }
+  std::ifstream report(report_);
+  unsigned long long handle = 0;
+  while (report >> std::hex >> handle) {
+    windows_.push_back(reinterpret_cast<HWND>(static_cast<UINT_PTR>(handle)));
+  }
+  if (windows_.size() != specs.size()) throw std::runtime_error("the helper's report is short");
+}
+
+bool Helper::Owns(HWND window) const {
+  return window && ProcessOf(window) == process_.id();
+}
+
+void PrintTo(const ListEntry& entry, std::ostream* out) {
+  *out << '"' << Narrow(entry.label) << "\" @" << static_cast<const void*>(entry.window);
+}
+
+Stackle::Stackle(const TempDir& dir) : process_(Programs().stackle, {}, dir.path()) {
+  const bool shown = WaitUntil(
+      [&] {
+        if (!process_.Running()) return true;
+        const std::vector<HWND> dialogs = FindStackleDialogs(process_.id());
+        dialog_ = dialogs.empty() ? nullptr : dialogs.front();
+        return dialog_ && GetForegroundWindow() == dialog_;
+      },
+      kStartTimeout);
+  if (!process_.Running()) {
+    DWORD code = 0;
+    GetExitCodeProcess(process_.handle(), &code);
+    throw std::runtime_error("stackle.exe exited with code " + std::to_string(code) +
+                             " before showing its dialog");
+  }
+  if (!shown) {
+    throw std::runtime_error(dialog_ ? "Stackle's dialog did not come to the foreground"
+                                     : "Stackle's dialog did not appear");
+  }
+}
+
+Stackle::~Stackle() {
+  if (!process_.Running()) return;
+  PostMessageW(dialog_, WM_CLOSE, 0, 0);
+  process_.WaitForExit(kExitTimeout);
+}
+
+std::optional<LRESULT> Stackle::Send(HWND window, UINT message, WPARAM wparam,
+                                     LPARAM lparam) const {
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutW(window, message, wparam, lparam, SMTO_ABORTIFHUNG,
+                           static_cast<UINT>(kMessageTimeout.count()), &result)) {
+    return std::nullopt;
+  }
+  return static_cast<LRESULT>(result);
+}
+
+std::optional<std::vector<ListEntry>> Stackle::ReadList() const {
+  const HWND list = Control(kWindowList);
+  const auto count = Send(list, LB_GETCOUNT);
+  if (!list || !count || *count == LB_ERR) return std::nullopt;
+  std::vector<ListEntry> entries;
+  for (WPARAM i = 0; i < static_cast<WPARAM>(*count); ++i) {
+    const auto length = Send(list, LB_GETTEXTLEN, i);
+    if (!length || *length == LB_ERR) return std::nullopt;
+    std::wstring label(*length + 1, L'\0');
+    const auto copied = Send(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(label.data()));
+    const auto data = Send(list, LB_GETITEMDATA, i);
+    if (!copied || *copied == LB_ERR || !data || *data == LB_ERR) return std::nullopt;
+    label.resize(*copied);
+    entries.push_back({label, reinterpret_cast<HWND>(*data)});
+  }
+  return entries;
+}
+
+bool Stackle::Click(int button) const {
+  const HWND control = Control(button);
+  return control && Send(control, BM_CLICK).has_value();
+}
+
+std::wstring Stackle::Caption() const {
+  return WindowTitle(dialog_);
+}
+
+std::vector<HWND> FindStackleDialogs(std::optional<DWORD> process_id) {
+  struct Search {
+    std::optional<DWORD> process_id;
+    std::vector<HWND> found;
+  } search{process_id, {}};
+  EnumWindows(
+      [](HWND window, LPARAM param) -> BOOL {
+        auto& search = *reinterpret_cast<Search*>(param);
+        if (IsWindowVisible(window) && ClassName(window) == L"#32770" &&
+            (search.process_id ? ProcessOf(window) == *search.process_id
+                               : WindowTitle(window) == L"Stackle")) {
+          search.found.push_back(window);
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::vector<HWND> ZOrder() {
+  std::vector<HWND> windows;
+  for (HWND window = GetTopWindow(nullptr); window && windows.size() < 100000;
+       window = GetWindow(window, GW_HWNDNEXT)) {
+    windows.push_back(window);
+  }
+  return windows;
+}
+
+std::wstring WindowTitle(HWND window) {
+  std::wstring title(GetWindowTextLengthW(window) + 1, L'\0');
+  title.resize(GetWindowTextW(window, title.data(), static_cast<int>(title.size())));
+  return title;
+}
+
+}  // namespace stackle::e2e

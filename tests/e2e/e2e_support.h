@@ -1,0 +1,151 @@
+// What the end-to-end tests drive: the real stackle.exe in its own current directory, and
+// helper processes that own the windows it is asked to list. Every type here cleans up after
+// itself, so a failing check never leaves a process behind for the next test.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace stackle::e2e {
+
+using namespace std::chrono_literals;
+using Duration = std::chrono::milliseconds;
+
+inline constexpr Duration kStartTimeout = 10s;
+inline constexpr Duration kExitTimeout = 5s;
+inline constexpr Duration kMessageTimeout = 5s;
+
+// Control and command ids of Stackle's main dialog.
+inline constexpr int kExitButton = 1;
+inline constexpr int kBringToFrontButton = 2;
+inline constexpr int kRefreshButton = 7;
+inline constexpr int kWindowList = 1000;
+
+// Where the programs under test are; set once from the command line.
+struct ProgramPaths {
+  std::wstring stackle;
+  std::wstring helper;
+};
+ProgramPaths& Programs();
+
+// Polls `condition` until it holds or `timeout` passes; true when it held.
+bool WaitUntil(const std::function<bool()>& condition, Duration timeout);
+
+std::string Narrow(std::wstring_view text);
+
+// A fresh directory under the system's temporary directory, removed with its contents.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  void WriteFile(const std::filesystem::path& name, std::string_view bytes) const;
+
+ private:
+  std::filesystem::path path_;
+};
+
+// Closes a kernel handle.
+struct HandleCloser {
+  void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+using UniqueHandle = std::unique_ptr<void, HandleCloser>;
+
+// A started process. Ends it (and waits for it) on destruction if it still runs.
+class Process {
+ public:
+  Process(const std::wstring& program, const std::vector<std::wstring>& args,
+          const std::filesystem::path& current_directory);
+  ~Process();
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
+
+  DWORD id() const { return info_.dwProcessId; }
+  HANDLE handle() const { return info_.hProcess; }
+  bool Running() const;
+  // True when the process ended within `timeout`.
+  bool WaitForExit(Duration timeout) const;
+  void Terminate();
+
+ private:
+  PROCESS_INFORMATION info_{};
+};
+
+// How a helper window is made.
+struct WindowSpec {
+  std::wstring title = {};
+  std::wstring class_name = {};  // empty: the helper's own class
+  bool minimized = false;
+  bool topmost = false;
+  bool hidden = false;
+};
+
+// A helper process owning one top-level window per spec, created in order (the last on top).
+class Helper {
+ public:
+  Helper(const std::vector<WindowSpec>& specs, const TempDir& dir);
+
+  const Process& process() const { return process_; }
+  // The windows in the order of the specs.
+  const std::vector<HWND>& windows() const { return windows_; }
+  bool Owns(HWND window) const;
+
+ private:
+  std::wstring ready_name_;
+  UniqueHandle ready_;
+  std::filesystem::path report_;
+  Process process_;
+  std::vector<HWND> windows_;
+};
+
+struct ListEntry {
+  std::wstring label;
+  HWND window = nullptr;
+  friend bool operator==(const ListEntry&, const ListEntry&) = default;
+};
+void PrintTo(const ListEntry& entry, std::ostream* out);
+
+// A running stackle.exe whose main dialog has appeared. Closes it on destruction.
+class Stackle {
+ public:
+  explicit Stackle(const TempDir& dir);
+  ~Stackle();
+
+  Process& process() { return process_; }
+  HWND dialog() const { return dialog_; }
+  HWND Control(int id) const { return GetDlgItem(dialog_, id); }
+
+  // Sends `message` and waits for the answer; nothing when the dialog does not answer in time.
+  std::optional<LRESULT> Send(HWND window, UINT message, WPARAM wparam = 0,
+                              LPARAM lparam = 0) const;
+  std::optional<std::vector<ListEntry>> ReadList() const;
+  // Clicks a button; returns once the dialog has handled the click.
+  bool Click(int button) const;
+  std::wstring Caption() const;
+
+ private:
+  Process process_;
+  HWND dialog_ = nullptr;
+};
+
+// The visible dialogs of `process_id`; without one, every visible dialog captioned "Stackle".
+std::vector<HWND> FindStackleDialogs(std::optional<DWORD> process_id = std::nullopt);
+
+// Every top-level window from the top of the Z-order down.
+std::vector<HWND> ZOrder();
+
+std::wstring WindowTitle(HWND window);
+
+}  // namespace stackle::e2e
