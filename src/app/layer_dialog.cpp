@@ -55,11 +55,15 @@ bool CLayerDialog::OnInitDialog() {
   return true;
 }
 
-void CLayerDialog::OnOK() { dialog_.EndDialog(kIdOk); }
+void CLayerDialog::OnOK() {
+  dialog_.EndDialog(kIdOk);
+}
 
 void CLayerDialog::OnDestroy() {}
 
-void CLayerDialog::LoadExclusionList() { exclusions_.Load(files_); }
+void CLayerDialog::LoadExclusionList() {
+  exclusions_.Load(files_);
+}
 
 void CLayerDialog::RefreshWindowList() {
   dialog_.ClearWindowList();

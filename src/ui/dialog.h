@@ -34,7 +34,9 @@ struct Message {
   std::intptr_t lparam = 0;
 };
 
-inline std::uint16_t LowWord(std::uintptr_t value) { return static_cast<std::uint16_t>(value); }
+inline std::uint16_t LowWord(std::uintptr_t value) {
+  return static_cast<std::uint16_t>(value);
+}
 inline std::uint16_t HighWord(std::uintptr_t value) {
   return static_cast<std::uint16_t>(value >> 16);
 }

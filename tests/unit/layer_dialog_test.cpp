@@ -26,7 +26,8 @@ struct Desktop {
 
   std::vector<Text> Labels() const {
     std::vector<Text> labels;
-    for (const auto& e : dialog.Entries()) labels.push_back(e.label);
+    for (const auto& e : dialog.Entries())
+      labels.push_back(e.label);
     return labels;
   }
 };

@@ -23,7 +23,8 @@ class SimFiles final : public FileStore {
   Text DecodeAnsi(std::string_view bytes) override {
     Text text;
     text.reserve(bytes.size());
-    for (char c : bytes) text.push_back(static_cast<unsigned char>(c));
+    for (char c : bytes)
+      text.push_back(static_cast<unsigned char>(c));
     return text;
   }
 };

@@ -5,7 +5,9 @@
 
 namespace stackle::sim {
 
-SimWindowSystem::SimWindowSystem() { own_process_ = AddProcess(); }
+SimWindowSystem::SimWindowSystem() {
+  own_process_ = AddProcess();
+}
 
 ProcessId SimWindowSystem::AddProcess(bool refuses_open) {
   const ProcessId id = next_process_;
@@ -55,7 +57,8 @@ std::ptrdiff_t SimWindowSystem::IndexOf(WindowRef window) const {
 std::size_t SimWindowSystem::TopOfBand(bool topmost) const {
   if (topmost) return 0;
   std::size_t index = 0;
-  while (index < z_order_.size() && windows_.at(z_order_[index]).topmost) ++index;
+  while (index < z_order_.size() && windows_.at(z_order_[index]).topmost)
+    ++index;
   return index;
 }
 
@@ -82,7 +85,9 @@ WindowRef SimWindowSystem::WindowAbove(WindowRef window) {
   return z_order_[index - 1];
 }
 
-WindowRef SimWindowSystem::TopWindow() { return z_order_.empty() ? kNoWindow : z_order_.front(); }
+WindowRef SimWindowSystem::TopWindow() {
+  return z_order_.empty() ? kNoWindow : z_order_.front();
+}
 
 Text SimWindowSystem::Title(WindowRef window) {
   const SimWindow* w = Find(window);
@@ -114,7 +119,9 @@ bool SimWindowSystem::IsMaximized(WindowRef window) {
   return w && w->maximized;
 }
 
-bool SimWindowSystem::Exists(WindowRef window) { return Find(window) != nullptr; }
+bool SimWindowSystem::Exists(WindowRef window) {
+  return Find(window) != nullptr;
+}
 
 void SimWindowSystem::Place(WindowRef window, InsertAfter where, bool activate) {
   SimWindow* w = Find(window);

@@ -1,0 +1,158 @@
+#include "platform/win32/win32_dialog.h"
+
+#include "platform/win32/text_win32.h"
+#include "res/resource.h"
+
+namespace stackle::win32 {
+namespace {
+
+static_assert(kWmInitDialog == WM_INITDIALOG && kWmCommand == WM_COMMAND && kWmClose == WM_CLOSE &&
+              kWmDestroy == WM_DESTROY && kWmInitMenu == WM_INITMENU && kWmSize == WM_SIZE &&
+              kWmKillFocus == WM_KILLFOCUS);
+static_assert(kIdOk == IDOK && kIdCancel == IDCANCEL);
+
+// The dialog being created: messages sent before WM_INITDIALOG (the first WM_SIZE among them)
+// carry no pointer to their dialog yet.
+thread_local Win32Dialog* creating = nullptr;
+
+// Messages whose result a dialog procedure returns directly instead of through DWLP_MSGRESULT.
+bool ReturnsDirectly(UINT message) {
+  switch (message) {
+    case WM_INITDIALOG:
+    case WM_QUERYDRAGICON:
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+    case WM_COMPAREITEM:
+    case WM_VKEYTOITEM:
+    case WM_CHARTOITEM:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+int Win32Dialog::RunModal(MessageTarget& target) {
+  target_ = &target;
+  ended_ = false;
+  saw_size_ = false;
+  creating = this;
+  HWND window = ::CreateDialogParamW(instance_, MAKEINTRESOURCEW(template_), nullptr, DialogProc,
+                                     reinterpret_cast<LPARAM>(this));
+  creating = nullptr;
+  if (!window) return -1;
+
+  MSG msg;
+  while (!ended_) {
+    const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
+    if (got <= 0) {
+      // WM_QUIT belongs to an outer loop; leave it for that loop.
+      if (got == 0) ::PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
+    if (!::IsDialogMessageW(window_, &msg)) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageW(&msg);
+    }
+  }
+  if (window_) ::DestroyWindow(window_);
+  target_ = nullptr;
+  return result_;
+}
+
+INT_PTR CALLBACK Win32Dialog::DialogProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  auto* self = reinterpret_cast<Win32Dialog*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (!self && creating) {
+    self = creating;
+    self->window_ = window;
+    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  if (!self || !self->target_) return FALSE;
+  const INT_PTR result = self->Dispatch(message, wparam, lparam);
+  if (message == WM_NCDESTROY) {
+    ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    self->window_ = nullptr;
+    self->window_list_ = nullptr;
+  }
+  return result;
+}
+
+INT_PTR Win32Dialog::Dispatch(UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_SIZE) saw_size_ = true;
+  if (message == WM_INITDIALOG && !saw_size_) {
+    // Windows sends the dialog procedure a size event while it creates the window; Wine's
+    // dialog manager installs the procedure only after that. Deliver it here, so that the
+    // first size event always comes before initialisation.
+    RECT client{};
+    ::GetClientRect(window_, &client);
+    Dispatch(WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
+  }
+  const auto result = target_->HandleMessage({message, wparam, lparam});
+  if (!result) return FALSE;
+  if (ReturnsDirectly(message)) return static_cast<INT_PTR>(*result);
+  ::SetWindowLongPtrW(window_, DWLP_MSGRESULT, static_cast<LONG_PTR>(*result));
+  return TRUE;
+}
+
+WindowRef Win32Dialog::Window() {
+  return FromHwnd(window_);
+}
+
+void Win32Dialog::BindControls() {
+  window_list_ = ::GetDlgItem(window_, IDC_WINDOW_LIST);
+}
+
+void Win32Dialog::SetCaption(const Text& caption) {
+  ::SetWindowTextW(window_, Wide(caption));
+}
+
+void Win32Dialog::SetIcons() {
+  const auto load = [this](int size_x, int size_y) {
+    return UniqueIcon(static_cast<HICON>(::LoadImageW(instance_, MAKEINTRESOURCEW(IDI_STACKLE),
+                                                      IMAGE_ICON, ::GetSystemMetrics(size_x),
+                                                      ::GetSystemMetrics(size_y), 0)));
+  };
+  big_icon_ = load(SM_CXICON, SM_CYICON);
+  small_icon_ = load(SM_CXSMICON, SM_CYSMICON);
+  ::SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big_icon_.get()));
+  ::SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon_.get()));
+}
+
+void Win32Dialog::EndDialog(int result) {
+  result_ = result;
+  ended_ = true;
+  // Wakes the modal loop if the request came from outside a queued message.
+  ::PostMessageW(window_, WM_NULL, 0, 0);
+}
+
+void Win32Dialog::ClearWindowList() {
+  ::SendMessageW(window_list_, LB_RESETCONTENT, 0, 0);
+}
+
+bool Win32Dialog::AddWindowListEntry(const Text& label, WindowRef window) {
+  const LRESULT index =
+      ::SendMessageW(window_list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(label)));
+  if (index < 0) return false;
+  ::SendMessageW(window_list_, LB_SETITEMDATA, static_cast<WPARAM>(index),
+                 static_cast<LPARAM>(window));
+  return true;
+}
+
+std::size_t Win32Dialog::WindowListCount() {
+  const LRESULT count = ::SendMessageW(window_list_, LB_GETCOUNT, 0, 0);
+  return count > 0 ? static_cast<std::size_t>(count) : 0;
+}
+
+std::optional<std::size_t> Win32Dialog::WindowListSelection() {
+  const LRESULT index = ::SendMessageW(window_list_, LB_GETCURSEL, 0, 0);
+  if (index < 0) return std::nullopt;
+  return static_cast<std::size_t>(index);
+}
+
+}  // namespace stackle::win32

@@ -1,0 +1,44 @@
+// The main dialog on Windows: created from its template, run in a modal loop of our own, every
+// message handed to the portable message table.
+#pragma once
+
+#include <windows.h>
+
+#include "platform/win32/unique_resource.h"
+#include "ui/dialog.h"
+
+namespace stackle::win32 {
+
+class Win32Dialog final : public DialogHost {
+ public:
+  Win32Dialog(HINSTANCE instance, int template_id) : instance_(instance), template_(template_id) {}
+
+  int RunModal(MessageTarget& target) override;
+
+  WindowRef Window() override;
+  void BindControls() override;
+  void SetCaption(const Text& caption) override;
+  void SetIcons() override;
+  void EndDialog(int result) override;
+  void ClearWindowList() override;
+  bool AddWindowListEntry(const Text& label, WindowRef window) override;
+  std::size_t WindowListCount() override;
+  std::optional<std::size_t> WindowListSelection() override;
+
+ private:
+  static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  INT_PTR Dispatch(UINT message, WPARAM wparam, LPARAM lparam);
+
+  HINSTANCE instance_;
+  int template_;
+  MessageTarget* target_ = nullptr;
+  HWND window_ = nullptr;
+  HWND window_list_ = nullptr;
+  bool ended_ = false;
+  bool saw_size_ = false;
+  int result_ = 0;
+  UniqueIcon big_icon_;
+  UniqueIcon small_icon_;
+};
+
+}  // namespace stackle::win32

@@ -1,0 +1,29 @@
+// The window system as Windows gives it: one call per operation, no logic of its own.
+#pragma once
+
+#include "catalogue/window_system.h"
+
+namespace stackle::win32 {
+
+class Win32WindowSystem final : public WindowSystem {
+ public:
+  WindowRef BottomWindow(WindowRef any) override;
+  WindowRef WindowBelow(WindowRef window) override;
+  WindowRef WindowAbove(WindowRef window) override;
+  WindowRef TopWindow() override;
+  Text Title(WindowRef window) override;
+  Text ClassName(WindowRef window) override;
+  bool IsTopMost(WindowRef window) override;
+  bool IsVisible(WindowRef window) override;
+  bool IsMinimized(WindowRef window) override;
+  bool IsMaximized(WindowRef window) override;
+  bool Exists(WindowRef window) override;
+  void Place(WindowRef window, InsertAfter where, bool activate) override;
+  void Show(WindowRef window, ShowCommand command) override;
+  ProcessId ProcessOf(WindowRef window) override;
+  void SetProcessPriority(ProcessId process, PriorityClass priority) override;
+  std::optional<std::uint32_t> ProcessPriority(ProcessId process) override;
+  ProcessId OwnProcess() override;
+};
+
+}  // namespace stackle::win32
