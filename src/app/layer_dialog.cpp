@@ -1,11 +1,12 @@
 #include "app/layer_dialog.h"
 
 #include "res/resource.h"
+#include "ui/window_menu.h"
 
 namespace stackle {
 
 CLayerDialog::CLayerDialog(WindowSystem& windows, DialogHost& dialog, FileStore& files)
-    : windows_(windows), dialog_(dialog), files_(files) {}
+    : windows_(windows), dialog_(dialog), files_(files), hidden_(windows) {}
 
 std::optional<std::intptr_t> CLayerDialog::HandleMessage(const Message& message) {
   switch (message.id) {
@@ -19,6 +20,12 @@ std::optional<std::intptr_t> CLayerDialog::HandleMessage(const Message& message)
     case kWmDestroy:
       OnDestroy();
       return 0;
+    case kWmEndSession:
+      OnEndSession(message.wparam != 0);
+      return 0;
+    case kWmContextMenu:
+      OnContextMenu(static_cast<WindowRef>(message.wparam));
+      return 0;
     case kWmInitMenu:
       // Opening the system menu changes nothing, not even through default processing.
       return 0;
@@ -28,46 +35,108 @@ std::optional<std::intptr_t> CLayerDialog::HandleMessage(const Message& message)
 }
 
 std::optional<std::intptr_t> CLayerDialog::OnCommand(int id, int code) {
+  if (id == IDC_WINDOW_LIST) {
+    if (code == kLbnSelChange) OnWindowListSelChange();
+    if (code == kLbnDblClk) OnWindowListDblClk();
+    return 0;
+  }
   if (code != 0) return std::nullopt;
   switch (id) {
     case IDC_REFRESH:
       RefreshWindowList();
-      return 0;
-    case kIdOk:
+      break;
+    case IDC_BRING_TO_FRONT:  // also Escape, and Enter on the list
+      OnBringToFront();
+      break;
+    case IDC_SEND_TO_BOTTOM:
+      OnSendToBottom();
+      break;
+    case IDC_ALWAYS_ON_TOP:
+      OnAlwaysOnTop();
+      break;
+    case IDC_NOT_ALWAYS_ON_TOP:
+      OnNotAlwaysOnTop();
+      break;
+    case IDC_SHOW_HIDE:
+      OnShowHide();
+      break;
+    case IDC_EXIT:
       OnOK();
-      return 0;
-    case kIdCancel:
-      // Escape issues this identifier; it must never close the dialog.
-      return 0;
+      break;
+    case kIdWindowClose:
+      OnWindowClose();
+      break;
+    case kIdPriorityHigh:
+      SetSelectedWindowPriority(PriorityClass::kHigh);
+      break;
+    case kIdPriorityIdle:
+      SetSelectedWindowPriority(PriorityClass::kIdle);
+      break;
+    case kIdWindowMaximize:
+      OnWindowMaximize();
+      break;
+    case kIdWindowMinimize:
+      OnWindowMinimize();
+      break;
+    case kIdPriorityNormal:
+      SetSelectedWindowPriority(PriorityClass::kNormal);
+      break;
+    case kIdWindowRestore:
+      OnWindowRestore();
+      break;
+    case kIdPriorityRealtime:
+      SetSelectedWindowPriority(PriorityClass::kRealtime);
+      break;
     default:
       return std::nullopt;
   }
+  return 0;
 }
 
 bool CLayerDialog::OnInitDialog() {
   dialog_.BindControls();
   dialog_.SetIcons();
-  windows_.Place(dialog_.Window(), InsertAfter::kTopMost, /*activate=*/true);
+  PlaceOwnWindow(InsertAfter::kTopMost);
   LoadExclusionList();
+  dialog_.SetUpTooltips();
   first_size_ = false;
+  // Windows that a killed or crashed run left hidden come back under "(Hide):".
+  hidden_.AdoptMarkedWindows();
   RefreshWindowList();
   // The list, the first control with a tab stop, takes the keyboard focus.
   return true;
 }
 
 void CLayerDialog::OnOK() {
-  dialog_.EndDialog(kIdOk);
+  dialog_.EndDialog(IDC_EXIT);
 }
 
-void CLayerDialog::OnDestroy() {}
+void CLayerDialog::OnDestroy() {
+  RestoreHiddenWindows();
+}
+
+void CLayerDialog::OnEndSession(bool ending) {
+  // Windows ends the process right after this: nothing Stackle hid may stay hidden.
+  if (ending) RestoreHiddenWindows();
+}
+
+void CLayerDialog::RestoreHiddenWindows() {
+  hidden_.RestoreAll();
+}
 
 void CLayerDialog::LoadExclusionList() {
   exclusions_.Load(files_);
 }
 
 void CLayerDialog::RefreshWindowList() {
+  dialog_.ActivateTooltips(false);
   dialog_.ClearWindowList();
   for (const WindowListEntry& entry : WalkWindowList(windows_, dialog_.Window(), exclusions_)) {
+    dialog_.AddWindowListEntry(entry.label, entry.window);
+  }
+  dialog_.ActivateTooltips(true);
+  hidden_.Prune();
+  for (const WindowListEntry& entry : hidden_.ListEntries()) {
     dialog_.AddWindowListEntry(entry.label, entry.window);
   }
   dialog_.SetCaption(kDialogCaption);

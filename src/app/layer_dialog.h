@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "catalogue/exclusion_list.h"
+#include "catalogue/hidden_register.h"
 #include "catalogue/window_list.h"
 #include "ui/dialog.h"
 
@@ -19,18 +20,51 @@ class CLayerDialog final : public MessageTarget {
 
   std::optional<std::intptr_t> HandleMessage(const Message& message) override;
 
-  // Rebuilds the window list from the Z-order and applies the priority policy.
+  // Rebuilds the window list from the Z-order, applies the priority policy and appends the
+  // windows Stackle has hidden.
   void RefreshWindowList();
   // Reads nolist.txt again; keeps the old entries when it cannot be read.
   void LoadExclusionList();
+  // Hides or shows the window of list entry `index` (the tray's window menu).
+  void ToggleListedWindow(std::size_t index);
 
   const ExclusionList& Exclusions() const { return exclusions_; }
+  const HiddenRegister& Hidden() const { return hidden_; }
 
  private:
+  enum class Refresh { kFull, kShort };
+
   bool OnInitDialog();
   std::optional<std::intptr_t> OnCommand(int id, int code);
   void OnOK();
   void OnDestroy();
+  void OnEndSession(bool ending);
+
+  // Layer commands and the window list.
+  void OnBringToFront();
+  void OnAlwaysOnTop();
+  void OnNotAlwaysOnTop();
+  void OnSendToBottom();
+  void OnShowHide();
+  void OnWindowListSelChange();
+  void OnWindowListDblClk();
+
+  // The per-window menu and its commands.
+  void OnContextMenu(WindowRef requester);
+  void OnWindowRestore();
+  void OnWindowMinimize();
+  void OnWindowMaximize();
+  void OnWindowClose();
+  void SetSelectedWindowPriority(PriorityClass priority);
+
+  WindowRef SelectedWindow();
+  void PlaceOwnWindow(InsertAfter where);
+  bool PlaceSelectedWindow(InsertAfter where);
+  void ShowSelectedWindow(ShowCommand command);
+  // The common end of a command: the dialog back on top (full form only), the list rebuilt,
+  // the focus back on the dialog.
+  void FinishCommand(Refresh form);
+  void RestoreHiddenWindows();
 
   WindowSystem& windows_;
   DialogHost& dialog_;
@@ -41,6 +75,7 @@ class CLayerDialog final : public MessageTarget {
   std::uint32_t follow_interval_ = 0;
   WindowRef last_followed_ = kNoWindow;
   std::uint32_t follow_timer_id_ = 0;
+  HiddenRegister hidden_;
   ExclusionList exclusions_;
   // The controls the layout moves, and their measured places.
   std::array<std::int32_t, 10> layout_ids_{};

@@ -7,19 +7,29 @@
 #include <optional>
 
 #include "catalogue/window_system.h"
+#include "ui/menu.h"
 
 namespace stackle {
 
 // Window messages keep their Windows numbers, so that the message table is the same code for
 // the real dialog and the simulated one.
 enum : std::uint32_t {
+  kWmNull = 0x0000,
   kWmDestroy = 0x0002,
   kWmSize = 0x0005,
   kWmKillFocus = 0x0008,
   kWmClose = 0x0010,
+  kWmEndSession = 0x0016,
+  kWmContextMenu = 0x007B,
   kWmInitDialog = 0x0110,
   kWmCommand = 0x0111,
   kWmInitMenu = 0x0116,
+};
+
+// List box notifications.
+enum : int {
+  kLbnSelChange = 1,
+  kLbnDblClk = 2,
 };
 
 // Dialog button identifiers of the dialog manager.
@@ -66,11 +76,31 @@ class DialogSurface {
   virtual void EndDialog(int result) = 0;
 
   // The window list control: entries with a label and a window reference.
+  virtual WindowRef WindowListControl() = 0;
   virtual void ClearWindowList() = 0;
   // False when the control refuses the entry (out of memory).
   virtual bool AddWindowListEntry(const Text& label, WindowRef window) = 0;
   virtual std::size_t WindowListCount() = 0;
+  // Nothing when there is no entry at `index`.
+  virtual std::optional<Text> WindowListLabel(std::size_t index) = 0;
+  virtual std::optional<WindowRef> WindowListWindow(std::size_t index) = 0;
   virtual std::optional<std::size_t> WindowListSelection() = 0;
+  // Selects without a selection-change notification.
+  virtual void SelectWindowListEntry(std::size_t index) = 0;
+  // The entry nearest to a point on the screen, also below the last one; nothing when the
+  // list is empty.
+  virtual std::optional<std::size_t> WindowListEntryNear(Point screen) = 0;
+
+  // Gives the dialog window the keyboard focus.
+  virtual void Focus() = 0;
+
+  // Creates the tooltip control with one tool per control of kTooltips.
+  virtual void SetUpTooltips() = 0;
+  virtual void ActivateTooltips(bool active) = 0;
+
+  // Shows a popup menu at a point on the screen and returns when it has closed; the chosen
+  // item reaches the dialog afterwards as a command.
+  virtual void ShowPopupMenu(const Menu& menu, Point at) = 0;
 };
 
 // Runs a dialog modally on the current thread.

@@ -116,8 +116,27 @@ TYPED_TEST_P(WindowSystemContract, SetsAndReadsAnotherProcesssPriorityClass) {
   EXPECT_EQ(ws.ProcessPriority(0), std::nullopt);
 }
 
+TYPED_TEST_P(WindowSystemContract, MarksHiddenWindowsAndClosesOnRequest) {
+  WindowSystem& ws = this->windows();
+  const WindowRef a = this->desktop.Open(u"A", u"StackleTestA", false);
+  const WindowRef b = this->desktop.Open(u"B", u"StackleTestA", false);
+  EXPECT_FALSE(ws.HasHiddenMark(a));
+  ws.SetHiddenMark(a, true);
+  EXPECT_TRUE(ws.HasHiddenMark(a));
+  EXPECT_FALSE(ws.HasHiddenMark(b));
+  ws.SetHiddenMark(a, false);
+  EXPECT_FALSE(ws.HasHiddenMark(a));
+
+  ws.SetHiddenMark(b, true);
+  ws.RequestClose(b);  // an ordinary window closes when asked
+  EXPECT_FALSE(ws.Exists(b));
+  EXPECT_FALSE(ws.HasHiddenMark(b)) << "the mark dies with its window";
+  EXPECT_TRUE(ws.CursorPosition().has_value());
+}
+
 REGISTER_TYPED_TEST_SUITE_P(WindowSystemContract, WalksTheZOrderInBothDirections,
                             ReadsTitlesClassesAndStates, KeepsTheAlwaysOnTopBandAboveTheRest,
-                            SetsAndReadsAnotherProcesssPriorityClass);
+                            SetsAndReadsAnotherProcesssPriorityClass,
+                            MarksHiddenWindowsAndClosesOnRequest);
 
 }  // namespace stackle::contract

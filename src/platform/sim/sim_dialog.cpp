@@ -1,5 +1,7 @@
 #include "platform/sim/sim_dialog.h"
 
+#include <algorithm>
+
 namespace stackle::sim {
 
 void SimDialog::Open(MessageTarget& target) {
@@ -14,8 +16,21 @@ void SimDialog::Open(MessageTarget& target) {
 std::optional<std::intptr_t> SimDialog::Send(const Message& message) {
   if (!target_) return std::nullopt;
   auto result = target_->HandleMessage(message);
-  if (ending_ && message.id != kWmDestroy) Destroy();
+  if (ending_ && message.id != kWmDestroy) {
+    Destroy();
+    return result;
+  }
+  while (!posted_commands_.empty() && target_) {
+    const int id = posted_commands_.front();
+    posted_commands_.pop_front();
+    Send(CommandMessage(id));
+  }
   return result;
+}
+
+void SimDialog::UserSelects(std::size_t index) {
+  selection_ = index;
+  Send(CommandMessage(1000, kLbnSelChange));
 }
 
 int SimDialog::RunModal(MessageTarget& target) {
@@ -43,6 +58,7 @@ void SimDialog::Destroy() {
   window_ = kNoWindow;
   entries_.clear();
   selection_.reset();
+  posted_commands_.clear();
 }
 
 void SimDialog::ClearWindowList() {
@@ -53,6 +69,48 @@ void SimDialog::ClearWindowList() {
 bool SimDialog::AddWindowListEntry(const Text& label, WindowRef window) {
   entries_.push_back({label, window});
   return true;
+}
+
+}  // namespace stackle::sim
+
+namespace stackle::sim {
+
+std::optional<Text> SimDialog::WindowListLabel(std::size_t index) {
+  if (index >= entries_.size()) return std::nullopt;
+  return entries_[index].label;
+}
+
+std::optional<WindowRef> SimDialog::WindowListWindow(std::size_t index) {
+  if (index >= entries_.size()) return std::nullopt;
+  return entries_[index].window;
+}
+
+void SimDialog::SelectWindowListEntry(std::size_t index) {
+  if (index < entries_.size()) selection_ = index;
+}
+
+std::optional<std::size_t> SimDialog::WindowListEntryNear(Point screen) {
+  if (entries_.empty()) return std::nullopt;
+  const std::int32_t row = screen.y < 0 ? 0 : screen.y / kRowHeight;
+  return std::min<std::size_t>(static_cast<std::size_t>(row), entries_.size() - 1);
+}
+
+void SimDialog::SetUpTooltips() {
+  // The tooltip control is an untitled pop-up owned by the dialog, just above it.
+  windows_.AddWindow({.title = u"",
+                      .class_name = u"tooltips_class32",
+                      .process = windows_.OwnProcess(),
+                      .visible = false,
+                      .topmost = windows_.IsTopMost(window_),
+                      .owner = window_});
+  tooltips_active_ = true;
+  tooltip_count_ = 8;
+}
+
+void SimDialog::ShowPopupMenu(const Menu& menu, Point at) {
+  menus_shown.emplace_back(menu, at);
+  if (!choose_from_menu) return;
+  if (auto id = choose_from_menu(menu)) posted_commands_.push_back(*id);
 }
 
 }  // namespace stackle::sim

@@ -2,6 +2,7 @@
 // simulated Z-order, owned by the simulation's own process.
 #pragma once
 
+#include <deque>
 #include <functional>
 #include <vector>
 
@@ -27,20 +28,42 @@ class SimDialog final : public DialogHost {
   int RunModal(MessageTarget& target) override;
 
   const std::vector<WindowListEntry>& Entries() const { return entries_; }
-  void SelectEntry(std::optional<std::size_t> index) { selection_ = index; }
+  // Selects as the user would, with the selection-change notification.
+  void UserSelects(std::size_t index);
   const Text& Caption() const { return caption_; }
   bool HasIcons() const { return has_icons_; }
+  bool HasFocus() const { return focused_; }
+  void LoseFocus() { focused_ = false; }
+  bool TooltipsActive() const { return tooltips_active_; }
+  std::size_t TooltipCount() const { return tooltip_count_; }
   int Result() const { return result_; }
+
+  // Each list entry is a row of this many pixels, from the screen's top edge down.
+  static constexpr std::int32_t kRowHeight = 16;
+  // Every menu shown, with where it was shown.
+  std::vector<std::pair<Menu, Point>> menus_shown;
+  // Picks an item of a shown menu (nothing: the user dismissed it). Its command arrives
+  // after the menu has closed, as a posted command would.
+  std::function<std::optional<int>(const Menu&)> choose_from_menu;
 
   WindowRef Window() override { return window_; }
   void BindControls() override { bound_ = true; }
   void SetCaption(const Text& caption) override;
   void SetIcons() override { has_icons_ = true; }
   void EndDialog(int result) override;
+  WindowRef WindowListControl() override { return window_ + 1; }
   void ClearWindowList() override;
   bool AddWindowListEntry(const Text& label, WindowRef window) override;
   std::size_t WindowListCount() override { return entries_.size(); }
+  std::optional<Text> WindowListLabel(std::size_t index) override;
+  std::optional<WindowRef> WindowListWindow(std::size_t index) override;
   std::optional<std::size_t> WindowListSelection() override { return selection_; }
+  void SelectWindowListEntry(std::size_t index) override;
+  std::optional<std::size_t> WindowListEntryNear(Point screen) override;
+  void Focus() override { focused_ = true; }
+  void SetUpTooltips() override;
+  void ActivateTooltips(bool active) override { tooltips_active_ = active; }
+  void ShowPopupMenu(const Menu& menu, Point at) override;
 
  private:
   void Destroy();
@@ -51,6 +74,10 @@ class SimDialog final : public DialogHost {
   bool bound_ = false;
   bool ending_ = false;
   bool has_icons_ = false;
+  bool focused_ = false;
+  bool tooltips_active_ = false;
+  std::size_t tooltip_count_ = 0;
+  std::deque<int> posted_commands_;
   int result_ = 0;
   Text caption_;
   std::vector<WindowListEntry> entries_;

@@ -23,12 +23,21 @@ WindowRef SimWindowSystem::AddWindow(WindowSpec spec) {
   SimWindow window;
   static_cast<WindowSpec&>(window) = std::move(spec);
   window.handle = handle;
+  const WindowRef owner = window.owner;
   z_order_.insert(z_order_.begin() + TopOfBand(window.topmost), handle);
   windows_[handle] = std::move(window);
+  if (Find(owner)) LiftOwnedWindows(owner);
   return handle;
 }
 
 void SimWindowSystem::DestroyWindow(WindowRef window) {
+  // Owned windows go with their owner.
+  std::vector<WindowRef> owned;
+  for (const auto& [handle, w] : windows_) {
+    if (w.owner == window) owned.push_back(handle);
+  }
+  for (WindowRef handle : owned)
+    DestroyWindow(handle);
   windows_.erase(window);
   std::erase(z_order_, window);
   if (foreground_ == window) foreground_ = kNoWindow;
@@ -148,7 +157,18 @@ void SimWindowSystem::Place(WindowRef window, InsertAfter where, bool activate) 
       MoveTo(window, z_order_.size());
       break;
   }
+  LiftOwnedWindows(window);
   if (activate) foreground_ = window;
+}
+
+void SimWindowSystem::LiftOwnedWindows(WindowRef owner) {
+  const bool topmost = windows_.at(owner).topmost;
+  for (auto& [handle, w] : windows_) {
+    if (w.owner != owner) continue;
+    w.topmost = topmost;
+    std::erase(z_order_, handle);
+    z_order_.insert(z_order_.begin() + IndexOf(owner), handle);
+  }
 }
 
 void SimWindowSystem::Show(WindowRef window, ShowCommand command) {
@@ -177,6 +197,26 @@ void SimWindowSystem::Show(WindowRef window, ShowCommand command) {
       w->minimized = true;
       break;
   }
+}
+
+void SimWindowSystem::BringToForeground(WindowRef window) {
+  if (Find(window)) foreground_ = window;
+}
+
+void SimWindowSystem::RequestClose(WindowRef window) {
+  SimWindow* w = Find(window);
+  if (!w) return;
+  if (during_close) during_close(window);
+  if (w->on_close == OnClose::kCloses) DestroyWindow(window);
+}
+
+void SimWindowSystem::SetHiddenMark(WindowRef window, bool marked) {
+  if (SimWindow* w = Find(window)) w->hidden_mark = marked;
+}
+
+bool SimWindowSystem::HasHiddenMark(WindowRef window) {
+  const SimWindow* w = Find(window);
+  return w && w->hidden_mark;
 }
 
 ProcessId SimWindowSystem::ProcessOf(WindowRef window) {

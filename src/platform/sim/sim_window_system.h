@@ -11,6 +11,13 @@
 
 namespace stackle::sim {
 
+// What a window's program does with a close request.
+enum class OnClose {
+  kCloses,     // closes the window
+  kStaysOpen,  // asks its user, who says no
+  kHangs,      // does not respond; the request is given up
+};
+
 struct WindowSpec {
   Text title;
   Text class_name = u"SimWindow";
@@ -19,10 +26,14 @@ struct WindowSpec {
   bool minimized = false;
   bool maximized = false;
   bool topmost = false;
+  OnClose on_close = OnClose::kCloses;
+  // An owned window stays directly above its owner, in the owner's band.
+  WindowRef owner = kNoWindow;
 };
 
 struct SimWindow : WindowSpec {
   WindowRef handle = kNoWindow;
+  bool hidden_mark = false;
 };
 
 class SimWindowSystem final : public WindowSystem {
@@ -43,6 +54,9 @@ class SimWindowSystem final : public WindowSystem {
   WindowRef Foreground() const { return foreground_; }
   // Called before each WindowBelow, to model other programs acting during a walk.
   std::function<void(WindowRef)> before_step;
+  // Called while a close request waits for its window's program.
+  std::function<void(WindowRef)> during_close;
+  std::optional<Point> cursor = Point{};
 
   WindowRef BottomWindow(WindowRef any) override;
   WindowRef WindowBelow(WindowRef window) override;
@@ -57,6 +71,11 @@ class SimWindowSystem final : public WindowSystem {
   bool Exists(WindowRef window) override;
   void Place(WindowRef window, InsertAfter where, bool activate) override;
   void Show(WindowRef window, ShowCommand command) override;
+  void BringToForeground(WindowRef window) override;
+  void RequestClose(WindowRef window) override;
+  void SetHiddenMark(WindowRef window, bool marked) override;
+  bool HasHiddenMark(WindowRef window) override;
+  std::optional<Point> CursorPosition() override { return cursor; }
   ProcessId ProcessOf(WindowRef window) override;
   void SetProcessPriority(ProcessId process, PriorityClass priority) override;
   std::optional<std::uint32_t> ProcessPriority(ProcessId process) override;
@@ -73,6 +92,7 @@ class SimWindowSystem final : public WindowSystem {
   // Index where a window of the given band enters at its top.
   std::size_t TopOfBand(bool topmost) const;
   void MoveTo(WindowRef window, std::size_t index);
+  void LiftOwnedWindows(WindowRef owner);
 
   std::map<WindowRef, SimWindow> windows_;
   std::vector<WindowRef> z_order_;

@@ -1,7 +1,12 @@
 #include "platform/win32/win32_dialog.h"
 
+#include <algorithm>
+
+#include <commctrl.h>
+
 #include "platform/win32/text_win32.h"
 #include "res/resource.h"
+#include "ui/tooltips.h"
 
 namespace stackle::win32 {
 namespace {
@@ -56,7 +61,12 @@ int Win32Dialog::RunModal(MessageTarget& target) {
       if (got == 0) ::PostQuitMessage(static_cast<int>(msg.wParam));
       break;
     }
-    if (!::IsDialogMessageW(window_, &msg)) {
+    // Every message for the dialog or its controls goes to the tooltip control first: the
+    // tools do not subclass their controls, so this is how the tooltips see the mouse.
+    if (tooltip_ && window_ && (msg.hwnd == window_ || ::IsChild(window_, msg.hwnd))) {
+      ::SendMessageW(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
+    }
+    if (!window_ || !::IsDialogMessageW(window_, &msg)) {
       ::TranslateMessage(&msg);
       ::DispatchMessageW(&msg);
     }
@@ -79,6 +89,7 @@ INT_PTR CALLBACK Win32Dialog::DialogProc(HWND window, UINT message, WPARAM wpara
     ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     self->window_ = nullptr;
     self->window_list_ = nullptr;
+    self->tooltip_ = nullptr;  // destroyed with its owner
   }
   return result;
 }
@@ -153,6 +164,88 @@ std::optional<std::size_t> Win32Dialog::WindowListSelection() {
   const LRESULT index = ::SendMessageW(window_list_, LB_GETCURSEL, 0, 0);
   if (index < 0) return std::nullopt;
   return static_cast<std::size_t>(index);
+}
+
+}  // namespace stackle::win32
+
+namespace stackle::win32 {
+
+WindowRef Win32Dialog::WindowListControl() {
+  return FromHwnd(window_list_);
+}
+
+std::optional<Text> Win32Dialog::WindowListLabel(std::size_t index) {
+  const LRESULT length = ::SendMessageW(window_list_, LB_GETTEXTLEN, index, 0);
+  if (length < 0) return std::nullopt;
+  Text label(static_cast<std::size_t>(length) + 1, u'\0');
+  const LRESULT copied =
+      ::SendMessageW(window_list_, LB_GETTEXT, index, reinterpret_cast<LPARAM>(label.data()));
+  if (copied < 0) return std::nullopt;
+  label.resize(static_cast<std::size_t>(copied));
+  return label;
+}
+
+std::optional<WindowRef> Win32Dialog::WindowListWindow(std::size_t index) {
+  const LRESULT data = ::SendMessageW(window_list_, LB_GETITEMDATA, index, 0);
+  if (data == LB_ERR) return std::nullopt;
+  return static_cast<WindowRef>(data);
+}
+
+void Win32Dialog::SelectWindowListEntry(std::size_t index) {
+  ::SendMessageW(window_list_, LB_SETCURSEL, index, 0);
+}
+
+std::optional<std::size_t> Win32Dialog::WindowListEntryNear(Point screen) {
+  const std::size_t count = WindowListCount();
+  if (count == 0) return std::nullopt;
+  POINT p{screen.x, screen.y};
+  ::ScreenToClient(window_list_, &p);
+  // The answer is the nearest entry; its high word, which says the point lies outside the
+  // entries, is not needed.
+  const LRESULT hit = ::SendMessageW(window_list_, LB_ITEMFROMPOINT, 0, MAKELPARAM(p.x, p.y));
+  return std::min<std::size_t>(LOWORD(hit), count - 1);
+}
+
+void Win32Dialog::Focus() {
+  ::SetFocus(window_);
+}
+
+void Win32Dialog::SetUpTooltips() {
+  // Without TTS_ALWAYSTIP the tips show only while the dialog is active.
+  tooltip_ = ::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance_, nullptr);
+  if (!tooltip_) return;
+  ::SendMessageW(tooltip_, TTM_ACTIVATE, TRUE, 0);
+  for (const Tooltip& tip : kTooltips) {
+    TTTOOLINFOW tool{};
+    // The size every version of the common controls accepts.
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.uFlags = TTF_IDISHWND;
+    tool.hwnd = window_;
+    tool.uId = reinterpret_cast<UINT_PTR>(::GetDlgItem(window_, tip.control));
+    tool.hinst = instance_;
+    tool.lpszText = MAKEINTRESOURCEW(tip.text);
+    ::SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+}
+
+void Win32Dialog::ActivateTooltips(bool active) {
+  if (tooltip_) ::SendMessageW(tooltip_, TTM_ACTIVATE, active, 0);
+}
+
+void Win32Dialog::ShowPopupMenu(const Menu& menu, Point at) {
+  UniqueMenu popup(::CreatePopupMenu());
+  if (!popup) return;
+  for (const MenuItem& item : menu) {
+    if (item.id == 0) {
+      ::AppendMenuW(popup.get(), MF_SEPARATOR, 0, nullptr);
+    } else {
+      ::AppendMenuW(popup.get(), MF_STRING, static_cast<UINT_PTR>(item.id), Wide(item.text));
+    }
+  }
+  ::TrackPopupMenu(popup.get(), 0, at.x, at.y, 0, window_, nullptr);
+  // Lets the menu close properly when the user clicks elsewhere.
+  ::PostMessageW(window_, WM_NULL, 0, 0);
 }
 
 }  // namespace stackle::win32

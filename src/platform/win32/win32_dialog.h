@@ -20,10 +20,19 @@ class Win32Dialog final : public DialogHost {
   void SetCaption(const Text& caption) override;
   void SetIcons() override;
   void EndDialog(int result) override;
+  WindowRef WindowListControl() override;
   void ClearWindowList() override;
   bool AddWindowListEntry(const Text& label, WindowRef window) override;
   std::size_t WindowListCount() override;
+  std::optional<Text> WindowListLabel(std::size_t index) override;
+  std::optional<WindowRef> WindowListWindow(std::size_t index) override;
   std::optional<std::size_t> WindowListSelection() override;
+  void SelectWindowListEntry(std::size_t index) override;
+  std::optional<std::size_t> WindowListEntryNear(Point screen) override;
+  void Focus() override;
+  void SetUpTooltips() override;
+  void ActivateTooltips(bool active) override;
+  void ShowPopupMenu(const Menu& menu, Point at) override;
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
@@ -34,6 +43,7 @@ class Win32Dialog final : public DialogHost {
   MessageTarget* target_ = nullptr;
   HWND window_ = nullptr;
   HWND window_list_ = nullptr;
+  HWND tooltip_ = nullptr;
   bool ended_ = false;
   bool saw_size_ = false;
   int result_ = 0;

@@ -1,9 +1,26 @@
 #include "platform/win32/win32_window_system.h"
 
+#include <algorithm>
+
 #include "platform/win32/text_win32.h"
 #include "platform/win32/unique_resource.h"
 
 namespace stackle::win32 {
+namespace {
+
+// The window property that marks a window Stackle has hidden.
+constexpr wchar_t kHiddenMark[] = L"Stackle.Hidden";
+
+// Close requests are numbered; a request counts as handled once its callback has run. A
+// request given up on may still be answered later; its number is then already passed.
+std::uint64_t close_requests_sent = 0;
+std::uint64_t close_requests_handled = 0;
+
+void CALLBACK OnCloseHandled(HWND, UINT, ULONG_PTR request, LRESULT) {
+  close_requests_handled = std::max<std::uint64_t>(close_requests_handled, request);
+}
+
+}  // namespace
 
 // HWND_TOPMOST and its kin are pointer constants; InsertAfter holds their integer values.
 static_assert(static_cast<std::intptr_t>(InsertAfter::kTopMost) == -1 &&
@@ -78,6 +95,51 @@ void Win32WindowSystem::Show(WindowRef window, ShowCommand command) {
   ::ShowWindow(ToHwnd(window), static_cast<int>(command));
 }
 
+void Win32WindowSystem::BringToForeground(WindowRef window) {
+  ::SetForegroundWindow(ToHwnd(window));
+}
+
+void Win32WindowSystem::RequestClose(WindowRef window) {
+  HWND target = ToHwnd(window);
+  const std::uint64_t request = ++close_requests_sent;
+  if (!::SendMessageCallbackW(target, WM_CLOSE, 0, 0, OnCloseHandled,
+                              static_cast<ULONG_PTR>(request))) {
+    return;
+  }
+  // Waits for the answer while handling Stackle's own messages, so that a program that asks
+  // its user first is waited for, and one that has stopped responding is given up on.
+  while (close_requests_handled < request && ::IsWindow(target) && !::IsHungAppWindow(target)) {
+    ::MsgWaitForMultipleObjectsEx(0, nullptr, 100, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    MSG msg;
+    while (close_requests_handled < request && ::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) {
+        ::PostQuitMessage(static_cast<int>(msg.wParam));
+        return;
+      }
+      ::TranslateMessage(&msg);
+      ::DispatchMessageW(&msg);
+    }
+  }
+}
+
+void Win32WindowSystem::SetHiddenMark(WindowRef window, bool marked) {
+  if (marked) {
+    ::SetPropW(ToHwnd(window), kHiddenMark, reinterpret_cast<HANDLE>(1));
+  } else {
+    ::RemovePropW(ToHwnd(window), kHiddenMark);
+  }
+}
+
+bool Win32WindowSystem::HasHiddenMark(WindowRef window) {
+  return ::GetPropW(ToHwnd(window), kHiddenMark) != nullptr;
+}
+
+std::optional<Point> Win32WindowSystem::CursorPosition() {
+  POINT p;
+  if (!::GetCursorPos(&p)) return std::nullopt;
+  return Point{p.x, p.y};
+}
+
 ProcessId Win32WindowSystem::ProcessOf(WindowRef window) {
   DWORD process = 0;
   ::GetWindowThreadProcessId(ToHwnd(window), &process);
@@ -91,7 +153,9 @@ void Win32WindowSystem::SetProcessPriority(ProcessId process, PriorityClass prio
 }
 
 std::optional<std::uint32_t> Win32WindowSystem::ProcessPriority(ProcessId process) {
-  UniqueHandle handle(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process));
+  // Opened as the per-window menu will use it: to read the class and to set it.
+  UniqueHandle handle(
+      ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_SET_INFORMATION, FALSE, process));
   if (!handle) return std::nullopt;
   return ::GetPriorityClass(handle.get());
 }

@@ -20,6 +20,11 @@ class Win32WindowSystem final : public WindowSystem {
   bool Exists(WindowRef window) override;
   void Place(WindowRef window, InsertAfter where, bool activate) override;
   void Show(WindowRef window, ShowCommand command) override;
+  void BringToForeground(WindowRef window) override;
+  void RequestClose(WindowRef window) override;
+  void SetHiddenMark(WindowRef window, bool marked) override;
+  bool HasHiddenMark(WindowRef window) override;
+  std::optional<Point> CursorPosition() override;
   ProcessId ProcessOf(WindowRef window) override;
   void SetProcessPriority(ProcessId process, PriorityClass priority) override;
   std::optional<std::uint32_t> ProcessPriority(ProcessId process) override;
