@@ -19,6 +19,14 @@
 #define IDC_SHOW_HIDE 1003
 #define IDC_HIDDEN_REGISTER 1004
 
+// About dialog controls.
+#define IDC_ABOUT_VERSION 1005
+#define IDC_ABOUT_BUILD 1006
+#define IDC_ABOUT_INTERVAL 1007
+
+// The About entry of the system menu.
+#define IDM_ABOUT 16
+
 // String table.
 #define IDS_ABOUT_MENU 101
 #define IDS_TIP_BRING_TO_FRONT 102

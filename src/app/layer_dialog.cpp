@@ -1,6 +1,7 @@
 #include "app/layer_dialog.h"
 
 #include "res/resource.h"
+#include "settings/about_dialog.h"
 #include "ui/window_menu.h"
 
 namespace stackle {
@@ -23,6 +24,11 @@ std::optional<std::intptr_t> CLayerDialog::HandleMessage(const Message& message)
     case kWmEndSession:
       OnEndSession(message.wparam != 0);
       return 0;
+    case kWmSysCommand:
+      return OnSysCommand(static_cast<std::uint32_t>(message.wparam));
+    case kWmTimer:
+      OnMouseFollowTick();
+      return std::nullopt;
     case kWmContextMenu:
       OnContextMenu(static_cast<WindowRef>(message.wparam));
       return 0;
@@ -103,6 +109,8 @@ bool CLayerDialog::OnInitDialog() {
   // Windows that a killed or crashed run left hidden come back under "(Hide):".
   hidden_.AdoptMarkedWindows();
   RefreshWindowList();
+  ReadSettings();
+  StartMouseFollowTimer();
   // The list, the first control with a tab stop, takes the keyboard focus.
   return true;
 }
@@ -112,12 +120,34 @@ void CLayerDialog::OnOK() {
 }
 
 void CLayerDialog::OnDestroy() {
+  StopMouseFollowTimer();
   RestoreHiddenWindows();
+  WriteSettings();
 }
 
 void CLayerDialog::OnEndSession(bool ending) {
-  // Windows ends the process right after this: nothing Stackle hid may stay hidden.
-  if (ending) RestoreHiddenWindows();
+  // Windows ends the process right after this, without destroying the dialog: nothing
+  // Stackle hid may stay hidden, and the settings are kept as at exit.
+  if (!ending) return;
+  RestoreHiddenWindows();
+  WriteSettings();
+}
+
+std::optional<std::intptr_t> CLayerDialog::OnSysCommand(std::uint32_t id) {
+  // The low four bits of a system command belong to the window system.
+  if ((id & 0xFFF0) == IDM_ABOUT) {
+    OpenAboutWithInterval();
+    return 0;
+  }
+  return std::nullopt;
+}
+
+void CLayerDialog::OpenAboutWithInterval() {
+  CAboutDialog about;
+  about.SetInterval(follow_interval_);
+  dialog_.RunChildDialog(about);
+  follow_interval_ = about.GetInterval();
+  RestartMouseFollowTimer();
 }
 
 void CLayerDialog::RestoreHiddenWindows() {

@@ -27,6 +27,10 @@ class CLayerDialog final : public MessageTarget {
   void LoadExclusionList();
   // Hides or shows the window of list entry `index` (the tray's window menu).
   void ToggleListedWindow(std::size_t index);
+  // The About dialog with the follow interval; the timer restarts however it was closed.
+  void OpenAboutWithInterval();
+
+  std::uint32_t FollowInterval() const { return follow_interval_; }
 
   const ExclusionList& Exclusions() const { return exclusions_; }
   const HiddenRegister& Hidden() const { return hidden_; }
@@ -39,6 +43,15 @@ class CLayerDialog final : public MessageTarget {
   void OnOK();
   void OnDestroy();
   void OnEndSession(bool ending);
+  std::optional<std::intptr_t> OnSysCommand(std::uint32_t id);
+
+  // The settings file and the mouse-follow timer.
+  void ReadSettings();
+  void WriteSettings();
+  void StartMouseFollowTimer();
+  void RestartMouseFollowTimer();
+  void StopMouseFollowTimer();
+  void OnMouseFollowTick();
 
   // Layer commands and the window list.
   void OnBringToFront();

@@ -90,6 +90,16 @@ class WindowSystem {
   virtual bool HasHiddenMark(WindowRef window) = 0;
 
   virtual std::optional<Point> CursorPosition() = 0;
+  // The window under a point on the screen, and a window's parent (or a pop-up's owner).
+  virtual WindowRef WindowAt(Point screen) = 0;
+  virtual WindowRef Parent(WindowRef window) = 0;
+
+  // Screen rectangles. Moving repaints the window.
+  virtual std::optional<Rect> WindowRect(WindowRef window) = 0;
+  virtual void MoveWindow(WindowRef window, const Rect& rect) = 0;
+  // Whether any monitor shows part of `rect`, and the work area of the monitor nearest it.
+  virtual bool AnyMonitorShows(const Rect& rect) = 0;
+  virtual Rect NearestWorkArea(const Rect& rect) = 0;
 
   // 0 when the window does not exist.
   virtual ProcessId ProcessOf(WindowRef window) = 0;

@@ -18,6 +18,8 @@ enum : std::uint32_t {
   kWmDestroy = 0x0002,
   kWmSize = 0x0005,
   kWmKillFocus = 0x0008,
+  kWmTimer = 0x0113,
+  kWmSysCommand = 0x0112,
   kWmClose = 0x0010,
   kWmEndSession = 0x0016,
   kWmContextMenu = 0x007B,
@@ -62,6 +64,26 @@ class MessageTarget {
   virtual std::optional<std::intptr_t> HandleMessage(const Message& message) = 0;
 };
 
+// A small modal dialog opened over the main one, seen through its controls.
+class ChildDialogSurface {
+ public:
+  virtual ~ChildDialogSurface() = default;
+  virtual void SetItemText(int id, const Text& text) = 0;
+  virtual Text ItemText(int id) = 0;
+  // Puts the keyboard focus into a control and selects its text.
+  virtual void FocusItem(int id) = 0;
+  // A message box with an OK button, owned by the dialog.
+  virtual void ShowWarning(const Text& text) = 0;
+  virtual void EndDialog(int result) = 0;
+};
+
+class ChildDialog : public MessageTarget {
+ public:
+  virtual int TemplateId() const = 0;
+  // Called before the dialog receives its first message.
+  virtual void Attach(ChildDialogSurface& surface) = 0;
+};
+
 class DialogSurface {
  public:
   virtual ~DialogSurface() = default;
@@ -101,6 +123,15 @@ class DialogSurface {
   // Shows a popup menu at a point on the screen and returns when it has closed; the chosen
   // item reaches the dialog afterwards as a command.
   virtual void ShowPopupMenu(const Menu& menu, Point at) = 0;
+
+  // A string of the program's string table; empty when there is none.
+  virtual Text StringResource(int id) = 0;
+  // Starts or restarts timer `id` on the dialog; its ticks arrive as WM_TIMER. Gives the
+  // timer's identifier, 0 when it could not be started.
+  virtual std::uint32_t SetTimer(std::uint32_t id, std::uint32_t interval) = 0;
+  virtual void KillTimer(std::uint32_t id) = 0;
+  // Runs `dialog` modally over the main dialog; gives the result it ended with.
+  virtual int RunChildDialog(ChildDialog& dialog) = 0;
 };
 
 // Runs a dialog modally on the current thread.

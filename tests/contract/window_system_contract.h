@@ -134,8 +134,24 @@ TYPED_TEST_P(WindowSystemContract, MarksHiddenWindowsAndClosesOnRequest) {
   EXPECT_TRUE(ws.CursorPosition().has_value());
 }
 
-REGISTER_TYPED_TEST_SUITE_P(WindowSystemContract, WalksTheZOrderInBothDirections,
-                            ReadsTitlesClassesAndStates, KeepsTheAlwaysOnTopBandAboveTheRest,
+TYPED_TEST_P(WindowSystemContract, MovesWindowsAndKnowsTheMonitors) {
+  WindowSystem& ws = this->windows();
+  const WindowRef w = this->desktop.Open(u"A", u"StackleTestA", false);
+  ws.MoveWindow(w, {100, 50, 420, 330});
+  EXPECT_EQ(ws.WindowRect(w), (Rect{100, 50, 420, 330}));
+  EXPECT_EQ(ws.WindowRect(kNoWindow), std::nullopt);
+
+  EXPECT_TRUE(ws.AnyMonitorShows({10, 10, 50, 50}));
+  EXPECT_FALSE(ws.AnyMonitorShows({-30000, -30000, -29000, -29500}));
+  const Rect area = ws.NearestWorkArea({-30000, -30000, -29000, -29500});
+  EXPECT_GT(area.Width(), 0);
+  EXPECT_GT(area.Height(), 0);
+  EXPECT_TRUE(ws.AnyMonitorShows(area));
+}
+
+REGISTER_TYPED_TEST_SUITE_P(WindowSystemContract, MovesWindowsAndKnowsTheMonitors,
+                            WalksTheZOrderInBothDirections, ReadsTitlesClassesAndStates,
+                            KeepsTheAlwaysOnTopBandAboveTheRest,
                             SetsAndReadsAnotherProcesssPriorityClass,
                             MarksHiddenWindowsAndClosesOnRequest);
 

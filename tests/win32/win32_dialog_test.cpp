@@ -31,10 +31,12 @@ class TemplateReader {
   DWORD Dword() { return Read<DWORD>(); }
   // A string, or an ordinal written as 0xFFFF and a number (standard classes by their
   // upper-case name, as resource compilers also write them).
-  std::wstring StringOrOrdinal() {
+  std::wstring StringOrOrdinal(bool is_class = false) {
     if (Peek() == 0xFFFF) {
       Word();
-      switch (const WORD ordinal = Word()) {
+      const WORD ordinal = Word();
+      if (!is_class) return L"#" + std::to_wstring(ordinal);
+      switch (ordinal) {
         case 0x80:
           return L"BUTTON";
         case 0x83:
@@ -126,11 +128,59 @@ TEST(MainDialogTemplate, IsExactlyTheDesignedOne) {
     c.style = t.Dword();
     c.x = t.Word(), c.y = t.Word(), c.cx = t.Word(), c.cy = t.Word();
     c.id = t.Dword();
-    c.class_name = t.StringOrOrdinal();
+    c.class_name = t.StringOrOrdinal(/*is_class=*/true);
     ::CharUpperW(c.class_name.data());
     c.text = t.StringOrOrdinal();
     t.Skip(t.Word());
     EXPECT_EQ(c, expected[i]) << "control " << i << " (id " << expected[i].id << ")";
+  }
+}
+
+TEST(AboutDialogTemplate, IsExactlyTheDesignedOne) {
+  HMODULE self = ::GetModuleHandleW(nullptr);
+  HRSRC found = ::FindResourceW(self, MAKEINTRESOURCEW(IDD_ABOUT), RT_DIALOG);
+  ASSERT_NE(found, nullptr);
+  const auto* header = static_cast<const DLGTEMPLATE*>(::LockResource(::LoadResource(self, found)));
+  EXPECT_EQ(header->style,
+            static_cast<DWORD>(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT));
+  EXPECT_EQ(header->dwExtendedStyle, 0u);
+  EXPECT_EQ(header->cdit, 7);
+  EXPECT_EQ((std::vector<short>{header->x, header->y, header->cx, header->cy}),
+            (std::vector<short>{0, 0, 218, 84}));
+  TemplateReader t(reinterpret_cast<const BYTE*>(header + 1));
+  EXPECT_EQ(t.StringOrOrdinal(), L"") << "no menu";
+  EXPECT_EQ(t.StringOrOrdinal(), L"") << "the standard dialog class";
+  EXPECT_EQ(t.String(), L"ﾊﾞｰｼﾞｮﾝ情報 Stackle");
+  EXPECT_EQ(t.Word(), 9) << "points";
+  EXPECT_EQ(t.String(), L"ＭＳ Ｐゴシック");
+
+  const ControlTemplate expected[] = {
+      {0, WS_CHILD | WS_VISIBLE | SS_ICON, 12, 13, 20, 20, 0xFFFF, L"STATIC", L"#128"},
+      {0, WS_CHILD | WS_VISIBLE | WS_GROUP | SS_NOPREFIX, 38, 33, 119, 8, IDC_ABOUT_VERSION,
+       L"STATIC", L"Stackle Version 1.4"},
+      {0, WS_CHILD | WS_VISIBLE | WS_GROUP, 38, 47, 130, 8, 0xFFFF, L"STATIC",
+       L"Copyright (C) 2026 The Stackle authors"},
+      {0, WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON, 179, 63, 32, 14, IDOK,
+       L"BUTTON", L"OK"},
+      {0, WS_CHILD | WS_VISIBLE | WS_GROUP, 38, 61, 130, 8, IDC_ABOUT_BUILD, L"STATIC",
+       L"Date xx.xx.1998"},
+      {0, WS_CHILD | WS_VISIBLE | WS_GROUP, 38, 15, 118, 8, 0xFFFF, L"STATIC",
+       L"X-Mose機能のﾁｪｯｸ秒数 (0～5000ﾐﾘ秒):"},
+      {0, WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 157, 13, 20, 12,
+       IDC_ABOUT_INTERVAL, L"EDIT", L""},
+  };
+  for (const ControlTemplate& e : expected) {
+    t.AlignDword();
+    ControlTemplate c;
+    c.style = t.Dword();
+    c.ex_style = t.Dword();
+    c.x = t.Word(), c.y = t.Word(), c.cx = t.Word(), c.cy = t.Word();
+    c.id = t.Word();
+    c.class_name = t.StringOrOrdinal(/*is_class=*/true);
+    ::CharUpperW(c.class_name.data());
+    c.text = t.StringOrOrdinal();
+    t.Skip(t.Word());
+    EXPECT_EQ(c, e);
   }
 }
 

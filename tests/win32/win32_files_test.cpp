@@ -6,6 +6,8 @@
 
 #include <fstream>
 
+#include "platform/win32/unique_resource.h"
+
 namespace stackle {
 namespace {
 
@@ -41,6 +43,25 @@ TEST(Win32Files, ReadsFilesOfTheCurrentDirectoryAndNothingElse) {
   ::DeleteFileW(L"nolist.txt");
   ::CreateDirectoryW(L"nolist.txt", nullptr);
   EXPECT_EQ(files.ReadFile(u"nolist.txt"), std::nullopt) << "a directory of that name";
+}
+
+TEST(Win32Files, ReplacesAFileWholeOrNotAtAll) {
+  TempCurrentDirectory dir;
+  win32::Win32Files files;
+  EXPECT_TRUE(files.SaveFile(u"nolist.txt", "first\r\n"));
+  EXPECT_TRUE(files.SaveFile(u"nolist.txt", "second\r\n"));
+  EXPECT_EQ(files.ReadFile(u"nolist.txt"), "second\r\n");
+
+  {
+    // Another program holds the file without letting it be replaced.
+    win32::UniqueFile held(::CreateFileW(L"nolist.txt", GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(held);
+    EXPECT_FALSE(files.SaveFile(u"nolist.txt", "third\r\n"));
+  }
+  EXPECT_EQ(files.ReadFile(u"nolist.txt"), "second\r\n");
+  EXPECT_EQ(::GetFileAttributesW(L"nolist.txt.new"), INVALID_FILE_ATTRIBUTES)
+      << "no temporary file is left behind";
 }
 
 TEST(Win32Files, DecodesTheAnsiCodePage) {

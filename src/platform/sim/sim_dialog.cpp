@@ -113,4 +113,31 @@ void SimDialog::ShowPopupMenu(const Menu& menu, Point at) {
   if (auto id = choose_from_menu(menu)) posted_commands_.push_back(*id);
 }
 
+Text SimDialog::StringResource(int id) {
+  switch (id) {
+    case 101:
+      return u"ﾊﾞｰｼﾞｮﾝ情報 (&A)...";
+    case 110:
+      return u"stackle.dat";
+    default:
+      return {};
+  }
+}
+
+std::uint32_t SimDialog::SetTimer(std::uint32_t id, std::uint32_t interval) {
+  if (timers_fail) return 0;
+  timers[id] = interval;
+  return id;
+}
+
+int SimDialog::RunChildDialog(ChildDialog& dialog) {
+  SimChildDialog child(dialog);
+  dialog.Attach(child);
+  dialog.HandleMessage({kWmInitDialog, 0, 0});
+  if (while_child_open) while_child_open(child);
+  if (child.IsOpen()) child.Press(kIdCancel);
+  children_shown.push_back(child);
+  return *child.Result();
+}
+
 }  // namespace stackle::sim

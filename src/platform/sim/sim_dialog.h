@@ -4,6 +4,7 @@
 
 #include <deque>
 #include <functional>
+#include <map>
 #include <vector>
 
 #include "catalogue/window_list.h"
@@ -11,6 +12,31 @@
 #include "ui/dialog.h"
 
 namespace stackle::sim {
+
+// A child dialog as the user sees it: its controls' texts and the message boxes it shows.
+class SimChildDialog final : public ChildDialogSurface {
+ public:
+  explicit SimChildDialog(ChildDialog& dialog) : dialog_(dialog) {}
+
+  // Clicks a button (or presses Enter or Escape).
+  void Press(int id) { dialog_.HandleMessage(CommandMessage(id)); }
+  bool IsOpen() const { return !result_; }
+  std::optional<int> Result() const { return result_; }
+
+  std::map<int, Text> items;
+  std::vector<Text> warnings;
+  std::optional<int> focused_item;
+
+  void SetItemText(int id, const Text& text) override { items[id] = text; }
+  Text ItemText(int id) override { return items[id]; }
+  void FocusItem(int id) override { focused_item = id; }
+  void ShowWarning(const Text& text) override { warnings.push_back(text); }
+  void EndDialog(int result) override { result_ = result; }
+
+ private:
+  ChildDialog& dialog_;
+  std::optional<int> result_;
+};
 
 class SimDialog final : public DialogHost {
  public:
@@ -45,6 +71,13 @@ class SimDialog final : public DialogHost {
   // Picks an item of a shown menu (nothing: the user dismissed it). Its command arrives
   // after the menu has closed, as a posted command would.
   std::function<std::optional<int>(const Menu&)> choose_from_menu;
+  // Acts on a child dialog while it is open; the dialog is cancelled afterwards if it is
+  // still open, as the close box would.
+  std::function<void(SimChildDialog&)> while_child_open;
+  std::vector<SimChildDialog> children_shown;
+  // Running timers by identifier, with their periods.
+  std::map<std::uint32_t, std::uint32_t> timers;
+  bool timers_fail = false;
 
   WindowRef Window() override { return window_; }
   void BindControls() override { bound_ = true; }
@@ -64,6 +97,10 @@ class SimDialog final : public DialogHost {
   void SetUpTooltips() override;
   void ActivateTooltips(bool active) override { tooltips_active_ = active; }
   void ShowPopupMenu(const Menu& menu, Point at) override;
+  Text StringResource(int id) override;
+  std::uint32_t SetTimer(std::uint32_t id, std::uint32_t interval) override;
+  void KillTimer(std::uint32_t id) override { timers.erase(id); }
+  int RunChildDialog(ChildDialog& dialog) override;
 
  private:
   void Destroy();

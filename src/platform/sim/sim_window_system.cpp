@@ -30,11 +30,23 @@ WindowRef SimWindowSystem::AddWindow(WindowSpec spec) {
   return handle;
 }
 
+WindowRef SimWindowSystem::AddChild(WindowRef parent, Rect rect) {
+  const WindowRef handle = next_handle_;
+  next_handle_ += 0x10;
+  SimWindow child;
+  child.handle = handle;
+  child.parent = parent;
+  child.process = Get(parent).process;
+  child.rect = rect;
+  windows_[handle] = std::move(child);
+  return handle;
+}
+
 void SimWindowSystem::DestroyWindow(WindowRef window) {
-  // Owned windows go with their owner.
+  // Owned windows and children go with their window.
   std::vector<WindowRef> owned;
   for (const auto& [handle, w] : windows_) {
-    if (w.owner == window) owned.push_back(handle);
+    if (w.owner == window || w.parent == window) owned.push_back(handle);
   }
   for (WindowRef handle : owned)
     DestroyWindow(handle);
@@ -217,6 +229,73 @@ void SimWindowSystem::SetHiddenMark(WindowRef window, bool marked) {
 bool SimWindowSystem::HasHiddenMark(WindowRef window) {
   const SimWindow* w = Find(window);
   return w && w->hidden_mark;
+}
+
+namespace {
+bool Contains(const Rect& r, Point p) {
+  return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom;
+}
+bool Intersects(const Rect& a, const Rect& b) {
+  return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+}  // namespace
+
+WindowRef SimWindowSystem::WindowAt(Point screen) {
+  for (WindowRef top : z_order_) {
+    const SimWindow& w = windows_.at(top);
+    if (!w.visible || w.minimized || !Contains(w.rect, screen)) continue;
+    // Descend into the deepest child under the point.
+    WindowRef found = top;
+    for (bool deeper = true; deeper;) {
+      deeper = false;
+      for (const auto& [handle, child] : windows_) {
+        if (child.parent == found && Contains(child.rect, screen)) {
+          found = handle;
+          deeper = true;
+          break;
+        }
+      }
+    }
+    return found;
+  }
+  return kNoWindow;
+}
+
+WindowRef SimWindowSystem::Parent(WindowRef window) {
+  const SimWindow* w = Find(window);
+  if (!w) return kNoWindow;
+  return w->parent != kNoWindow ? w->parent : w->owner;
+}
+
+std::optional<Rect> SimWindowSystem::WindowRect(WindowRef window) {
+  const SimWindow* w = Find(window);
+  if (!w) return std::nullopt;
+  return w->rect;
+}
+
+void SimWindowSystem::MoveWindow(WindowRef window, const Rect& rect) {
+  SimWindow* w = Find(window);
+  if (!w) return;
+  w->rect = rect;
+  if (after_move) after_move(window);
+}
+
+bool SimWindowSystem::AnyMonitorShows(const Rect& rect) {
+  return std::any_of(monitors.begin(), monitors.end(),
+                     [&](const auto& m) { return Intersects(m.first, rect); });
+}
+
+Rect SimWindowSystem::NearestWorkArea(const Rect& rect) {
+  // Nearest by the distance between centres.
+  const auto distance = [&](const Rect& m) {
+    const double dx = (double{1.0} * m.left + m.right) - (double{1.0} * rect.left + rect.right);
+    const double dy = (double{1.0} * m.top + m.bottom) - (double{1.0} * rect.top + rect.bottom);
+    return dx * dx + dy * dy;
+  };
+  const auto nearest = std::min_element(monitors.begin(), monitors.end(), [&](auto& a, auto& b) {
+    return distance(a.first) < distance(b.first);
+  });
+  return nearest->second;
 }
 
 ProcessId SimWindowSystem::ProcessOf(WindowRef window) {

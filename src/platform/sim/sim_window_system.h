@@ -29,11 +29,14 @@ struct WindowSpec {
   OnClose on_close = OnClose::kCloses;
   // An owned window stays directly above its owner, in the owner's band.
   WindowRef owner = kNoWindow;
+  Rect rect{100, 100, 400, 300};
 };
 
 struct SimWindow : WindowSpec {
   WindowRef handle = kNoWindow;
   bool hidden_mark = false;
+  // Set for a child window (a control); children are not in the Z-order.
+  WindowRef parent = kNoWindow;
 };
 
 class SimWindowSystem final : public WindowSystem {
@@ -44,6 +47,8 @@ class SimWindowSystem final : public WindowSystem {
   ProcessId AddProcess(bool refuses_open = false);
   // Opens a window at the top of its band.
   WindowRef AddWindow(WindowSpec spec);
+  // A control inside `parent`, at a rectangle in screen coordinates.
+  WindowRef AddChild(WindowRef parent, Rect rect);
   void DestroyWindow(WindowRef window);
   SimWindow& Get(WindowRef window);
   // Top to bottom.
@@ -57,6 +62,8 @@ class SimWindowSystem final : public WindowSystem {
   // Called while a close request waits for its window's program.
   std::function<void(WindowRef)> during_close;
   std::optional<Point> cursor = Point{};
+  // Monitors and their work areas (the part the task bar leaves free).
+  std::vector<std::pair<Rect, Rect>> monitors = {{{0, 0, 1280, 800}, {0, 0, 1280, 760}}};
 
   WindowRef BottomWindow(WindowRef any) override;
   WindowRef WindowBelow(WindowRef window) override;
@@ -76,6 +83,14 @@ class SimWindowSystem final : public WindowSystem {
   void SetHiddenMark(WindowRef window, bool marked) override;
   bool HasHiddenMark(WindowRef window) override;
   std::optional<Point> CursorPosition() override { return cursor; }
+  WindowRef WindowAt(Point screen) override;
+  WindowRef Parent(WindowRef window) override;
+  std::optional<Rect> WindowRect(WindowRef window) override;
+  void MoveWindow(WindowRef window, const Rect& rect) override;
+  bool AnyMonitorShows(const Rect& rect) override;
+  Rect NearestWorkArea(const Rect& rect) override;
+  // Called after a window was moved, as the window system reports a size change.
+  std::function<void(WindowRef)> after_move;
   ProcessId ProcessOf(WindowRef window) override;
   void SetProcessPriority(ProcessId process, PriorityClass priority) override;
   std::optional<std::uint32_t> ProcessPriority(ProcessId process) override;

@@ -248,4 +248,77 @@ void Win32Dialog::ShowPopupMenu(const Menu& menu, Point at) {
   ::PostMessageW(window_, WM_NULL, 0, 0);
 }
 
+Text Win32Dialog::StringResource(int id) {
+  const wchar_t* text = nullptr;
+  const int length = ::LoadStringW(instance_, id, reinterpret_cast<LPWSTR>(&text), 0);
+  return length > 0 ? FromWide(text, static_cast<std::size_t>(length)) : Text();
+}
+
+std::uint32_t Win32Dialog::SetTimer(std::uint32_t id, std::uint32_t interval) {
+  return static_cast<std::uint32_t>(::SetTimer(window_, id, interval, nullptr));
+}
+
+void Win32Dialog::KillTimer(std::uint32_t id) {
+  ::KillTimer(window_, id);
+}
+
+namespace {
+
+// A modal dialog from a template, its messages handed to a portable ChildDialog.
+class Win32ChildDialog final : public ChildDialogSurface {
+ public:
+  explicit Win32ChildDialog(ChildDialog& dialog) : dialog_(dialog) { dialog.Attach(*this); }
+
+  int Run(HINSTANCE instance, HWND owner) {
+    return static_cast<int>(::DialogBoxParamW(instance, MAKEINTRESOURCEW(dialog_.TemplateId()),
+                                              owner, Proc, reinterpret_cast<LPARAM>(this)));
+  }
+
+  void SetItemText(int id, const Text& text) override {
+    ::SetDlgItemTextW(window_, id, Wide(text));
+  }
+  Text ItemText(int id) override {
+    HWND item = ::GetDlgItem(window_, id);
+    const int length = ::GetWindowTextLengthW(item);
+    Text text(static_cast<std::size_t>(std::max(length, 0)) + 1, u'\0');
+    const int copied = ::GetWindowTextW(item, reinterpret_cast<wchar_t*>(text.data()), length + 1);
+    text.resize(static_cast<std::size_t>(std::max(copied, 0)));
+    return text;
+  }
+  void FocusItem(int id) override {
+    HWND item = ::GetDlgItem(window_, id);
+    ::SendMessageW(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(item), TRUE);
+    ::SendMessageW(item, EM_SETSEL, 0, -1);
+  }
+  void ShowWarning(const Text& text) override {
+    ::MessageBoxW(window_, Wide(text), L"Stackle", MB_OK | MB_ICONEXCLAMATION);
+  }
+  void EndDialog(int result) override { ::EndDialog(window_, result); }
+
+ private:
+  static INT_PTR CALLBACK Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_INITDIALOG) {
+      ::SetWindowLongPtrW(window, GWLP_USERDATA, lparam);
+      reinterpret_cast<Win32ChildDialog*>(lparam)->window_ = window;
+    }
+    auto* self = reinterpret_cast<Win32ChildDialog*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!self) return FALSE;
+    const auto result = self->dialog_.HandleMessage({message, wparam, lparam});
+    if (!result) return FALSE;
+    if (message == WM_INITDIALOG) return static_cast<INT_PTR>(*result);
+    ::SetWindowLongPtrW(window, DWLP_MSGRESULT, static_cast<LONG_PTR>(*result));
+    return TRUE;
+  }
+
+  ChildDialog& dialog_;
+  HWND window_ = nullptr;
+};
+
+}  // namespace
+
+int Win32Dialog::RunChildDialog(ChildDialog& dialog) {
+  Win32ChildDialog child(dialog);
+  return child.Run(instance_, window_);
+}
+
 }  // namespace stackle::win32

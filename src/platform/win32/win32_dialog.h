@@ -33,6 +33,10 @@ class Win32Dialog final : public DialogHost {
   void SetUpTooltips() override;
   void ActivateTooltips(bool active) override;
   void ShowPopupMenu(const Menu& menu, Point at) override;
+  Text StringResource(int id) override;
+  std::uint32_t SetTimer(std::uint32_t id, std::uint32_t interval) override;
+  void KillTimer(std::uint32_t id) override;
+  int RunChildDialog(ChildDialog& dialog) override;
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);

@@ -1,6 +1,7 @@
 #include "platform/win32/win32_files.h"
 
 #include <algorithm>
+#include <string>
 
 #include "platform/win32/text_win32.h"
 #include "platform/win32/unique_resource.h"
@@ -23,6 +24,31 @@ std::optional<std::string> Win32Files::ReadFile(const Text& name) {
     bytes.append(buffer, read);
   }
   return bytes;
+}
+
+bool Win32Files::SaveFile(const Text& name, std::string_view bytes) {
+  const std::wstring target(Wide(name));
+  const std::wstring temporary = target + L".new";
+  {
+    UniqueFile file(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    DWORD written = 0;
+    const bool whole = ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()),
+                                   &written, nullptr) &&
+                       written == bytes.size() && ::FlushFileBuffers(file.get());
+    if (!whole) {
+      file.reset();
+      ::DeleteFileW(temporary.c_str());
+      return false;
+    }
+  }
+  if (!::MoveFileExW(temporary.c_str(), target.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    ::DeleteFileW(temporary.c_str());
+    return false;
+  }
+  return true;
 }
 
 Text Win32Files::DecodeAnsi(std::string_view bytes) {

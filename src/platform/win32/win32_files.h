@@ -11,6 +11,7 @@ class Win32Files final : public FileStore {
   static constexpr std::size_t kMaxFileSize = 16u << 20;
 
   std::optional<std::string> ReadFile(const Text& name) override;
+  bool SaveFile(const Text& name, std::string_view bytes) override;
   Text DecodeAnsi(std::string_view bytes) override;
 };
 

@@ -140,6 +140,41 @@ std::optional<Point> Win32WindowSystem::CursorPosition() {
   return Point{p.x, p.y};
 }
 
+WindowRef Win32WindowSystem::WindowAt(Point screen) {
+  return FromHwnd(::WindowFromPoint(POINT{screen.x, screen.y}));
+}
+
+WindowRef Win32WindowSystem::Parent(WindowRef window) {
+  return FromHwnd(::GetParent(ToHwnd(window)));
+}
+
+std::optional<Rect> Win32WindowSystem::WindowRect(WindowRef window) {
+  RECT r;
+  if (!::GetWindowRect(ToHwnd(window), &r)) return std::nullopt;
+  return Rect{r.left, r.top, r.right, r.bottom};
+}
+
+void Win32WindowSystem::MoveWindow(WindowRef window, const Rect& rect) {
+  ::MoveWindow(ToHwnd(window), rect.left, rect.top, rect.Width(), rect.Height(), TRUE);
+}
+
+bool Win32WindowSystem::AnyMonitorShows(const Rect& rect) {
+  const RECT r{rect.left, rect.top, rect.right, rect.bottom};
+  return ::MonitorFromRect(&r, MONITOR_DEFAULTTONULL) != nullptr;
+}
+
+Rect Win32WindowSystem::NearestWorkArea(const Rect& rect) {
+  const RECT r{rect.left, rect.top, rect.right, rect.bottom};
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (!::GetMonitorInfoW(::MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &info)) {
+    RECT area{};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    return {area.left, area.top, area.right, area.bottom};
+  }
+  return {info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom};
+}
+
 ProcessId Win32WindowSystem::ProcessOf(WindowRef window) {
   DWORD process = 0;
   ::GetWindowThreadProcessId(ToHwnd(window), &process);

@@ -25,6 +25,12 @@ class Win32WindowSystem final : public WindowSystem {
   void SetHiddenMark(WindowRef window, bool marked) override;
   bool HasHiddenMark(WindowRef window) override;
   std::optional<Point> CursorPosition() override;
+  WindowRef WindowAt(Point screen) override;
+  WindowRef Parent(WindowRef window) override;
+  std::optional<Rect> WindowRect(WindowRef window) override;
+  void MoveWindow(WindowRef window, const Rect& rect) override;
+  bool AnyMonitorShows(const Rect& rect) override;
+  Rect NearestWorkArea(const Rect& rect) override;
   ProcessId ProcessOf(WindowRef window) override;
   void SetProcessPriority(ProcessId process, PriorityClass priority) override;
   std::optional<std::uint32_t> ProcessPriority(ProcessId process) override;
