@@ -2,6 +2,7 @@
 
 #include "res/resource.h"
 #include "settings/about_dialog.h"
+#include "ui/tray_menus.h"
 #include "ui/window_menu.h"
 
 namespace stackle {
@@ -10,6 +11,11 @@ CLayerDialog::CLayerDialog(WindowSystem& windows, DialogHost& dialog, FileStore&
     : windows_(windows), dialog_(dialog), files_(files), hidden_(windows) {}
 
 std::optional<std::intptr_t> CLayerDialog::HandleMessage(const Message& message) {
+  if (message.id == dialog_.TaskbarCreatedMessage() && message.id != 0) {
+    // Explorer restarted: the icon is the only way back to a hidden dialog.
+    AddTrayIcon();
+    return 0;
+  }
   switch (message.id) {
     case kWmInitDialog:
       return OnInitDialog() ? 1 : 0;
@@ -35,6 +41,19 @@ std::optional<std::intptr_t> CLayerDialog::HandleMessage(const Message& message)
     case kWmInitMenu:
       // Opening the system menu changes nothing, not even through default processing.
       return 0;
+    case kWmPaint:
+      return OnPaint();
+    case kWmQueryDragIcon:
+      return dialog_.DragIcon();
+    case kWmSize:
+      OnSize(message.wparam, static_cast<std::int16_t>(LowWord(message.lparam)),
+             static_cast<std::int16_t>(HighWord(message.lparam)));
+      return 0;
+    case kWmGetMinMaxInfo:
+      OnGetMinMaxInfo(*reinterpret_cast<MinMaxInfo*>(message.lparam));
+      return 0;
+    case kWmTrayNotify:
+      return OnTrayNotify(message.lparam);
     default:
       return std::nullopt;
   }
@@ -47,6 +66,12 @@ std::optional<std::intptr_t> CLayerDialog::OnCommand(int id, int code) {
     return 0;
   }
   if (code != 0) return std::nullopt;
+  if (id >= kIdFirstListedWindow && id <= kIdLastListedWindow) {
+    // Resolved against the list as it stands now, and handled even when the list has
+    // shrunk since the menu was built.
+    ToggleListedWindow(static_cast<std::size_t>(id - kIdFirstListedWindow));
+    return 0;
+  }
   switch (id) {
     case IDC_REFRESH:
       RefreshWindowList();
@@ -68,6 +93,21 @@ std::optional<std::intptr_t> CLayerDialog::OnCommand(int id, int code) {
       break;
     case IDC_EXIT:
       OnOK();
+      break;
+    case kIdTrayAbout:
+      OpenAboutWithInterval();
+      break;
+    case kIdTrayExit:
+      OnOK();
+      break;
+    case kIdHelp:
+      OnHelp();
+      break;
+    case kIdHideDialog:
+      OnHideDialog();
+      break;
+    case kIdRestoreDialog:
+      OnRestoreDialog();
       break;
     case kIdWindowClose:
       OnWindowClose();
@@ -101,10 +141,14 @@ std::optional<std::intptr_t> CLayerDialog::OnCommand(int id, int code) {
 
 bool CLayerDialog::OnInitDialog() {
   dialog_.BindControls();
+  AddSystemMenuEntries();
   dialog_.SetIcons();
   PlaceOwnWindow(InsertAfter::kTopMost);
   LoadExclusionList();
+  AddTrayIcon();
+  BuildLayoutIds();
   dialog_.SetUpTooltips();
+  MeasureLayout();
   first_size_ = false;
   // Windows that a killed or crashed run left hidden come back under "(Hide):".
   hidden_.AdoptMarkedWindows();
@@ -122,6 +166,8 @@ void CLayerDialog::OnOK() {
 void CLayerDialog::OnDestroy() {
   StopMouseFollowTimer();
   RestoreHiddenWindows();
+  RemoveTrayIcon();
+  QuitHelp();
   WriteSettings();
 }
 
@@ -137,6 +183,10 @@ std::optional<std::intptr_t> CLayerDialog::OnSysCommand(std::uint32_t id) {
   // The low four bits of a system command belong to the window system.
   if ((id & 0xFFF0) == IDM_ABOUT) {
     OpenAboutWithInterval();
+    return 0;
+  }
+  if (id == kIdHelp) {
+    OnHelp();
     return 0;
   }
   return std::nullopt;

@@ -9,6 +9,7 @@
 #include "catalogue/hidden_register.h"
 #include "catalogue/window_list.h"
 #include "ui/dialog.h"
+#include "ui/layout.h"
 
 namespace stackle {
 
@@ -31,6 +32,8 @@ class CLayerDialog final : public MessageTarget {
   void OpenAboutWithInterval();
 
   std::uint32_t FollowInterval() const { return follow_interval_; }
+  const Rect& MinimumSize() const { return minimum_size_; }
+  const Rect& SavedRect() const { return saved_rect_; }
 
   const ExclusionList& Exclusions() const { return exclusions_; }
   const HiddenRegister& Hidden() const { return hidden_; }
@@ -62,6 +65,27 @@ class CLayerDialog final : public MessageTarget {
   void OnWindowListSelChange();
   void OnWindowListDblClk();
 
+  // The notification-area icon, its menus and the system menu.
+  void AddSystemMenuEntries();
+  void AddTrayIcon();
+  void RemoveTrayIcon();
+  std::intptr_t OnTrayNotify(std::intptr_t mouse_message);
+  void ShowTrayWindowMenu();
+  void ShowTrayToolMenu();
+  void OnHideDialog();
+  void OnRestoreDialog();
+  void OnHelp();
+  void QuitHelp();
+
+  // Layout, sizing and minimize-to-tray.
+  void BuildLayoutIds();
+  void MeasureLayout();
+  void OnSize(std::uintptr_t type, std::int32_t cx, std::int32_t cy);
+  void RelayoutControls(std::int32_t cx, std::int32_t cy);
+  void OnGetMinMaxInfo(MinMaxInfo& info);
+  std::optional<std::intptr_t> OnPaint();
+  void SetOwnPriority(PriorityClass priority);
+
   // The per-window menu and its commands.
   void OnContextMenu(WindowRef requester);
   void OnWindowRestore();
@@ -91,10 +115,12 @@ class CLayerDialog final : public MessageTarget {
   HiddenRegister hidden_;
   ExclusionList exclusions_;
   // The controls the layout moves, and their measured places.
-  std::array<std::int32_t, 10> layout_ids_{};
-  std::array<Rect, 7> layout_rects_{};
+  LayoutTable layout_;
   Rect minimum_size_{};
   bool first_size_ = true;
+  // Whether the notification-area icon is there: without it a minimized dialog must stay
+  // reachable, so it is not hidden.
+  bool tray_icon_added_ = false;
 };
 
 }  // namespace stackle

@@ -18,6 +18,9 @@ enum : std::uint32_t {
   kWmDestroy = 0x0002,
   kWmSize = 0x0005,
   kWmKillFocus = 0x0008,
+  kWmPaint = 0x000F,
+  kWmGetMinMaxInfo = 0x0024,
+  kWmQueryDragIcon = 0x0037,
   kWmTimer = 0x0113,
   kWmSysCommand = 0x0112,
   kWmClose = 0x0010,
@@ -26,6 +29,29 @@ enum : std::uint32_t {
   kWmInitDialog = 0x0110,
   kWmCommand = 0x0111,
   kWmInitMenu = 0x0116,
+};
+
+// Size types of WM_SIZE.
+enum : std::uintptr_t {
+  kSizeRestored = 0,
+  kSizeMinimized = 1,
+  kSizeMaximized = 2,
+};
+
+// Mouse messages the tray icon reports.
+enum : std::intptr_t {
+  kWmLButtonDown = 0x0201,
+  kWmRButtonDown = 0x0204,
+};
+
+// The window system's offer of minimum and maximum sizes (WM_GETMINMAXINFO), laid out as
+// Windows lays it out.
+struct MinMaxInfo {
+  Point reserved;
+  Point max_size;
+  Point max_position;
+  Point min_track_size;
+  Point max_track_size;
 };
 
 // List box notifications.
@@ -123,6 +149,28 @@ class DialogSurface {
   // Shows a popup menu at a point on the screen and returns when it has closed; the chosen
   // item reaches the dialog afterwards as a command.
   virtual void ShowPopupMenu(const Menu& menu, Point at) = 0;
+
+  // The notification-area icon; false when the shell refused it.
+  virtual bool AddTrayIcon() = 0;
+  virtual void RemoveTrayIcon() = 0;
+  // The message the shell broadcasts when the task bar is created anew.
+  virtual std::uint32_t TaskbarCreatedMessage() = 0;
+
+  virtual void AppendToSystemMenu(const Menu& items) = 0;
+
+  // Opens the help file beside the program; false when there is none.
+  virtual bool OpenHelpFile() = 0;
+  // Tells the help viewer to quit, if one was opened.
+  virtual void QuitHelp() = 0;
+  virtual void ShowInformation(const Text& text) = 0;
+
+  // A control's screen rectangle, and moving it within the dialog's client area.
+  virtual std::optional<Rect> ControlRect(int id) = 0;
+  virtual void MoveControl(int id, const Rect& client) = 0;
+  // A paint pass that only erases the icon's background.
+  virtual void PaintMinimized() = 0;
+  // The icon shown while the minimized dialog is dragged.
+  virtual std::intptr_t DragIcon() = 0;
 
   // A string of the program's string table; empty when there is none.
   virtual Text StringResource(int id) = 0;

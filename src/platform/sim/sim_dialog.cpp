@@ -8,9 +8,31 @@ void SimDialog::Open(MessageTarget& target) {
   target_ = &target;
   ending_ = false;
   caption_ = u"Stackle";
-  window_ = windows_.AddWindow(
-      {.title = caption_, .class_name = u"#32770", .process = windows_.OwnProcess()});
+  // The template: 162 × 98 units, list on the left, seven buttons of 62 × 14 in a column.
+  const Rect client{0, 0, 324, 196};
+  window_ = windows_.AddWindow({.title = caption_,
+                                .class_name = u"#32770",
+                                .process = windows_.OwnProcess(),
+                                .rect = {100, 100, 100 + client.right + 2 * kFrame,
+                                         100 + client.bottom + kCaption + kFrame}});
+  controls = {{1000, {0, 0, 200, 196}}};
+  const int column[] = {7, 2, 3, 6, 4, 1003, 1};
+  for (int i = 0; i < 7; ++i)
+    controls[column[i]] = {200, 28 * i, 324, 28 * i + 28};
+  // The window system reports the size once while it creates the window, and whenever a
+  // move changes it.
+  windows_.after_move = [this](WindowRef moved) {
+    if (moved == window_ && target_) SendSize(kSizeRestored);
+  };
+  SendSize(kSizeRestored);
   Send({kWmInitDialog, 0, 0});
+}
+
+void SimDialog::SendSize(std::uintptr_t type) {
+  const Rect r = windows_.Get(window_).rect;
+  const auto cx = static_cast<std::uint16_t>(r.Width() - 2 * kFrame);
+  const auto cy = static_cast<std::uint16_t>(r.Height() - kCaption - kFrame);
+  Send({kWmSize, type, static_cast<std::intptr_t>((std::uint32_t{cy} << 16) | cx)});
 }
 
 std::optional<std::intptr_t> SimDialog::Send(const Message& message) {
@@ -111,6 +133,31 @@ void SimDialog::ShowPopupMenu(const Menu& menu, Point at) {
   menus_shown.emplace_back(menu, at);
   if (!choose_from_menu) return;
   if (auto id = choose_from_menu(menu)) posted_commands_.push_back(*id);
+}
+
+bool SimDialog::AddTrayIcon() {
+  if (shell_refuses_icons) return false;
+  tray_icon = true;
+  ++tray_icons_added;
+  return true;
+}
+
+void SimDialog::AppendToSystemMenu(const Menu& items) {
+  system_menu.insert(system_menu.end(), items.begin(), items.end());
+}
+
+bool SimDialog::OpenHelpFile() {
+  if (!help_file_present) return false;
+  help_open = true;
+  return true;
+}
+
+std::optional<Rect> SimDialog::ControlRect(int id) {
+  auto it = controls.find(id);
+  if (it == controls.end()) return std::nullopt;
+  const Rect& window = windows_.Get(window_).rect;
+  const std::int32_t x = window.left + kFrame, y = window.top + kCaption;
+  return Rect{it->second.left + x, it->second.top + y, it->second.right + x, it->second.bottom + y};
 }
 
 Text SimDialog::StringResource(int id) {

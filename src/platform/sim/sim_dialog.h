@@ -41,11 +41,16 @@ class SimChildDialog final : public ChildDialogSurface {
 class SimDialog final : public DialogHost {
  public:
   explicit SimDialog(SimWindowSystem& windows) : windows_(windows) {}
+  ~SimDialog() override {
+    if (window_ != kNoWindow) windows_.after_move = nullptr;
+  }
 
   // Creates the dialog's window and delivers WM_INITDIALOG, as the dialog manager would.
   void Open(MessageTarget& target);
   // Delivers a message; ends the dialog (WM_DESTROY included) when a handler asked for it.
   std::optional<std::intptr_t> Send(const Message& message);
+  // Reports the dialog window's current size, as the window system does after a change.
+  void SendSize(std::uintptr_t type);
   bool IsOpen() const { return target_ != nullptr; }
 
   // Called while the modal run is up; the run then closes the dialog as the close box would
@@ -79,6 +84,22 @@ class SimDialog final : public DialogHost {
   std::map<std::uint32_t, std::uint32_t> timers;
   bool timers_fail = false;
 
+  static constexpr std::uint32_t kTaskbarCreated = 0xC123;
+  static constexpr std::intptr_t kIconHandle = 0x2A0;
+  bool tray_icon = false;
+  bool shell_refuses_icons = false;
+  int tray_icons_added = 0;
+  Menu system_menu;
+  bool help_file_present = false;
+  bool help_open = false;
+  std::vector<Text> information_shown;
+  int minimized_paints = 0;
+  // The controls' places in the client area; the buttons start where the template has them
+  // (one template unit is two pixels here).
+  std::map<int, Rect> controls;
+  // The client area is the window less this frame on each side and a caption on top.
+  static constexpr std::int32_t kFrame = 4, kCaption = 20;
+
   WindowRef Window() override { return window_; }
   void BindControls() override { bound_ = true; }
   void SetCaption(const Text& caption) override;
@@ -97,6 +118,17 @@ class SimDialog final : public DialogHost {
   void SetUpTooltips() override;
   void ActivateTooltips(bool active) override { tooltips_active_ = active; }
   void ShowPopupMenu(const Menu& menu, Point at) override;
+  bool AddTrayIcon() override;
+  void RemoveTrayIcon() override { tray_icon = false; }
+  std::uint32_t TaskbarCreatedMessage() override { return kTaskbarCreated; }
+  void AppendToSystemMenu(const Menu& items) override;
+  bool OpenHelpFile() override;
+  void QuitHelp() override { help_open = false; }
+  void ShowInformation(const Text& text) override { information_shown.push_back(text); }
+  std::optional<Rect> ControlRect(int id) override;
+  void MoveControl(int id, const Rect& client) override { controls[id] = client; }
+  void PaintMinimized() override { ++minimized_paints; }
+  std::intptr_t DragIcon() override { return kIconHandle; }
   Text StringResource(int id) override;
   std::uint32_t SetTimer(std::uint32_t id, std::uint32_t interval) override;
   void KillTimer(std::uint32_t id) override { timers.erase(id); }

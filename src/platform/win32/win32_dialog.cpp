@@ -3,10 +3,14 @@
 #include <algorithm>
 
 #include <commctrl.h>
+#include <shellapi.h>
+
+#include <cstddef>
 
 #include "platform/win32/text_win32.h"
 #include "res/resource.h"
 #include "ui/tooltips.h"
+#include "ui/tray_menus.h"
 
 namespace stackle::win32 {
 namespace {
@@ -15,6 +19,15 @@ static_assert(kWmInitDialog == WM_INITDIALOG && kWmCommand == WM_COMMAND && kWmC
               kWmDestroy == WM_DESTROY && kWmInitMenu == WM_INITMENU && kWmSize == WM_SIZE &&
               kWmKillFocus == WM_KILLFOCUS);
 static_assert(kIdOk == IDOK && kIdCancel == IDCANCEL);
+static_assert(kWmPaint == WM_PAINT && kWmGetMinMaxInfo == WM_GETMINMAXINFO &&
+              kWmQueryDragIcon == WM_QUERYDRAGICON && kWmSysCommand == WM_SYSCOMMAND &&
+              kWmTimer == WM_TIMER && kWmContextMenu == WM_CONTEXTMENU &&
+              kWmEndSession == WM_ENDSESSION && kWmTrayNotify == WM_USER + 100);
+static_assert(sizeof(MinMaxInfo) == sizeof(MINMAXINFO) &&
+              offsetof(MinMaxInfo, min_track_size) == offsetof(MINMAXINFO, ptMinTrackSize));
+
+// The tray icon's identity: the dialog's window and this number.
+constexpr UINT kTrayIconId = 0;
 
 // The dialog being created: messages sent before WM_INITDIALOG (the first WM_SIZE among them)
 // carry no pointer to their dialog yet.
@@ -319,6 +332,96 @@ class Win32ChildDialog final : public ChildDialogSurface {
 int Win32Dialog::RunChildDialog(ChildDialog& dialog) {
   Win32ChildDialog child(dialog);
   return child.Run(instance_, window_);
+}
+
+bool Win32Dialog::AddTrayIcon() {
+  if (!tray_icon_) {
+    tray_icon_ = UniqueIcon(static_cast<HICON>(
+        ::LoadImageW(instance_, MAKEINTRESOURCEW(IDI_STACKLE), IMAGE_ICON,
+                     ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0)));
+  }
+  NOTIFYICONDATAW data{};
+  data.cbSize = sizeof data;
+  data.hWnd = window_;
+  data.uID = kTrayIconId;
+  data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  data.uCallbackMessage = kWmTrayNotify;
+  data.hIcon = tray_icon_.get();
+  ::lstrcpynW(data.szTip, L"Stackle", ARRAYSIZE(data.szTip));
+  // A shell restarted in the meantime may still know the old icon.
+  ::Shell_NotifyIconW(NIM_DELETE, &data);
+  return ::Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
+}
+
+void Win32Dialog::RemoveTrayIcon() {
+  NOTIFYICONDATAW data{};
+  data.cbSize = sizeof data;
+  data.hWnd = window_;
+  data.uID = kTrayIconId;
+  ::Shell_NotifyIconW(NIM_DELETE, &data);
+}
+
+std::uint32_t Win32Dialog::TaskbarCreatedMessage() {
+  if (taskbar_created_ == 0) taskbar_created_ = ::RegisterWindowMessageW(L"TaskbarCreated");
+  return taskbar_created_;
+}
+
+void Win32Dialog::AppendToSystemMenu(const Menu& items) {
+  HMENU menu = ::GetSystemMenu(window_, FALSE);
+  if (!menu) return;
+  for (const MenuItem& item : items) {
+    if (item.id == 0) {
+      ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    } else {
+      ::AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(item.id), Wide(item.text));
+    }
+  }
+}
+
+bool Win32Dialog::OpenHelpFile() {
+  wchar_t path[MAX_PATH];
+  const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return false;
+  std::wstring file(path, length);
+  file = file.substr(0, file.find_last_of(L"\\/") + 1) + L"stackle.hlp";
+  const DWORD attributes = ::GetFileAttributesW(file.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    return false;
+  }
+  help_file_ = file;
+  ::WinHelpW(window_, help_file_.c_str(), HELP_CONTENTS, 0);
+  return true;
+}
+
+void Win32Dialog::QuitHelp() {
+  // Only a viewer that was started is told to quit: asking with none running would start one.
+  if (!help_file_.empty()) ::WinHelpW(window_, help_file_.c_str(), HELP_QUIT, 0);
+}
+
+void Win32Dialog::ShowInformation(const Text& text) {
+  ::MessageBoxW(window_, Wide(text), L"Stackle", MB_OK | MB_ICONINFORMATION);
+}
+
+std::optional<Rect> Win32Dialog::ControlRect(int id) {
+  RECT r;
+  if (!::GetWindowRect(::GetDlgItem(window_, id), &r)) return std::nullopt;
+  return Rect{r.left, r.top, r.right, r.bottom};
+}
+
+void Win32Dialog::MoveControl(int id, const Rect& client) {
+  ::MoveWindow(::GetDlgItem(window_, id), client.left, client.top, client.Width(), client.Height(),
+               TRUE);
+}
+
+void Win32Dialog::PaintMinimized() {
+  PAINTSTRUCT paint;
+  HDC dc = ::BeginPaint(window_, &paint);
+  ::SendMessageW(window_, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  ::EndPaint(window_, &paint);
+}
+
+std::intptr_t Win32Dialog::DragIcon() {
+  return reinterpret_cast<std::intptr_t>(big_icon_.get());
 }
 
 }  // namespace stackle::win32

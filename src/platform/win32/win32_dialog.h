@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "platform/win32/unique_resource.h"
 #include "ui/dialog.h"
 
@@ -33,6 +35,17 @@ class Win32Dialog final : public DialogHost {
   void SetUpTooltips() override;
   void ActivateTooltips(bool active) override;
   void ShowPopupMenu(const Menu& menu, Point at) override;
+  bool AddTrayIcon() override;
+  void RemoveTrayIcon() override;
+  std::uint32_t TaskbarCreatedMessage() override;
+  void AppendToSystemMenu(const Menu& items) override;
+  bool OpenHelpFile() override;
+  void QuitHelp() override;
+  void ShowInformation(const Text& text) override;
+  std::optional<Rect> ControlRect(int id) override;
+  void MoveControl(int id, const Rect& client) override;
+  void PaintMinimized() override;
+  std::intptr_t DragIcon() override;
   Text StringResource(int id) override;
   std::uint32_t SetTimer(std::uint32_t id, std::uint32_t interval) override;
   void KillTimer(std::uint32_t id) override;
@@ -53,6 +66,10 @@ class Win32Dialog final : public DialogHost {
   int result_ = 0;
   UniqueIcon big_icon_;
   UniqueIcon small_icon_;
+  UniqueIcon tray_icon_;
+  std::uint32_t taskbar_created_ = 0;
+  // The help file the viewer was asked to show, if it was.
+  std::wstring help_file_;
 };
 
 }  // namespace stackle::win32
