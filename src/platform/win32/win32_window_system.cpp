@@ -20,6 +20,13 @@ void CALLBACK OnCloseHandled(HWND, UINT, ULONG_PTR request, LRESULT) {
   close_requests_handled = std::max<std::uint64_t>(close_requests_handled, request);
 }
 
+// Placing or showing another thread's window waits for that thread; a program that has
+// stopped responding would never answer. Such a window is changed without waiting.
+bool IsHungElsewhere(HWND window) {
+  return ::GetWindowThreadProcessId(window, nullptr) != ::GetCurrentThreadId() &&
+         ::IsHungAppWindow(window);
+}
+
 }  // namespace
 
 // HWND_TOPMOST and its kin are pointer constants; InsertAfter holds their integer values.
@@ -86,13 +93,22 @@ bool Win32WindowSystem::Exists(WindowRef window) {
 }
 
 void Win32WindowSystem::Place(WindowRef window, InsertAfter where, bool activate) {
-  const UINT flags = SWP_NOSIZE | SWP_NOMOVE | (activate ? 0 : SWP_NOACTIVATE);
+  UINT flags = SWP_NOSIZE | SWP_NOMOVE | (activate ? 0 : SWP_NOACTIVATE);
+  if (IsHungElsewhere(ToHwnd(window))) flags |= SWP_ASYNCWINDOWPOS;
   ::SetWindowPos(ToHwnd(window), reinterpret_cast<HWND>(static_cast<std::intptr_t>(where)), 0, 0, 0,
                  0, flags);
 }
 
 void Win32WindowSystem::Show(WindowRef window, ShowCommand command) {
-  ::ShowWindow(ToHwnd(window), static_cast<int>(command));
+  if (IsHungElsewhere(ToHwnd(window))) {
+    // Not hidden: hidden later, when its program recovers, it would escape the list of
+    // windows Stackle hid. Every other change is harmless whenever it happens.
+    if (command != ShowCommand::kHide) {
+      ::ShowWindowAsync(ToHwnd(window), static_cast<int>(command));
+    }
+  } else {
+    ::ShowWindow(ToHwnd(window), static_cast<int>(command));
+  }
 }
 
 void Win32WindowSystem::BringToForeground(WindowRef window) {
