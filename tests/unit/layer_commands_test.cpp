@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "app/layer_dialog.h"
 #include "catalogue/text.h"
-#include "platform/sim/sim_dialog.h"
-#include "platform/sim/sim_files.h"
 #include "res/resource.h"
+#include "sim_desk.h"
 #include "ui/window_menu.h"
 
 namespace stackle {
@@ -14,11 +12,7 @@ constexpr std::uint32_t kIdle = 0x40, kNormal = 0x20, kHigh = 0x80;
 
 // A desktop with Stackle open on it: an editor and a mail program below the dialog, and a
 // desktop window at the bottom that is never listed.
-struct Desk {
-  sim::SimWindowSystem windows;
-  sim::SimDialog dialog{windows};
-  sim::SimFiles files;
-  CLayerDialog layer{windows, dialog, files};
+struct Desk : SimDesk {
   ProcessId editor_process = windows.AddProcess();
   ProcessId mail_process = windows.AddProcess();
   WindowRef bottom = windows.AddWindow({.title = u"Desktop", .process = editor_process});

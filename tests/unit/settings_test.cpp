@@ -7,6 +7,7 @@
 #include "settings/about_dialog.h"
 #include "settings/mouse_follow.h"
 #include "settings/settings_file.h"
+#include "sim_desk.h"
 
 namespace stackle {
 namespace {
@@ -102,11 +103,7 @@ TEST(SettingsFile, PlacesTheDialogOnlyWhereItCanBeSeen) {
     EXPECT_EQ(PlaceableRect(c.stored, windows), c.placed) << c.what;
 }
 
-struct Desk {
-  sim::SimWindowSystem windows;
-  sim::SimDialog dialog{windows};
-  sim::SimFiles files;
-  CLayerDialog layer{windows, dialog, files};
+struct Desk : SimDesk {
   ProcessId p = windows.AddProcess();
   WindowRef bottom = windows.AddWindow({.title = u"Desktop", .process = p});
 };

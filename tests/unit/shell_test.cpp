@@ -4,6 +4,7 @@
 #include "platform/sim/sim_dialog.h"
 #include "platform/sim/sim_files.h"
 #include "res/resource.h"
+#include "sim_desk.h"
 #include "ui/layout.h"
 #include "ui/tray_menus.h"
 
@@ -12,11 +13,7 @@ namespace {
 
 constexpr std::uint32_t kIdle = 0x40, kNormal = 0x20, kHigh = 0x80, kRealtime = 0x100;
 
-struct Desk {
-  sim::SimWindowSystem windows;
-  sim::SimDialog dialog{windows};
-  sim::SimFiles files;
-  CLayerDialog layer{windows, dialog, files};
+struct Desk : SimDesk {
   ProcessId p = windows.AddProcess();
   std::vector<WindowRef> apps;
 

@@ -26,6 +26,16 @@ static_assert(kWmPaint == WM_PAINT && kWmGetMinMaxInfo == WM_GETMINMAXINFO &&
 static_assert(sizeof(MinMaxInfo) == sizeof(MINMAXINFO) &&
               offsetof(MinMaxInfo, min_track_size) == offsetof(MINMAXINFO, ptMinTrackSize));
 
+void AppendItems(HMENU menu, const Menu& items) {
+  for (const MenuItem& item : items) {
+    if (item.id == 0) {
+      ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    } else {
+      ::AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(item.id), Wide(item.text));
+    }
+  }
+}
+
 // The tray icon's identity: the dialog's window and this number.
 constexpr UINT kTrayIconId = 0;
 
@@ -249,13 +259,7 @@ void Win32Dialog::ActivateTooltips(bool active) {
 void Win32Dialog::ShowPopupMenu(const Menu& menu, Point at) {
   UniqueMenu popup(::CreatePopupMenu());
   if (!popup) return;
-  for (const MenuItem& item : menu) {
-    if (item.id == 0) {
-      ::AppendMenuW(popup.get(), MF_SEPARATOR, 0, nullptr);
-    } else {
-      ::AppendMenuW(popup.get(), MF_STRING, static_cast<UINT_PTR>(item.id), Wide(item.text));
-    }
-  }
+  AppendItems(popup.get(), menu);
   ::TrackPopupMenu(popup.get(), 0, at.x, at.y, 0, window_, nullptr);
   // Lets the menu close properly when the user clicks elsewhere.
   ::PostMessageW(window_, WM_NULL, 0, 0);
@@ -369,13 +373,7 @@ std::uint32_t Win32Dialog::TaskbarCreatedMessage() {
 void Win32Dialog::AppendToSystemMenu(const Menu& items) {
   HMENU menu = ::GetSystemMenu(window_, FALSE);
   if (!menu) return;
-  for (const MenuItem& item : items) {
-    if (item.id == 0) {
-      ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    } else {
-      ::AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(item.id), Wide(item.text));
-    }
-  }
+  AppendItems(menu, items);
 }
 
 bool Win32Dialog::OpenHelpFile() {
