@@ -6,7 +6,10 @@
 #define IDD_ABOUT 100
 #define IDD_STACKLE 102
 
-// Main dialog controls. IDOK (1) is the Exit button, IDCANCEL (2) "bring to front".
+// Main dialog controls. The Exit button carries the dialog manager's IDOK and "bring to
+// front" its IDCANCEL, which Escape issues.
+#define IDC_EXIT 1
+#define IDC_BRING_TO_FRONT 2
 #define IDC_ALWAYS_ON_TOP 3
 #define IDC_SEND_TO_BOTTOM 4
 #define IDC_NOT_ALWAYS_ON_TOP 6
@@ -15,6 +18,14 @@
 #define IDC_EXCLUSION_LIST 1002
 #define IDC_SHOW_HIDE 1003
 #define IDC_HIDDEN_REGISTER 1004
+
+// About dialog controls.
+#define IDC_ABOUT_VERSION 1005
+#define IDC_ABOUT_BUILD 1006
+#define IDC_ABOUT_INTERVAL 1007
+
+// The About entry of the system menu.
+#define IDM_ABOUT 16
 
 // String table.
 #define IDS_ABOUT_MENU 101

@@ -1,13 +1,21 @@
 #include "app/layer_dialog.h"
 
 #include "res/resource.h"
+#include "settings/about_dialog.h"
+#include "ui/tray_menus.h"
+#include "ui/window_menu.h"
 
 namespace stackle {
 
 CLayerDialog::CLayerDialog(WindowSystem& windows, DialogHost& dialog, FileStore& files)
-    : windows_(windows), dialog_(dialog), files_(files) {}
+    : windows_(windows), dialog_(dialog), files_(files), hidden_(windows) {}
 
 std::optional<std::intptr_t> CLayerDialog::HandleMessage(const Message& message) {
+  if (message.id == dialog_.TaskbarCreatedMessage() && message.id != 0) {
+    // Explorer restarted: the icon is the only way back to a hidden dialog.
+    AddTrayIcon();
+    return 0;
+  }
   switch (message.id) {
     case kWmInitDialog:
       return OnInitDialog() ? 1 : 0;
@@ -19,51 +27,196 @@ std::optional<std::intptr_t> CLayerDialog::HandleMessage(const Message& message)
     case kWmDestroy:
       OnDestroy();
       return 0;
+    case kWmEndSession:
+      OnEndSession(message.wparam != 0);
+      return 0;
+    case kWmSysCommand:
+      return OnSysCommand(static_cast<std::uint32_t>(message.wparam));
+    case kWmTimer:
+      OnMouseFollowTick();
+      return std::nullopt;
+    case kWmContextMenu:
+      OnContextMenu(static_cast<WindowRef>(message.wparam));
+      return 0;
     case kWmInitMenu:
       // Opening the system menu changes nothing, not even through default processing.
       return 0;
+    case kWmPaint:
+      return OnPaint();
+    case kWmQueryDragIcon:
+      return dialog_.DragIcon();
+    case kWmSize:
+      OnSize(message.wparam, static_cast<std::int16_t>(LowWord(message.lparam)),
+             static_cast<std::int16_t>(HighWord(message.lparam)));
+      return 0;
+    case kWmGetMinMaxInfo:
+      OnGetMinMaxInfo(*reinterpret_cast<MinMaxInfo*>(message.lparam));
+      return 0;
+    case kWmTrayNotify:
+      return OnTrayNotify(message.lparam);
     default:
       return std::nullopt;
   }
 }
 
 std::optional<std::intptr_t> CLayerDialog::OnCommand(int id, int code) {
+  if (id == IDC_WINDOW_LIST) {
+    if (code == kLbnSelChange) OnWindowListSelChange();
+    if (code == kLbnDblClk) OnWindowListDblClk();
+    return 0;
+  }
   if (code != 0) return std::nullopt;
+  if (id >= kIdFirstListedWindow && id <= kIdLastListedWindow) {
+    // Resolved against the list as it stands now, and handled even when the list has
+    // shrunk since the menu was built.
+    ToggleListedWindow(static_cast<std::size_t>(id - kIdFirstListedWindow));
+    return 0;
+  }
   switch (id) {
     case IDC_REFRESH:
       RefreshWindowList();
-      return 0;
-    case kIdOk:
+      break;
+    case IDC_BRING_TO_FRONT:  // also Escape, and Enter on the list
+      OnBringToFront();
+      break;
+    case IDC_SEND_TO_BOTTOM:
+      OnSendToBottom();
+      break;
+    case IDC_ALWAYS_ON_TOP:
+      OnAlwaysOnTop();
+      break;
+    case IDC_NOT_ALWAYS_ON_TOP:
+      OnNotAlwaysOnTop();
+      break;
+    case IDC_SHOW_HIDE:
+      OnShowHide();
+      break;
+    case IDC_EXIT:
       OnOK();
-      return 0;
-    case kIdCancel:
-      // Escape issues this identifier; it must never close the dialog.
-      return 0;
+      break;
+    case kIdTrayAbout:
+      OpenAboutWithInterval();
+      break;
+    case kIdTrayExit:
+      OnOK();
+      break;
+    case kIdHelp:
+      OnHelp();
+      break;
+    case kIdHideDialog:
+      OnHideDialog();
+      break;
+    case kIdRestoreDialog:
+      OnRestoreDialog();
+      break;
+    case kIdWindowClose:
+      OnWindowClose();
+      break;
+    case kIdPriorityHigh:
+      SetSelectedWindowPriority(PriorityClass::kHigh);
+      break;
+    case kIdPriorityIdle:
+      SetSelectedWindowPriority(PriorityClass::kIdle);
+      break;
+    case kIdWindowMaximize:
+      OnWindowMaximize();
+      break;
+    case kIdWindowMinimize:
+      OnWindowMinimize();
+      break;
+    case kIdPriorityNormal:
+      SetSelectedWindowPriority(PriorityClass::kNormal);
+      break;
+    case kIdWindowRestore:
+      OnWindowRestore();
+      break;
+    case kIdPriorityRealtime:
+      SetSelectedWindowPriority(PriorityClass::kRealtime);
+      break;
     default:
       return std::nullopt;
   }
+  return 0;
 }
 
 bool CLayerDialog::OnInitDialog() {
   dialog_.BindControls();
+  AddSystemMenuEntries();
   dialog_.SetIcons();
-  windows_.Place(dialog_.Window(), InsertAfter::kTopMost, /*activate=*/true);
+  PlaceOwnWindow(InsertAfter::kTopMost);
   LoadExclusionList();
+  AddTrayIcon();
+  BuildLayoutIds();
+  dialog_.SetUpTooltips();
+  MeasureLayout();
   first_size_ = false;
+  // Windows that a killed or crashed run left hidden come back under "(Hide):".
+  hidden_.AdoptMarkedWindows();
   RefreshWindowList();
+  ReadSettings();
+  StartMouseFollowTimer();
   // The list, the first control with a tab stop, takes the keyboard focus.
   return true;
 }
 
-void CLayerDialog::OnOK() { dialog_.EndDialog(kIdOk); }
+void CLayerDialog::OnOK() {
+  dialog_.EndDialog(IDC_EXIT);
+}
 
-void CLayerDialog::OnDestroy() {}
+void CLayerDialog::OnDestroy() {
+  StopMouseFollowTimer();
+  RestoreHiddenWindows();
+  RemoveTrayIcon();
+  QuitHelp();
+  WriteSettings();
+}
 
-void CLayerDialog::LoadExclusionList() { exclusions_.Load(files_); }
+void CLayerDialog::OnEndSession(bool ending) {
+  // Windows ends the process right after this, without destroying the dialog: nothing
+  // Stackle hid may stay hidden, and the settings are kept as at exit.
+  if (!ending) return;
+  RestoreHiddenWindows();
+  WriteSettings();
+}
+
+std::optional<std::intptr_t> CLayerDialog::OnSysCommand(std::uint32_t id) {
+  // The low four bits of a system command belong to the window system.
+  if ((id & 0xFFF0) == IDM_ABOUT) {
+    OpenAboutWithInterval();
+    return 0;
+  }
+  if (id == kIdHelp) {
+    OnHelp();
+    return 0;
+  }
+  return std::nullopt;
+}
+
+void CLayerDialog::OpenAboutWithInterval() {
+  CAboutDialog about;
+  about.SetInterval(follow_interval_);
+  dialog_.RunChildDialog(about);
+  follow_interval_ = about.GetInterval();
+  RestartMouseFollowTimer();
+}
+
+void CLayerDialog::RestoreHiddenWindows() {
+  hidden_.RestoreAll();
+}
+
+void CLayerDialog::LoadExclusionList() {
+  exclusions_.Load(files_);
+}
 
 void CLayerDialog::RefreshWindowList() {
+  dialog_.ActivateTooltips(false);
   dialog_.ClearWindowList();
   for (const WindowListEntry& entry : WalkWindowList(windows_, dialog_.Window(), exclusions_)) {
+    dialog_.AddWindowListEntry(entry.label, entry.window);
+  }
+  dialog_.ActivateTooltips(true);
+  hidden_.Prune();
+  for (const WindowListEntry& entry : hidden_.ListEntries()) {
     dialog_.AddWindowListEntry(entry.label, entry.window);
   }
   dialog_.SetCaption(kDialogCaption);

@@ -6,8 +6,10 @@
 #include <cstdint>
 
 #include "catalogue/exclusion_list.h"
+#include "catalogue/hidden_register.h"
 #include "catalogue/window_list.h"
 #include "ui/dialog.h"
+#include "ui/layout.h"
 
 namespace stackle {
 
@@ -19,18 +21,87 @@ class CLayerDialog final : public MessageTarget {
 
   std::optional<std::intptr_t> HandleMessage(const Message& message) override;
 
-  // Rebuilds the window list from the Z-order and applies the priority policy.
+  // Rebuilds the window list from the Z-order, applies the priority policy and appends the
+  // windows Stackle has hidden.
   void RefreshWindowList();
   // Reads nolist.txt again; keeps the old entries when it cannot be read.
   void LoadExclusionList();
+  // Hides or shows the window of list entry `index` (the tray's window menu).
+  void ToggleListedWindow(std::size_t index);
+  // The About dialog with the follow interval; the timer restarts however it was closed.
+  void OpenAboutWithInterval();
+
+  std::uint32_t FollowInterval() const { return follow_interval_; }
+  const Rect& MinimumSize() const { return minimum_size_; }
+  const Rect& SavedRect() const { return saved_rect_; }
 
   const ExclusionList& Exclusions() const { return exclusions_; }
+  const HiddenRegister& Hidden() const { return hidden_; }
 
  private:
+  enum class Refresh { kFull, kShort };
+
   bool OnInitDialog();
   std::optional<std::intptr_t> OnCommand(int id, int code);
   void OnOK();
   void OnDestroy();
+  void OnEndSession(bool ending);
+  std::optional<std::intptr_t> OnSysCommand(std::uint32_t id);
+
+  // The settings file and the mouse-follow timer.
+  void ReadSettings();
+  void WriteSettings();
+  void StartMouseFollowTimer();
+  void RestartMouseFollowTimer();
+  void StopMouseFollowTimer();
+  void OnMouseFollowTick();
+
+  // Layer commands and the window list.
+  void OnBringToFront();
+  void OnAlwaysOnTop();
+  void OnNotAlwaysOnTop();
+  void OnSendToBottom();
+  void OnShowHide();
+  void OnWindowListSelChange();
+  void OnWindowListDblClk();
+
+  // The notification-area icon, its menus and the system menu.
+  void AddSystemMenuEntries();
+  void AddTrayIcon();
+  void RemoveTrayIcon();
+  std::intptr_t OnTrayNotify(std::intptr_t mouse_message);
+  void ShowTrayWindowMenu();
+  void ShowTrayToolMenu();
+  void OnHideDialog();
+  void OnRestoreDialog();
+  void OnHelp();
+  void QuitHelp();
+
+  // Layout, sizing and minimize-to-tray.
+  void BuildLayoutIds();
+  void MeasureLayout();
+  void OnSize(std::uintptr_t type, std::int32_t cx, std::int32_t cy);
+  void RelayoutControls(std::int32_t cx, std::int32_t cy);
+  void OnGetMinMaxInfo(MinMaxInfo& info);
+  std::optional<std::intptr_t> OnPaint();
+  void SetOwnPriority(PriorityClass priority);
+
+  // The per-window menu and its commands.
+  void OnContextMenu(WindowRef requester);
+  void OnWindowRestore();
+  void OnWindowMinimize();
+  void OnWindowMaximize();
+  void OnWindowClose();
+  void SetSelectedWindowPriority(PriorityClass priority);
+
+  WindowRef SelectedWindow();
+  void PlaceOwnWindow(InsertAfter where);
+  bool PlaceSelectedWindow(InsertAfter where);
+  void ShowSelectedWindow(ShowCommand command);
+  // The common end of a command: the dialog back on top (full form only), the list rebuilt,
+  // the focus back on the dialog.
+  void FinishCommand(Refresh form);
+  void RestoreHiddenWindows();
 
   WindowSystem& windows_;
   DialogHost& dialog_;
@@ -41,12 +112,15 @@ class CLayerDialog final : public MessageTarget {
   std::uint32_t follow_interval_ = 0;
   WindowRef last_followed_ = kNoWindow;
   std::uint32_t follow_timer_id_ = 0;
+  HiddenRegister hidden_;
   ExclusionList exclusions_;
   // The controls the layout moves, and their measured places.
-  std::array<std::int32_t, 10> layout_ids_{};
-  std::array<Rect, 7> layout_rects_{};
+  LayoutTable layout_;
   Rect minimum_size_{};
   bool first_size_ = true;
+  // Whether the notification-area icon is there: without it a minimized dialog must stay
+  // reachable, so it is not hidden.
+  bool tray_icon_added_ = false;
 };
 
 }  // namespace stackle

@@ -13,8 +13,12 @@ namespace stackle {
 Text DecodeUtf8(std::string_view bytes);
 std::string EncodeUtf8(const Text& text);
 
-inline bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-inline bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+inline bool IsHighSurrogate(char16_t c) {
+  return c >= 0xD800 && c <= 0xDBFF;
+}
+inline bool IsLowSurrogate(char16_t c) {
+  return c >= 0xDC00 && c <= 0xDFFF;
+}
 
 // True when `needle` occurs in `text` starting and ending at character boundaries, so that
 // neither end falls between the two halves of a surrogate pair. Case-sensitive; an empty

@@ -79,11 +79,34 @@ class WindowSystem {
   // Position and size are kept. Activates the window unless `activate` is false.
   virtual void Place(WindowRef window, InsertAfter where, bool activate) = 0;
   virtual void Show(WindowRef window, ShowCommand command) = 0;
+  virtual void BringToForeground(WindowRef window) = 0;
+  // Asks the window to close and waits until its program has handled the request, handling
+  // Stackle's own messages meanwhile. Gives up when the program stops responding.
+  virtual void RequestClose(WindowRef window) = 0;
+
+  // A mark on the window itself for each window Stackle hides. It dies with the window, so a
+  // reused handle never carries it, and it outlives Stackle if Stackle is killed.
+  virtual void SetHiddenMark(WindowRef window, bool marked) = 0;
+  virtual bool HasHiddenMark(WindowRef window) = 0;
+
+  virtual std::optional<Point> CursorPosition() = 0;
+  // The window under a point on the screen, and a window's parent (or a pop-up's owner).
+  virtual WindowRef WindowAt(Point screen) = 0;
+  virtual WindowRef Parent(WindowRef window) = 0;
+
+  // Screen rectangles. Moving repaints the window.
+  virtual std::optional<Rect> WindowRect(WindowRef window) = 0;
+  virtual void MoveWindow(WindowRef window, const Rect& rect) = 0;
+  // Whether any monitor shows part of `rect`, and the work area of the monitor nearest it.
+  virtual bool AnyMonitorShows(const Rect& rect) = 0;
+  virtual Rect NearestWorkArea(const Rect& rect) = 0;
 
   // 0 when the window does not exist.
   virtual ProcessId ProcessOf(WindowRef window) = 0;
-  // Both fail quietly when the process cannot be opened.
+  // Fails quietly when the process cannot be opened.
   virtual void SetProcessPriority(ProcessId process, PriorityClass priority) = 0;
+  // Nothing when the process cannot be opened both to read and to set its class; 0 when it
+  // opens but the class cannot be read.
   virtual std::optional<std::uint32_t> ProcessPriority(ProcessId process) = 0;
   virtual ProcessId OwnProcess() = 0;
 };

@@ -26,7 +26,8 @@ TEST(ExclusionFile, SplitsLinesByteForByte) {
       {"duplicates stay", "x\nx\n", {u"x", u"x"}},
       {"UTF-8 with byte-order mark", "\xEF\xBB\xBF\xE3\x83\xA1\xE3\x83\xA2\r\n", {u"メモ"}},
       {"ANSI bytes go through the code page", "caf\xE9\n", {u"caf\u00E9"}},
-      {"invalid UTF-8 becomes replacement characters", "\xEF\xBB\xBF\xC3(\xFF\n",
+      {"invalid UTF-8 becomes replacement characters",
+       "\xEF\xBB\xBF\xC3(\xFF\n",
        {u"\uFFFD(\uFFFD"}},
   };
   sim::SimFiles files;
@@ -95,14 +96,16 @@ TEST(ExclusionList, SurvivesHostileFiles) {
     c = static_cast<char>(state >> 24);
   }
   const std::string long_line(100000, 'w');
-  const std::string bad_utf8 = "\xEF\xBB\xBF\xF0\x9F\x92\n\xED\xA0\x80\n\xC0\xAF\xF8\x88\x80\x80\x80";
+  const std::string bad_utf8 =
+      "\xEF\xBB\xBF\xF0\x9F\x92\n\xED\xA0\x80\n\xC0\xAF\xF8\x88\x80\x80\x80";
 
   for (const std::string& bytes : {random, long_line, bad_utf8}) {
     files.files[u"nolist.txt"] = bytes;
     ExclusionList list;
     list.Load(files);
     std::size_t total = 0;
-    for (const Text& entry : list.Entries()) total += entry.size();
+    for (const Text& entry : list.Entries())
+      total += entry.size();
     // Every character comes from at least one byte: nothing is invented.
     EXPECT_LE(total, bytes.size());
     list.Excludes(u"Some window title");
@@ -114,8 +117,7 @@ TEST(ExclusionList, SurvivesHostileFiles) {
   files.files[u"nolist.txt"] = bad_utf8;
   ExclusionList list;
   list.Load(files);
-  EXPECT_EQ(list.Entries(),
-            (std::vector<Text>{u"\uFFFD", u"\uFFFD", Text(7, u'\uFFFD')}));
+  EXPECT_EQ(list.Entries(), (std::vector<Text>{u"\uFFFD", u"\uFFFD", Text(7, u'\uFFFD')}));
 }
 
 }  // namespace

@@ -26,7 +26,8 @@ struct Desktop {
 
   std::vector<Text> Labels() const {
     std::vector<Text> labels;
-    for (const auto& e : dialog.Entries()) labels.push_back(e.label);
+    for (const auto& e : dialog.Entries())
+      labels.push_back(e.label);
     return labels;
   }
 };
@@ -39,7 +40,9 @@ TEST(MainDialog, OpensAlwaysOnTopWithTheWindowList) {
   d.dialog.Open(layer);
 
   const WindowRef own = d.dialog.Window();
-  EXPECT_EQ(d.windows.ZOrder().front(), own);
+  // Only its own tooltip window lies above it.
+  EXPECT_EQ(d.windows.ProcessOf(d.windows.TopWindow()), d.windows.OwnProcess());
+  EXPECT_EQ(d.windows.ZOrder()[1], own);
   EXPECT_TRUE(d.windows.IsTopMost(own));
   EXPECT_EQ(d.windows.Foreground(), own);
   EXPECT_TRUE(d.dialog.HasIcons());
@@ -52,7 +55,7 @@ TEST(MainDialog, RefreshButtonRebuildsTheListAndResetsTheCaption) {
   CLayerDialog layer(d.windows, d.dialog, d.files);
   d.dialog.Open(layer);
   d.dialog.SetCaption(u"(TopMost):Something selected");
-  d.dialog.SelectEntry(0);
+  d.dialog.SelectWindowListEntry(0);
   d.windows.AddWindow({.title = u"Calendar", .process = d.editor});
 
   d.dialog.Send(CommandMessage(IDC_REFRESH));
@@ -130,7 +133,7 @@ TEST(Startup, ASecondCopyEndsSilentlyAndTheFirstRunsOn) {
   };
   EXPECT_FALSE(first.InitInstance());
   EXPECT_TRUE(second_ran);
-  EXPECT_EQ(windows_during_second, 3u) << "two desktop windows and one dialog";
+  EXPECT_EQ(windows_during_second, 4u) << "two desktop windows, one dialog and its tooltip";
   EXPECT_FALSE(d.dialog.IsOpen());
 
   // Once the first copy's process has ended, the next start runs normally.

@@ -36,13 +36,15 @@ constexpr std::uint32_t kIdle = 0x40, kNormal = 0x20, kHigh = 0x80;
 
 std::vector<Text> Labels(const std::vector<WindowListEntry>& entries) {
   std::vector<Text> labels;
-  for (const auto& e : entries) labels.push_back(e.label);
+  for (const auto& e : entries)
+    labels.push_back(e.label);
   return labels;
 }
 
 std::string Show(const std::vector<Text>& labels) {
   std::string out;
-  for (const Text& l : labels) out += "[" + EncodeUtf8(l) + "] ";
+  for (const Text& l : labels)
+    out += "[" + EncodeUtf8(l) + "] ";
   return out;
 }
 
@@ -54,12 +56,19 @@ TEST(WindowListWalk, ListsWhatTheUserExpects) {
        {u"Editor", u"Mail"},
        {{1, kNormal}, {2, kNormal}, {3, kIdle}}},
       {"starts directly above the own dialog: windows higher up are not visited",
-       {{u"Clock", 1, kTopMost}, {u"", 0}, {u"Stackle", 0, kOwnDialog}, {u"Mail", 2}, {u"Desktop", 3}},
+       {{u"Clock", 1, kTopMost},
+        {u"", 0},
+        {u"Stackle", 0, kOwnDialog},
+        {u"Mail", 2},
+        {u"Desktop", 3}},
        {},
        {u"Mail"},
        {{1, kIdle}, {2, kNormal}}},
       {"walks from the top when nothing lies above the own dialog",
-       {{u"Stackle", 0, kOwnDialog | kTopMost}, {u"Clock", 1, kTopMost}, {u"Mail", 2}, {u"Desktop", 3}},
+       {{u"Stackle", 0, kOwnDialog | kTopMost},
+        {u"Clock", 1, kTopMost},
+        {u"Mail", 2},
+        {u"Desktop", 3}},
        {},
        {u"(TopMost):Clock", u"Mail"},
        {{1, kHigh}, {2, kNormal}}},
@@ -109,14 +118,13 @@ TEST(WindowListWalk, ListsWhatTheUserExpects) {
     // Each new window enters at the top of its band, so add them bottom first.
     WindowRef own = kNoWindow;
     for (auto it = s.z_order.rbegin(); it != s.z_order.rend(); ++it) {
-      const WindowRef h = windows.AddWindow({.title = it->title,
-                                             .class_name = (it->flags & kFolder)
-                                                               ? u"CabinetWClass"
-                                                               : u"SimWindow",
-                                             .process = processes[it->process],
-                                             .visible = !(it->flags & kHidden),
-                                             .minimized = (it->flags & kMinimized) != 0,
-                                             .topmost = (it->flags & kTopMost) != 0});
+      const WindowRef h =
+          windows.AddWindow({.title = it->title,
+                             .class_name = (it->flags & kFolder) ? u"CabinetWClass" : u"SimWindow",
+                             .process = processes[it->process],
+                             .visible = !(it->flags & kHidden),
+                             .minimized = (it->flags & kMinimized) != 0,
+                             .topmost = (it->flags & kTopMost) != 0});
       if (it->flags & kOwnDialog) own = h;
     }
     ExclusionList exclusions;
@@ -153,8 +161,7 @@ TEST(WindowListWalk, SkipsProcessesThatRefuseToBeOpened) {
   windows.AddWindow({.title = u"Task Manager", .process = guarded, .topmost = true});
   const WindowRef own =
       windows.AddWindow({.title = u"Stackle", .process = windows.OwnProcess(), .topmost = true});
-  EXPECT_EQ(Labels(WalkWindowList(windows, own, {})),
-            std::vector<Text>{u"(TopMost):Task Manager"});
+  EXPECT_EQ(Labels(WalkWindowList(windows, own, {})), std::vector<Text>{u"(TopMost):Task Manager"});
   EXPECT_EQ(windows.PriorityOf(guarded), kNormal);
 }
 

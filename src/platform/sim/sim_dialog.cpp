@@ -1,21 +1,58 @@
 #include "platform/sim/sim_dialog.h"
 
+#include <algorithm>
+
 namespace stackle::sim {
 
 void SimDialog::Open(MessageTarget& target) {
   target_ = &target;
   ending_ = false;
   caption_ = u"Stackle";
-  window_ = windows_.AddWindow(
-      {.title = caption_, .class_name = u"#32770", .process = windows_.OwnProcess()});
+  // The template: 162 × 98 units, list on the left, seven buttons of 62 × 14 in a column.
+  const Rect client{0, 0, 324, 196};
+  window_ = windows_.AddWindow({.title = caption_,
+                                .class_name = u"#32770",
+                                .process = windows_.OwnProcess(),
+                                .rect = {100, 100, 100 + client.right + 2 * kFrame,
+                                         100 + client.bottom + kCaption + kFrame}});
+  controls = {{1000, {0, 0, 200, 196}}};
+  const int column[] = {7, 2, 3, 6, 4, 1003, 1};
+  for (int i = 0; i < 7; ++i)
+    controls[column[i]] = {200, 28 * i, 324, 28 * i + 28};
+  // The window system reports the size once while it creates the window, and whenever a
+  // move changes it.
+  windows_.after_move = [this](WindowRef moved) {
+    if (moved == window_ && target_) SendSize(kSizeRestored);
+  };
+  SendSize(kSizeRestored);
   Send({kWmInitDialog, 0, 0});
+}
+
+void SimDialog::SendSize(std::uintptr_t type) {
+  const Rect r = windows_.Get(window_).rect;
+  const auto cx = static_cast<std::uint16_t>(r.Width() - 2 * kFrame);
+  const auto cy = static_cast<std::uint16_t>(r.Height() - kCaption - kFrame);
+  Send({kWmSize, type, static_cast<std::intptr_t>((std::uint32_t{cy} << 16) | cx)});
 }
 
 std::optional<std::intptr_t> SimDialog::Send(const Message& message) {
   if (!target_) return std::nullopt;
   auto result = target_->HandleMessage(message);
-  if (ending_ && message.id != kWmDestroy) Destroy();
+  if (ending_ && message.id != kWmDestroy) {
+    Destroy();
+    return result;
+  }
+  while (!posted_commands_.empty() && target_) {
+    const int id = posted_commands_.front();
+    posted_commands_.pop_front();
+    Send(CommandMessage(id));
+  }
   return result;
+}
+
+void SimDialog::UserSelects(std::size_t index) {
+  selection_ = index;
+  Send(CommandMessage(1000, kLbnSelChange));
 }
 
 int SimDialog::RunModal(MessageTarget& target) {
@@ -43,6 +80,7 @@ void SimDialog::Destroy() {
   window_ = kNoWindow;
   entries_.clear();
   selection_.reset();
+  posted_commands_.clear();
 }
 
 void SimDialog::ClearWindowList() {
@@ -53,6 +91,100 @@ void SimDialog::ClearWindowList() {
 bool SimDialog::AddWindowListEntry(const Text& label, WindowRef window) {
   entries_.push_back({label, window});
   return true;
+}
+
+}  // namespace stackle::sim
+
+namespace stackle::sim {
+
+std::optional<Text> SimDialog::WindowListLabel(std::size_t index) {
+  if (index >= entries_.size()) return std::nullopt;
+  return entries_[index].label;
+}
+
+std::optional<WindowRef> SimDialog::WindowListWindow(std::size_t index) {
+  if (index >= entries_.size()) return std::nullopt;
+  return entries_[index].window;
+}
+
+void SimDialog::SelectWindowListEntry(std::size_t index) {
+  if (index < entries_.size()) selection_ = index;
+}
+
+std::optional<std::size_t> SimDialog::WindowListEntryNear(Point screen) {
+  if (entries_.empty()) return std::nullopt;
+  const std::int32_t row = screen.y < 0 ? 0 : screen.y / kRowHeight;
+  return std::min<std::size_t>(static_cast<std::size_t>(row), entries_.size() - 1);
+}
+
+void SimDialog::SetUpTooltips() {
+  // The tooltip control is an untitled pop-up owned by the dialog, just above it.
+  windows_.AddWindow({.title = u"",
+                      .class_name = u"tooltips_class32",
+                      .process = windows_.OwnProcess(),
+                      .visible = false,
+                      .topmost = windows_.IsTopMost(window_),
+                      .owner = window_});
+  tooltips_active_ = true;
+  tooltip_count_ = 8;
+}
+
+void SimDialog::ShowPopupMenu(const Menu& menu, Point at) {
+  menus_shown.emplace_back(menu, at);
+  if (!choose_from_menu) return;
+  if (auto id = choose_from_menu(menu)) posted_commands_.push_back(*id);
+}
+
+bool SimDialog::AddTrayIcon() {
+  if (shell_refuses_icons) return false;
+  tray_icon = true;
+  ++tray_icons_added;
+  return true;
+}
+
+void SimDialog::AppendToSystemMenu(const Menu& items) {
+  system_menu.insert(system_menu.end(), items.begin(), items.end());
+}
+
+bool SimDialog::OpenHelpFile() {
+  if (!help_file_present) return false;
+  help_open = true;
+  return true;
+}
+
+std::optional<Rect> SimDialog::ControlRect(int id) {
+  auto it = controls.find(id);
+  if (it == controls.end()) return std::nullopt;
+  const Rect& window = windows_.Get(window_).rect;
+  const std::int32_t x = window.left + kFrame, y = window.top + kCaption;
+  return Rect{it->second.left + x, it->second.top + y, it->second.right + x, it->second.bottom + y};
+}
+
+Text SimDialog::StringResource(int id) {
+  switch (id) {
+    case 101:
+      return u"ﾊﾞｰｼﾞｮﾝ情報 (&A)...";
+    case 110:
+      return u"stackle.dat";
+    default:
+      return {};
+  }
+}
+
+std::uint32_t SimDialog::SetTimer(std::uint32_t id, std::uint32_t interval) {
+  if (timers_fail) return 0;
+  timers[id] = interval;
+  return id;
+}
+
+int SimDialog::RunChildDialog(ChildDialog& dialog) {
+  SimChildDialog child(dialog);
+  dialog.Attach(child);
+  dialog.HandleMessage({kWmInitDialog, 0, 0});
+  if (while_child_open) while_child_open(child);
+  if (child.IsOpen()) child.Press(kIdCancel);
+  children_shown.push_back(child);
+  return *child.Result();
 }
 
 }  // namespace stackle::sim

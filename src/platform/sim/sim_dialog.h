@@ -2,7 +2,9 @@
 // simulated Z-order, owned by the simulation's own process.
 #pragma once
 
+#include <deque>
 #include <functional>
+#include <map>
 #include <vector>
 
 #include "catalogue/window_list.h"
@@ -11,14 +13,44 @@
 
 namespace stackle::sim {
 
+// A child dialog as the user sees it: its controls' texts and the message boxes it shows.
+class SimChildDialog final : public ChildDialogSurface {
+ public:
+  explicit SimChildDialog(ChildDialog& dialog) : dialog_(dialog) {}
+
+  // Clicks a button (or presses Enter or Escape).
+  void Press(int id) { dialog_.HandleMessage(CommandMessage(id)); }
+  bool IsOpen() const { return !result_; }
+  std::optional<int> Result() const { return result_; }
+
+  std::map<int, Text> items;
+  std::vector<Text> warnings;
+  std::optional<int> focused_item;
+
+  void SetItemText(int id, const Text& text) override { items[id] = text; }
+  Text ItemText(int id) override { return items[id]; }
+  void FocusItem(int id) override { focused_item = id; }
+  void ShowWarning(const Text& text) override { warnings.push_back(text); }
+  void EndDialog(int result) override { result_ = result; }
+
+ private:
+  ChildDialog& dialog_;
+  std::optional<int> result_;
+};
+
 class SimDialog final : public DialogHost {
  public:
   explicit SimDialog(SimWindowSystem& windows) : windows_(windows) {}
+  ~SimDialog() override {
+    if (window_ != kNoWindow) windows_.after_move = nullptr;
+  }
 
   // Creates the dialog's window and delivers WM_INITDIALOG, as the dialog manager would.
   void Open(MessageTarget& target);
   // Delivers a message; ends the dialog (WM_DESTROY included) when a handler asked for it.
   std::optional<std::intptr_t> Send(const Message& message);
+  // Reports the dialog window's current size, as the window system does after a change.
+  void SendSize(std::uintptr_t type);
   bool IsOpen() const { return target_ != nullptr; }
 
   // Called while the modal run is up; the run then closes the dialog as the close box would
@@ -27,20 +59,80 @@ class SimDialog final : public DialogHost {
   int RunModal(MessageTarget& target) override;
 
   const std::vector<WindowListEntry>& Entries() const { return entries_; }
-  void SelectEntry(std::optional<std::size_t> index) { selection_ = index; }
+  // Selects as the user would, with the selection-change notification.
+  void UserSelects(std::size_t index);
   const Text& Caption() const { return caption_; }
   bool HasIcons() const { return has_icons_; }
+  bool HasFocus() const { return focused_; }
+  void LoseFocus() { focused_ = false; }
+  bool TooltipsActive() const { return tooltips_active_; }
+  std::size_t TooltipCount() const { return tooltip_count_; }
   int Result() const { return result_; }
+
+  // Each list entry is a row of this many pixels, from the screen's top edge down.
+  static constexpr std::int32_t kRowHeight = 16;
+  // Every menu shown, with where it was shown.
+  std::vector<std::pair<Menu, Point>> menus_shown;
+  // Picks an item of a shown menu (nothing: the user dismissed it). Its command arrives
+  // after the menu has closed, as a posted command would.
+  std::function<std::optional<int>(const Menu&)> choose_from_menu;
+  // Acts on a child dialog while it is open; the dialog is cancelled afterwards if it is
+  // still open, as the close box would.
+  std::function<void(SimChildDialog&)> while_child_open;
+  std::vector<SimChildDialog> children_shown;
+  // Running timers by identifier, with their periods.
+  std::map<std::uint32_t, std::uint32_t> timers;
+  bool timers_fail = false;
+
+  static constexpr std::uint32_t kTaskbarCreated = 0xC123;
+  static constexpr std::intptr_t kIconHandle = 0x2A0;
+  bool tray_icon = false;
+  bool shell_refuses_icons = false;
+  int tray_icons_added = 0;
+  Menu system_menu;
+  bool help_file_present = false;
+  bool help_open = false;
+  std::vector<Text> information_shown;
+  int minimized_paints = 0;
+  // The controls' places in the client area; the buttons start where the template has them
+  // (one template unit is two pixels here).
+  std::map<int, Rect> controls;
+  // The client area is the window less this frame on each side and a caption on top.
+  static constexpr std::int32_t kFrame = 4, kCaption = 20;
 
   WindowRef Window() override { return window_; }
   void BindControls() override { bound_ = true; }
   void SetCaption(const Text& caption) override;
   void SetIcons() override { has_icons_ = true; }
   void EndDialog(int result) override;
+  WindowRef WindowListControl() override { return window_ + 1; }
   void ClearWindowList() override;
   bool AddWindowListEntry(const Text& label, WindowRef window) override;
   std::size_t WindowListCount() override { return entries_.size(); }
+  std::optional<Text> WindowListLabel(std::size_t index) override;
+  std::optional<WindowRef> WindowListWindow(std::size_t index) override;
   std::optional<std::size_t> WindowListSelection() override { return selection_; }
+  void SelectWindowListEntry(std::size_t index) override;
+  std::optional<std::size_t> WindowListEntryNear(Point screen) override;
+  void Focus() override { focused_ = true; }
+  void SetUpTooltips() override;
+  void ActivateTooltips(bool active) override { tooltips_active_ = active; }
+  void ShowPopupMenu(const Menu& menu, Point at) override;
+  bool AddTrayIcon() override;
+  void RemoveTrayIcon() override { tray_icon = false; }
+  std::uint32_t TaskbarCreatedMessage() override { return kTaskbarCreated; }
+  void AppendToSystemMenu(const Menu& items) override;
+  bool OpenHelpFile() override;
+  void QuitHelp() override { help_open = false; }
+  void ShowInformation(const Text& text) override { information_shown.push_back(text); }
+  std::optional<Rect> ControlRect(int id) override;
+  void MoveControl(int id, const Rect& client) override { controls[id] = client; }
+  void PaintMinimized() override { ++minimized_paints; }
+  std::intptr_t DragIcon() override { return kIconHandle; }
+  Text StringResource(int id) override;
+  std::uint32_t SetTimer(std::uint32_t id, std::uint32_t interval) override;
+  void KillTimer(std::uint32_t id) override { timers.erase(id); }
+  int RunChildDialog(ChildDialog& dialog) override;
 
  private:
   void Destroy();
@@ -51,6 +143,10 @@ class SimDialog final : public DialogHost {
   bool bound_ = false;
   bool ending_ = false;
   bool has_icons_ = false;
+  bool focused_ = false;
+  bool tooltips_active_ = false;
+  std::size_t tooltip_count_ = 0;
+  std::deque<int> posted_commands_;
   int result_ = 0;
   Text caption_;
   std::vector<WindowListEntry> entries_;

@@ -20,10 +20,20 @@ class SimFiles final : public FileStore {
     return it->second;
   }
 
+  // A name listed here cannot be written (a read-only directory, a full disk).
+  std::map<Text, bool> unwritable;
+
+  bool SaveFile(const Text& name, std::string_view bytes) override {
+    if (unwritable.contains(name)) return false;
+    files[name] = std::string(bytes);
+    return true;
+  }
+
   Text DecodeAnsi(std::string_view bytes) override {
     Text text;
     text.reserve(bytes.size());
-    for (char c : bytes) text.push_back(static_cast<unsigned char>(c));
+    for (char c : bytes)
+      text.push_back(static_cast<unsigned char>(c));
     return text;
   }
 };

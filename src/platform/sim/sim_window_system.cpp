@@ -5,7 +5,9 @@
 
 namespace stackle::sim {
 
-SimWindowSystem::SimWindowSystem() { own_process_ = AddProcess(); }
+SimWindowSystem::SimWindowSystem() {
+  own_process_ = AddProcess();
+}
 
 ProcessId SimWindowSystem::AddProcess(bool refuses_open) {
   const ProcessId id = next_process_;
@@ -21,12 +23,33 @@ WindowRef SimWindowSystem::AddWindow(WindowSpec spec) {
   SimWindow window;
   static_cast<WindowSpec&>(window) = std::move(spec);
   window.handle = handle;
+  const WindowRef owner = window.owner;
   z_order_.insert(z_order_.begin() + TopOfBand(window.topmost), handle);
   windows_[handle] = std::move(window);
+  if (Find(owner)) LiftOwnedWindows(owner);
+  return handle;
+}
+
+WindowRef SimWindowSystem::AddChild(WindowRef parent, Rect rect) {
+  const WindowRef handle = next_handle_;
+  next_handle_ += 0x10;
+  SimWindow child;
+  child.handle = handle;
+  child.parent = parent;
+  child.process = Get(parent).process;
+  child.rect = rect;
+  windows_[handle] = std::move(child);
   return handle;
 }
 
 void SimWindowSystem::DestroyWindow(WindowRef window) {
+  // Owned windows and children go with their window.
+  std::vector<WindowRef> owned;
+  for (const auto& [handle, w] : windows_) {
+    if (w.owner == window || w.parent == window) owned.push_back(handle);
+  }
+  for (WindowRef handle : owned)
+    DestroyWindow(handle);
   windows_.erase(window);
   std::erase(z_order_, window);
   if (foreground_ == window) foreground_ = kNoWindow;
@@ -55,7 +78,8 @@ std::ptrdiff_t SimWindowSystem::IndexOf(WindowRef window) const {
 std::size_t SimWindowSystem::TopOfBand(bool topmost) const {
   if (topmost) return 0;
   std::size_t index = 0;
-  while (index < z_order_.size() && windows_.at(z_order_[index]).topmost) ++index;
+  while (index < z_order_.size() && windows_.at(z_order_[index]).topmost)
+    ++index;
   return index;
 }
 
@@ -82,7 +106,9 @@ WindowRef SimWindowSystem::WindowAbove(WindowRef window) {
   return z_order_[index - 1];
 }
 
-WindowRef SimWindowSystem::TopWindow() { return z_order_.empty() ? kNoWindow : z_order_.front(); }
+WindowRef SimWindowSystem::TopWindow() {
+  return z_order_.empty() ? kNoWindow : z_order_.front();
+}
 
 Text SimWindowSystem::Title(WindowRef window) {
   const SimWindow* w = Find(window);
@@ -114,7 +140,9 @@ bool SimWindowSystem::IsMaximized(WindowRef window) {
   return w && w->maximized;
 }
 
-bool SimWindowSystem::Exists(WindowRef window) { return Find(window) != nullptr; }
+bool SimWindowSystem::Exists(WindowRef window) {
+  return Find(window) != nullptr;
+}
 
 void SimWindowSystem::Place(WindowRef window, InsertAfter where, bool activate) {
   SimWindow* w = Find(window);
@@ -141,7 +169,18 @@ void SimWindowSystem::Place(WindowRef window, InsertAfter where, bool activate) 
       MoveTo(window, z_order_.size());
       break;
   }
+  LiftOwnedWindows(window);
   if (activate) foreground_ = window;
+}
+
+void SimWindowSystem::LiftOwnedWindows(WindowRef owner) {
+  const bool topmost = windows_.at(owner).topmost;
+  for (auto& [handle, w] : windows_) {
+    if (w.owner != owner) continue;
+    w.topmost = topmost;
+    std::erase(z_order_, handle);
+    z_order_.insert(z_order_.begin() + IndexOf(owner), handle);
+  }
 }
 
 void SimWindowSystem::Show(WindowRef window, ShowCommand command) {
@@ -170,6 +209,93 @@ void SimWindowSystem::Show(WindowRef window, ShowCommand command) {
       w->minimized = true;
       break;
   }
+}
+
+void SimWindowSystem::BringToForeground(WindowRef window) {
+  if (Find(window)) foreground_ = window;
+}
+
+void SimWindowSystem::RequestClose(WindowRef window) {
+  SimWindow* w = Find(window);
+  if (!w) return;
+  if (during_close) during_close(window);
+  if (w->on_close == OnClose::kCloses) DestroyWindow(window);
+}
+
+void SimWindowSystem::SetHiddenMark(WindowRef window, bool marked) {
+  if (SimWindow* w = Find(window)) w->hidden_mark = marked;
+}
+
+bool SimWindowSystem::HasHiddenMark(WindowRef window) {
+  const SimWindow* w = Find(window);
+  return w && w->hidden_mark;
+}
+
+namespace {
+bool Contains(const Rect& r, Point p) {
+  return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom;
+}
+bool Intersects(const Rect& a, const Rect& b) {
+  return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+}  // namespace
+
+WindowRef SimWindowSystem::WindowAt(Point screen) {
+  for (WindowRef top : z_order_) {
+    const SimWindow& w = windows_.at(top);
+    if (!w.visible || w.minimized || !Contains(w.rect, screen)) continue;
+    // Descend into the deepest child under the point.
+    WindowRef found = top;
+    for (bool deeper = true; deeper;) {
+      deeper = false;
+      for (const auto& [handle, child] : windows_) {
+        if (child.parent == found && Contains(child.rect, screen)) {
+          found = handle;
+          deeper = true;
+          break;
+        }
+      }
+    }
+    return found;
+  }
+  return kNoWindow;
+}
+
+WindowRef SimWindowSystem::Parent(WindowRef window) {
+  const SimWindow* w = Find(window);
+  if (!w) return kNoWindow;
+  return w->parent != kNoWindow ? w->parent : w->owner;
+}
+
+std::optional<Rect> SimWindowSystem::WindowRect(WindowRef window) {
+  const SimWindow* w = Find(window);
+  if (!w) return std::nullopt;
+  return w->rect;
+}
+
+void SimWindowSystem::MoveWindow(WindowRef window, const Rect& rect) {
+  SimWindow* w = Find(window);
+  if (!w) return;
+  w->rect = rect;
+  if (after_move) after_move(window);
+}
+
+bool SimWindowSystem::AnyMonitorShows(const Rect& rect) {
+  return std::any_of(monitors.begin(), monitors.end(),
+                     [&](const auto& m) { return Intersects(m.first, rect); });
+}
+
+Rect SimWindowSystem::NearestWorkArea(const Rect& rect) {
+  // Nearest by the distance between centres.
+  const auto distance = [&](const Rect& m) {
+    const double dx = (double{1.0} * m.left + m.right) - (double{1.0} * rect.left + rect.right);
+    const double dy = (double{1.0} * m.top + m.bottom) - (double{1.0} * rect.top + rect.bottom);
+    return dx * dx + dy * dy;
+  };
+  const auto nearest = std::min_element(monitors.begin(), monitors.end(), [&](auto& a, auto& b) {
+    return distance(a.first) < distance(b.first);
+  });
+  return nearest->second;
 }
 
 ProcessId SimWindowSystem::ProcessOf(WindowRef window) {

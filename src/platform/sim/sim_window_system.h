@@ -11,6 +11,13 @@
 
 namespace stackle::sim {
 
+// What a window's program does with a close request.
+enum class OnClose {
+  kCloses,     // closes the window
+  kStaysOpen,  // asks its user, who says no
+  kHangs,      // does not respond; the request is given up
+};
+
 struct WindowSpec {
   Text title;
   Text class_name = u"SimWindow";
@@ -19,10 +26,17 @@ struct WindowSpec {
   bool minimized = false;
   bool maximized = false;
   bool topmost = false;
+  OnClose on_close = OnClose::kCloses;
+  // An owned window stays directly above its owner, in the owner's band.
+  WindowRef owner = kNoWindow;
+  Rect rect{100, 100, 400, 300};
 };
 
 struct SimWindow : WindowSpec {
   WindowRef handle = kNoWindow;
+  bool hidden_mark = false;
+  // Set for a child window (a control); children are not in the Z-order.
+  WindowRef parent = kNoWindow;
 };
 
 class SimWindowSystem final : public WindowSystem {
@@ -33,6 +47,8 @@ class SimWindowSystem final : public WindowSystem {
   ProcessId AddProcess(bool refuses_open = false);
   // Opens a window at the top of its band.
   WindowRef AddWindow(WindowSpec spec);
+  // A control inside `parent`, at a rectangle in screen coordinates.
+  WindowRef AddChild(WindowRef parent, Rect rect);
   void DestroyWindow(WindowRef window);
   SimWindow& Get(WindowRef window);
   // Top to bottom.
@@ -43,6 +59,11 @@ class SimWindowSystem final : public WindowSystem {
   WindowRef Foreground() const { return foreground_; }
   // Called before each WindowBelow, to model other programs acting during a walk.
   std::function<void(WindowRef)> before_step;
+  // Called while a close request waits for its window's program.
+  std::function<void(WindowRef)> during_close;
+  std::optional<Point> cursor = Point{};
+  // Monitors and their work areas (the part the task bar leaves free).
+  std::vector<std::pair<Rect, Rect>> monitors = {{{0, 0, 1280, 800}, {0, 0, 1280, 760}}};
 
   WindowRef BottomWindow(WindowRef any) override;
   WindowRef WindowBelow(WindowRef window) override;
@@ -57,6 +78,19 @@ class SimWindowSystem final : public WindowSystem {
   bool Exists(WindowRef window) override;
   void Place(WindowRef window, InsertAfter where, bool activate) override;
   void Show(WindowRef window, ShowCommand command) override;
+  void BringToForeground(WindowRef window) override;
+  void RequestClose(WindowRef window) override;
+  void SetHiddenMark(WindowRef window, bool marked) override;
+  bool HasHiddenMark(WindowRef window) override;
+  std::optional<Point> CursorPosition() override { return cursor; }
+  WindowRef WindowAt(Point screen) override;
+  WindowRef Parent(WindowRef window) override;
+  std::optional<Rect> WindowRect(WindowRef window) override;
+  void MoveWindow(WindowRef window, const Rect& rect) override;
+  bool AnyMonitorShows(const Rect& rect) override;
+  Rect NearestWorkArea(const Rect& rect) override;
+  // Called after a window was moved, as the window system reports a size change.
+  std::function<void(WindowRef)> after_move;
   ProcessId ProcessOf(WindowRef window) override;
   void SetProcessPriority(ProcessId process, PriorityClass priority) override;
   std::optional<std::uint32_t> ProcessPriority(ProcessId process) override;
@@ -73,6 +107,7 @@ class SimWindowSystem final : public WindowSystem {
   // Index where a window of the given band enters at its top.
   std::size_t TopOfBand(bool topmost) const;
   void MoveTo(WindowRef window, std::size_t index);
+  void LiftOwnedWindows(WindowRef owner);
 
   std::map<WindowRef, SimWindow> windows_;
   std::vector<WindowRef> z_order_;

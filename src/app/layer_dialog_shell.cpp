@@ -1,0 +1,126 @@
+// The notification-area icon and its menus, the system menu, help, and the dialog's own
+// size: layout, minimum size and minimize-to-tray.
+#include "app/layer_dialog.h"
+#include "res/resource.h"
+#include "ui/help_text.h"
+#include "ui/tray_menus.h"
+
+namespace stackle {
+
+void CLayerDialog::AddSystemMenuEntries() {
+  dialog_.AppendToSystemMenu(
+      BuildSystemMenuAdditions(dialog_.StringResource(IDS_ABOUT_MENU), IDM_ABOUT));
+}
+
+void CLayerDialog::AddTrayIcon() {
+  tray_icon_added_ = dialog_.AddTrayIcon();
+}
+
+void CLayerDialog::RemoveTrayIcon() {
+  dialog_.RemoveTrayIcon();
+  tray_icon_added_ = false;
+}
+
+std::intptr_t CLayerDialog::OnTrayNotify(std::intptr_t mouse_message) {
+  // The menus open on the press; releases, moves and double clicks do nothing.
+  if (mouse_message == kWmLButtonDown) ShowTrayWindowMenu();
+  if (mouse_message == kWmRButtonDown) ShowTrayToolMenu();
+  return 0;
+}
+
+void CLayerDialog::ShowTrayWindowMenu() {
+  // The dialog must be in front, or the menu would not close when the user clicks away.
+  windows_.BringToForeground(dialog_.Window());
+  dialog_.Focus();
+  const auto cursor = windows_.CursorPosition();
+  if (!cursor) return;
+  RefreshWindowList();
+  std::vector<Text> labels;
+  labels.reserve(dialog_.WindowListCount());
+  for (std::size_t i = 0; i < dialog_.WindowListCount(); ++i) {
+    labels.push_back(dialog_.WindowListLabel(i).value_or(Text()));
+  }
+  dialog_.ShowPopupMenu(BuildTrayWindowMenu(labels), *cursor);
+}
+
+void CLayerDialog::ShowTrayToolMenu() {
+  SetOwnPriority(PriorityClass::kHigh);
+  windows_.BringToForeground(dialog_.Window());
+  dialog_.Focus();
+  const auto cursor = windows_.CursorPosition();
+  if (!cursor) return;
+  dialog_.ShowPopupMenu(BuildTrayToolMenu(windows_.IsVisible(dialog_.Window())), *cursor);
+  SetOwnPriority(PriorityClass::kIdle);
+}
+
+void CLayerDialog::OnHideDialog() {
+  windows_.Show(dialog_.Window(), ShowCommand::kHide);
+}
+
+void CLayerDialog::OnRestoreDialog() {
+  windows_.Show(dialog_.Window(), ShowCommand::kShowNormal);
+  LoadExclusionList();
+  RefreshWindowList();
+  dialog_.Focus();
+}
+
+void CLayerDialog::OnHelp() {
+  // Without a help file the user gets the short help instead of the viewer's complaint.
+  if (!dialog_.OpenHelpFile()) dialog_.ShowInformation(kHelpText);
+}
+
+void CLayerDialog::QuitHelp() {
+  dialog_.QuitHelp();
+}
+
+void CLayerDialog::BuildLayoutIds() {
+  SetLayoutIds(layout_);
+}
+
+void CLayerDialog::MeasureLayout() {
+  for (std::size_t i = 0; i < layout_.rects.size() && layout_.ids[i] != 0; ++i) {
+    layout_.rects[i] = LayoutEntry(dialog_.ControlRect(layout_.ids[i]).value_or(Rect{}), i);
+  }
+}
+
+void CLayerDialog::SetOwnPriority(PriorityClass priority) {
+  windows_.SetProcessPriority(windows_.OwnProcess(), priority);
+}
+
+void CLayerDialog::OnSize(std::uintptr_t type, std::int32_t cx, std::int32_t cy) {
+  const WindowRef own = dialog_.Window();
+  if (type == kSizeMinimized) {
+    SetOwnPriority(PriorityClass::kIdle);
+    // Into the tray; with no icon there, it stays on the task bar instead of vanishing.
+    if (tray_icon_added_) windows_.Show(own, ShowCommand::kHide);
+    return;
+  }
+  SetOwnPriority(PriorityClass::kRealtime);
+  if (first_size_) {
+    const Rect window = windows_.WindowRect(own).value_or(Rect{});
+    minimum_size_ = {0, 0, window.Width(), window.Height()};
+    first_size_ = false;
+    return;
+  }
+  RelayoutControls(cx, cy);
+  if (const auto rect = windows_.WindowRect(own)) saved_rect_ = *rect;
+}
+
+void CLayerDialog::RelayoutControls(std::int32_t cx, std::int32_t cy) {
+  for (const auto& [id, place] : LayoutControls(layout_, cx, cy))
+    dialog_.MoveControl(id, place);
+}
+
+void CLayerDialog::OnGetMinMaxInfo(MinMaxInfo& info) {
+  if (first_size_) return;
+  info.min_track_size = {minimum_size_.right, minimum_size_.bottom};
+}
+
+std::optional<std::intptr_t> CLayerDialog::OnPaint() {
+  if (!windows_.IsMinimized(dialog_.Window())) return std::nullopt;
+  dialog_.PaintMinimized();
+  if (tray_icon_added_) windows_.Show(dialog_.Window(), ShowCommand::kHide);
+  return 0;
+}
+
+}  // namespace stackle

@@ -1,0 +1,43 @@
+// The windows Stackle has hidden: they stay reachable through "(Hide):" entries, their
+// processes are held at idle priority, and they are shown again when Stackle ends.
+#pragma once
+
+#include <vector>
+
+#include "catalogue/window_list.h"
+
+namespace stackle {
+
+inline constexpr char16_t kHiddenPrefix[] = u"(Hide):";
+
+struct HiddenEntry {
+  Text title;  // as the window reported it just after it was hidden
+  WindowRef window = kNoWindow;
+  friend bool operator==(const HiddenEntry&, const HiddenEntry&) = default;
+};
+
+class HiddenRegister {
+ public:
+  explicit HiddenRegister(WindowSystem& windows) : windows_(windows) {}
+
+  // Appends an entry, duplicates included, and marks the window as hidden by Stackle.
+  void Register(Text title, WindowRef window);
+  // Drops the entries of windows that are visible again, whoever showed them.
+  void Prune();
+  // One "(Hide):" + title entry per registered window, in registration order; puts each
+  // window's process to idle priority.
+  std::vector<WindowListEntry> ListEntries();
+  // Shows every registered window that still exists, at normal priority.
+  void RestoreAll();
+  // Takes in the still-hidden windows that a previous run of Stackle hid and could not show
+  // again (it was killed or crashed); clears the mark of those shown since.
+  void AdoptMarkedWindows();
+
+  const std::vector<HiddenEntry>& Entries() const { return entries_; }
+
+ private:
+  WindowSystem& windows_;
+  std::vector<HiddenEntry> entries_;
+};
+
+}  // namespace stackle

@@ -1,0 +1,218 @@
+#include "platform/win32/win32_window_system.h"
+
+#include <algorithm>
+
+#include "platform/win32/text_win32.h"
+#include "platform/win32/unique_resource.h"
+
+namespace stackle::win32 {
+namespace {
+
+// The window property that marks a window Stackle has hidden.
+constexpr wchar_t kHiddenMark[] = L"Stackle.Hidden";
+
+// Close requests are numbered; a request counts as handled once its callback has run. A
+// request given up on may still be answered later; its number is then already passed.
+std::uint64_t close_requests_sent = 0;
+std::uint64_t close_requests_handled = 0;
+
+void CALLBACK OnCloseHandled(HWND, UINT, ULONG_PTR request, LRESULT) {
+  close_requests_handled = std::max<std::uint64_t>(close_requests_handled, request);
+}
+
+// Placing or showing another thread's window waits for that thread; a program that has
+// stopped responding would never answer. Such a window is changed without waiting.
+bool IsHungElsewhere(HWND window) {
+  return ::GetWindowThreadProcessId(window, nullptr) != ::GetCurrentThreadId() &&
+         ::IsHungAppWindow(window);
+}
+
+}  // namespace
+
+// HWND_TOPMOST and its kin are pointer constants; InsertAfter holds their integer values.
+static_assert(static_cast<std::intptr_t>(InsertAfter::kTopMost) == -1 &&
+              static_cast<std::intptr_t>(InsertAfter::kNoTopMost) == -2 &&
+              static_cast<std::intptr_t>(InsertAfter::kBottom) == 1);
+static_assert(static_cast<int>(ShowCommand::kMinimize) == SW_MINIMIZE);
+static_assert(static_cast<int>(ShowCommand::kShowNormal) == SW_SHOWNORMAL);
+static_assert(static_cast<std::uint32_t>(PriorityClass::kIdle) == IDLE_PRIORITY_CLASS);
+static_assert(static_cast<std::uint32_t>(PriorityClass::kRealtime) == REALTIME_PRIORITY_CLASS);
+
+WindowRef Win32WindowSystem::BottomWindow(WindowRef any) {
+  return FromHwnd(::GetWindow(ToHwnd(any), GW_HWNDLAST));
+}
+
+WindowRef Win32WindowSystem::WindowBelow(WindowRef window) {
+  return FromHwnd(::GetWindow(ToHwnd(window), GW_HWNDNEXT));
+}
+
+WindowRef Win32WindowSystem::WindowAbove(WindowRef window) {
+  return FromHwnd(::GetWindow(ToHwnd(window), GW_HWNDPREV));
+}
+
+WindowRef Win32WindowSystem::TopWindow() {
+  return FromHwnd(::GetTopWindow(nullptr));
+}
+
+Text Win32WindowSystem::Title(WindowRef window) {
+  // GetWindowText reads another process's title without sending it a message, so a hung
+  // program cannot stall the walk.
+  const int length = ::GetWindowTextLengthW(ToHwnd(window));
+  if (length <= 0) return {};
+  Text title(static_cast<std::size_t>(length) + 1, u'\0');
+  const int copied =
+      ::GetWindowTextW(ToHwnd(window), reinterpret_cast<wchar_t*>(title.data()), length + 1);
+  title.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
+  return title;
+}
+
+Text Win32WindowSystem::ClassName(WindowRef window) {
+  wchar_t name[260];
+  const int length = ::GetClassNameW(ToHwnd(window), name, 260);
+  return length > 0 ? FromWide(name, static_cast<std::size_t>(length)) : Text();
+}
+
+bool Win32WindowSystem::IsTopMost(WindowRef window) {
+  return (::GetWindowLongPtrW(ToHwnd(window), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
+
+bool Win32WindowSystem::IsVisible(WindowRef window) {
+  return ::IsWindowVisible(ToHwnd(window)) != FALSE;
+}
+
+bool Win32WindowSystem::IsMinimized(WindowRef window) {
+  return ::IsIconic(ToHwnd(window));
+}
+
+bool Win32WindowSystem::IsMaximized(WindowRef window) {
+  return ::IsZoomed(ToHwnd(window));
+}
+
+bool Win32WindowSystem::Exists(WindowRef window) {
+  return ::IsWindow(ToHwnd(window));
+}
+
+void Win32WindowSystem::Place(WindowRef window, InsertAfter where, bool activate) {
+  UINT flags = SWP_NOSIZE | SWP_NOMOVE | (activate ? 0 : SWP_NOACTIVATE);
+  if (IsHungElsewhere(ToHwnd(window))) flags |= SWP_ASYNCWINDOWPOS;
+  ::SetWindowPos(ToHwnd(window), reinterpret_cast<HWND>(static_cast<std::intptr_t>(where)), 0, 0, 0,
+                 0, flags);
+}
+
+void Win32WindowSystem::Show(WindowRef window, ShowCommand command) {
+  if (IsHungElsewhere(ToHwnd(window))) {
+    // Not hidden: hidden later, when its program recovers, it would escape the list of
+    // windows Stackle hid. Every other change is harmless whenever it happens.
+    if (command != ShowCommand::kHide) {
+      ::ShowWindowAsync(ToHwnd(window), static_cast<int>(command));
+    }
+  } else {
+    ::ShowWindow(ToHwnd(window), static_cast<int>(command));
+  }
+}
+
+void Win32WindowSystem::BringToForeground(WindowRef window) {
+  ::SetForegroundWindow(ToHwnd(window));
+}
+
+void Win32WindowSystem::RequestClose(WindowRef window) {
+  HWND target = ToHwnd(window);
+  const std::uint64_t request = ++close_requests_sent;
+  if (!::SendMessageCallbackW(target, WM_CLOSE, 0, 0, OnCloseHandled,
+                              static_cast<ULONG_PTR>(request))) {
+    return;
+  }
+  // Waits for the answer while handling Stackle's own messages, so that a program that asks
+  // its user first is waited for, and one that has stopped responding is given up on.
+  while (close_requests_handled < request && ::IsWindow(target) && !::IsHungAppWindow(target)) {
+    ::MsgWaitForMultipleObjectsEx(0, nullptr, 100, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    MSG msg;
+    while (close_requests_handled < request && ::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) {
+        ::PostQuitMessage(static_cast<int>(msg.wParam));
+        return;
+      }
+      ::TranslateMessage(&msg);
+      ::DispatchMessageW(&msg);
+    }
+  }
+}
+
+void Win32WindowSystem::SetHiddenMark(WindowRef window, bool marked) {
+  if (marked) {
+    ::SetPropW(ToHwnd(window), kHiddenMark, reinterpret_cast<HANDLE>(1));
+  } else {
+    ::RemovePropW(ToHwnd(window), kHiddenMark);
+  }
+}
+
+bool Win32WindowSystem::HasHiddenMark(WindowRef window) {
+  return ::GetPropW(ToHwnd(window), kHiddenMark) != nullptr;
+}
+
+std::optional<Point> Win32WindowSystem::CursorPosition() {
+  POINT p;
+  if (!::GetCursorPos(&p)) return std::nullopt;
+  return Point{p.x, p.y};
+}
+
+WindowRef Win32WindowSystem::WindowAt(Point screen) {
+  return FromHwnd(::WindowFromPoint(POINT{screen.x, screen.y}));
+}
+
+WindowRef Win32WindowSystem::Parent(WindowRef window) {
+  return FromHwnd(::GetParent(ToHwnd(window)));
+}
+
+std::optional<Rect> Win32WindowSystem::WindowRect(WindowRef window) {
+  RECT r;
+  if (!::GetWindowRect(ToHwnd(window), &r)) return std::nullopt;
+  return Rect{r.left, r.top, r.right, r.bottom};
+}
+
+void Win32WindowSystem::MoveWindow(WindowRef window, const Rect& rect) {
+  ::MoveWindow(ToHwnd(window), rect.left, rect.top, rect.Width(), rect.Height(), TRUE);
+}
+
+bool Win32WindowSystem::AnyMonitorShows(const Rect& rect) {
+  const RECT r{rect.left, rect.top, rect.right, rect.bottom};
+  return ::MonitorFromRect(&r, MONITOR_DEFAULTTONULL) != nullptr;
+}
+
+Rect Win32WindowSystem::NearestWorkArea(const Rect& rect) {
+  const RECT r{rect.left, rect.top, rect.right, rect.bottom};
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (!::GetMonitorInfoW(::MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &info)) {
+    RECT area{};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    return {area.left, area.top, area.right, area.bottom};
+  }
+  return {info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom};
+}
+
+ProcessId Win32WindowSystem::ProcessOf(WindowRef window) {
+  DWORD process = 0;
+  ::GetWindowThreadProcessId(ToHwnd(window), &process);
+  return process;
+}
+
+void Win32WindowSystem::SetProcessPriority(ProcessId process, PriorityClass priority) {
+  // Only the right this needs, and not inheritable: Stackle starts no child processes.
+  UniqueHandle handle(::OpenProcess(PROCESS_SET_INFORMATION, FALSE, process));
+  if (handle) ::SetPriorityClass(handle.get(), static_cast<DWORD>(priority));
+}
+
+std::optional<std::uint32_t> Win32WindowSystem::ProcessPriority(ProcessId process) {
+  // Opened as the per-window menu will use it: to read the class and to set it.
+  UniqueHandle handle(
+      ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_SET_INFORMATION, FALSE, process));
+  if (!handle) return std::nullopt;
+  return ::GetPriorityClass(handle.get());
+}
+
+ProcessId Win32WindowSystem::OwnProcess() {
+  return ::GetCurrentProcessId();
+}
+
+}  // namespace stackle::win32

@@ -1,0 +1,40 @@
+// The window system as Windows gives it: one call per operation, no logic of its own.
+#pragma once
+
+#include "catalogue/window_system.h"
+
+namespace stackle::win32 {
+
+class Win32WindowSystem final : public WindowSystem {
+ public:
+  WindowRef BottomWindow(WindowRef any) override;
+  WindowRef WindowBelow(WindowRef window) override;
+  WindowRef WindowAbove(WindowRef window) override;
+  WindowRef TopWindow() override;
+  Text Title(WindowRef window) override;
+  Text ClassName(WindowRef window) override;
+  bool IsTopMost(WindowRef window) override;
+  bool IsVisible(WindowRef window) override;
+  bool IsMinimized(WindowRef window) override;
+  bool IsMaximized(WindowRef window) override;
+  bool Exists(WindowRef window) override;
+  void Place(WindowRef window, InsertAfter where, bool activate) override;
+  void Show(WindowRef window, ShowCommand command) override;
+  void BringToForeground(WindowRef window) override;
+  void RequestClose(WindowRef window) override;
+  void SetHiddenMark(WindowRef window, bool marked) override;
+  bool HasHiddenMark(WindowRef window) override;
+  std::optional<Point> CursorPosition() override;
+  WindowRef WindowAt(Point screen) override;
+  WindowRef Parent(WindowRef window) override;
+  std::optional<Rect> WindowRect(WindowRef window) override;
+  void MoveWindow(WindowRef window, const Rect& rect) override;
+  bool AnyMonitorShows(const Rect& rect) override;
+  Rect NearestWorkArea(const Rect& rect) override;
+  ProcessId ProcessOf(WindowRef window) override;
+  void SetProcessPriority(ProcessId process, PriorityClass priority) override;
+  std::optional<std::uint32_t> ProcessPriority(ProcessId process) override;
+  ProcessId OwnProcess() override;
+};
+
+}  // namespace stackle::win32

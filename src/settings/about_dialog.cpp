@@ -1,0 +1,97 @@
+#include "settings/about_dialog.h"
+
+#include <string>
+
+#include "res/resource.h"
+
+namespace stackle {
+namespace {
+
+Text Ascii(std::string_view text) {
+  return Text(text.begin(), text.end());
+}
+
+bool IsSpace(char16_t c) {
+  return c == u' ' || c == u'\t';
+}
+
+}  // namespace
+
+IntervalInput CheckIntervalInput(std::u16string_view text) {
+  while (!text.empty() && IsSpace(text.front()))
+    text.remove_prefix(1);
+  while (!text.empty() && IsSpace(text.back()))
+    text.remove_suffix(1);
+  if (text.empty()) return {IntervalInput::Verdict::kNotANumber};
+  std::uint64_t value = 0;
+  for (char16_t c : text) {
+    if (c < u'0' || c > u'9') return {IntervalInput::Verdict::kNotANumber};
+    // Past the range any further digit only makes it larger; stop before it can overflow.
+    if (value <= kMaxFollowInterval) value = value * 10 + (c - u'0');
+  }
+  if (value > kMaxFollowInterval) return {IntervalInput::Verdict::kOutOfRange};
+  return {IntervalInput::Verdict::kAccepted, static_cast<std::uint32_t>(value)};
+}
+
+Text VersionText() {
+  return u"Version " + Text(u"2.3") + u" with MFC42.DLL version";
+}
+
+Text BuildText(const char* date, const char* time) {
+  return u"Built Time : " + Ascii(date) + u" " + Ascii(time);
+}
+
+int CAboutDialog::TemplateId() const {
+  return IDD_ABOUT;
+}
+
+std::optional<std::intptr_t> CAboutDialog::HandleMessage(const Message& message) {
+  switch (message.id) {
+    case kWmInitDialog:
+      return OnInitDialog() ? 1 : 0;
+    case kWmCommand:
+      if (HighWord(message.wparam) != 0) return std::nullopt;
+      if (LowWord(message.wparam) == kIdOk) {
+        OnOK();
+        return 0;
+      }
+      if (LowWord(message.wparam) == kIdCancel) {
+        // Escape and the close box: no validation, the handed-in value stays.
+        surface_->EndDialog(kIdCancel);
+        return 0;
+      }
+      return std::nullopt;
+    default:
+      return std::nullopt;
+  }
+}
+
+bool CAboutDialog::OnInitDialog() {
+  surface_->SetItemText(IDC_ABOUT_VERSION, VersionText());
+  surface_->SetItemText(IDC_ABOUT_BUILD, BuildText(__DATE__, __TIME__));
+  edit_value_ = interval_;
+  surface_->SetItemText(IDC_ABOUT_INTERVAL, Ascii(std::to_string(edit_value_)));
+  // The dialog manager gives the focus to the first tab stop, the OK button.
+  return true;
+}
+
+void CAboutDialog::OnOK() {
+  const IntervalInput input = CheckIntervalInput(surface_->ItemText(IDC_ABOUT_INTERVAL));
+  switch (input.verdict) {
+    case IntervalInput::Verdict::kNotANumber:
+      surface_->ShowWarning(u"整数を入力してください。");
+      surface_->FocusItem(IDC_ABOUT_INTERVAL);
+      return;
+    case IntervalInput::Verdict::kOutOfRange:
+      surface_->ShowWarning(u"0 から 5000 までの整数を入力してください。");
+      surface_->FocusItem(IDC_ABOUT_INTERVAL);
+      return;
+    case IntervalInput::Verdict::kAccepted:
+      edit_value_ = input.value;
+      interval_ = edit_value_;
+      surface_->EndDialog(kIdOk);
+      return;
+  }
+}
+
+}  // namespace stackle

@@ -1,0 +1,22 @@
+// A popup menu as Stackle builds it: built for one showing, then thrown away.
+#pragma once
+
+#include <vector>
+
+#include "catalogue/window_system.h"
+
+namespace stackle {
+
+struct MenuItem {
+  int id = 0;  // 0 is a separator
+  Text text;
+  friend bool operator==(const MenuItem&, const MenuItem&) = default;
+};
+
+using Menu = std::vector<MenuItem>;
+
+inline MenuItem Separator() {
+  return {};
+}
+
+}  // namespace stackle

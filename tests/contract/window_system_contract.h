@@ -1,0 +1,158 @@
+// What Stackle relies on from the window system, checked against the simulation natively and
+// against the real Win32 adapter under Wine, so that the model cannot drift from the real thing.
+//
+// A desktop type provides: `WindowSystem& windows()`, `WindowRef Open(const Text& title,
+// const Text& class_name, bool topmost)` (a visible top-level window of the test's own process)
+// and `ProcessId OtherProcess()` (another process that may be opened).
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "catalogue/window_system.h"
+
+namespace stackle::contract {
+
+template <typename Desktop>
+class WindowSystemContract : public ::testing::Test {
+ protected:
+  Desktop desktop;
+  WindowSystem& windows() { return desktop.windows(); }
+
+  // The relative top-to-bottom order of `these` in the real Z-order.
+  std::vector<WindowRef> Order(std::vector<WindowRef> these) {
+    std::vector<WindowRef> order;
+    for (WindowRef w = windows().TopWindow(); w != kNoWindow; w = windows().WindowBelow(w)) {
+      if (std::find(these.begin(), these.end(), w) != these.end()) order.push_back(w);
+    }
+    return order;
+  }
+};
+
+TYPED_TEST_SUITE_P(WindowSystemContract);
+
+TYPED_TEST_P(WindowSystemContract, WalksTheZOrderInBothDirections) {
+  WindowSystem& ws = this->windows();
+  const WindowRef a = this->desktop.Open(u"A", u"StackleTestA", false);
+  const WindowRef b = this->desktop.Open(u"B", u"StackleTestA", false);
+  EXPECT_EQ(this->Order({a, b}), (std::vector<WindowRef>{b, a})) << "a new window opens on top";
+  EXPECT_EQ(ws.WindowBelow(b), a);
+  EXPECT_EQ(ws.WindowAbove(a), b);
+  const WindowRef last = ws.BottomWindow(a);
+  EXPECT_NE(last, kNoWindow);
+  EXPECT_EQ(ws.WindowBelow(last), kNoWindow);
+  EXPECT_EQ(ws.BottomWindow(b), last);
+}
+
+TYPED_TEST_P(WindowSystemContract, ReadsTitlesClassesAndStates) {
+  WindowSystem& ws = this->windows();
+  const Text title = u"無題 - メモ帳 \U0001F4DA";
+  const WindowRef w = this->desktop.Open(title, u"CabinetWClass", false);
+  EXPECT_EQ(ws.Title(w), title);
+  EXPECT_EQ(ws.ClassName(w), u"CabinetWClass");
+  EXPECT_TRUE(ws.Exists(w));
+  EXPECT_TRUE(ws.IsVisible(w));
+  EXPECT_FALSE(ws.IsTopMost(w));
+
+  struct Step {
+    ShowCommand command;
+    bool visible, minimized, maximized;
+  };
+  const Step steps[] = {
+      {ShowCommand::kMinimize, true, true, false}, {ShowCommand::kShowNormal, true, false, false},
+      {ShowCommand::kMaximize, true, false, true}, {ShowCommand::kHide, false, false, true},
+      {ShowCommand::kShow, true, false, true},     {ShowCommand::kShowNormal, true, false, false},
+  };
+  for (const Step& s : steps) {
+    ws.Show(w, s.command);
+    EXPECT_EQ(ws.IsVisible(w), s.visible) << static_cast<int>(s.command);
+    EXPECT_EQ(ws.IsMinimized(w), s.minimized) << static_cast<int>(s.command);
+    EXPECT_EQ(ws.IsMaximized(w), s.maximized) << static_cast<int>(s.command);
+  }
+  EXPECT_EQ(ws.Title(kNoWindow), u"");
+  EXPECT_FALSE(ws.Exists(kNoWindow));
+}
+
+TYPED_TEST_P(WindowSystemContract, KeepsTheAlwaysOnTopBandAboveTheRest) {
+  WindowSystem& ws = this->windows();
+  const WindowRef pinned = this->desktop.Open(u"Pinned", u"StackleTestA", true);
+  const WindowRef a = this->desktop.Open(u"A", u"StackleTestA", false);
+  const WindowRef b = this->desktop.Open(u"B", u"StackleTestA", false);
+  EXPECT_TRUE(ws.IsTopMost(pinned));
+  EXPECT_EQ(this->Order({pinned, a, b}), (std::vector<WindowRef>{pinned, b, a}));
+
+  ws.Place(a, InsertAfter::kTop, false);
+  EXPECT_EQ(this->Order({pinned, a, b}), (std::vector<WindowRef>{pinned, a, b}))
+      << "the top of the ordinary band lies below the always-on-top band";
+
+  ws.Place(b, InsertAfter::kTopMost, false);
+  EXPECT_TRUE(ws.IsTopMost(b));
+  EXPECT_EQ(this->Order({pinned, a, b}), (std::vector<WindowRef>{b, pinned, a}));
+
+  ws.Place(b, InsertAfter::kNoTopMost, false);
+  EXPECT_FALSE(ws.IsTopMost(b));
+  EXPECT_EQ(this->Order({pinned, a, b}), (std::vector<WindowRef>{pinned, b, a}));
+
+  ws.Place(pinned, InsertAfter::kBottom, false);
+  EXPECT_FALSE(ws.IsTopMost(pinned)) << "the bottom lies outside the always-on-top band";
+  EXPECT_EQ(this->Order({pinned, a, b}), (std::vector<WindowRef>{b, a, pinned}));
+  EXPECT_EQ(ws.BottomWindow(a), pinned);
+}
+
+TYPED_TEST_P(WindowSystemContract, SetsAndReadsAnotherProcesssPriorityClass) {
+  WindowSystem& ws = this->windows();
+  const ProcessId other = this->desktop.OtherProcess();
+  for (PriorityClass p : {PriorityClass::kIdle, PriorityClass::kHigh, PriorityClass::kNormal,
+                          PriorityClass::kRealtime, PriorityClass::kNormal}) {
+    ws.SetProcessPriority(other, p);
+    EXPECT_EQ(ws.ProcessPriority(other), static_cast<std::uint32_t>(p));
+  }
+  const WindowRef w = this->desktop.Open(u"Mine", u"StackleTestA", false);
+  EXPECT_EQ(ws.ProcessOf(w), ws.OwnProcess());
+  EXPECT_EQ(ws.ProcessOf(kNoWindow), 0u);
+  ws.SetProcessPriority(0, PriorityClass::kHigh);  // no such process: nothing happens
+  EXPECT_EQ(ws.ProcessPriority(0), std::nullopt);
+}
+
+TYPED_TEST_P(WindowSystemContract, MarksHiddenWindowsAndClosesOnRequest) {
+  WindowSystem& ws = this->windows();
+  const WindowRef a = this->desktop.Open(u"A", u"StackleTestA", false);
+  const WindowRef b = this->desktop.Open(u"B", u"StackleTestA", false);
+  EXPECT_FALSE(ws.HasHiddenMark(a));
+  ws.SetHiddenMark(a, true);
+  EXPECT_TRUE(ws.HasHiddenMark(a));
+  EXPECT_FALSE(ws.HasHiddenMark(b));
+  ws.SetHiddenMark(a, false);
+  EXPECT_FALSE(ws.HasHiddenMark(a));
+
+  ws.SetHiddenMark(b, true);
+  ws.RequestClose(b);  // an ordinary window closes when asked
+  EXPECT_FALSE(ws.Exists(b));
+  EXPECT_FALSE(ws.HasHiddenMark(b)) << "the mark dies with its window";
+  EXPECT_TRUE(ws.CursorPosition().has_value());
+}
+
+TYPED_TEST_P(WindowSystemContract, MovesWindowsAndKnowsTheMonitors) {
+  WindowSystem& ws = this->windows();
+  const WindowRef w = this->desktop.Open(u"A", u"StackleTestA", false);
+  ws.MoveWindow(w, {100, 50, 420, 330});
+  EXPECT_EQ(ws.WindowRect(w), (Rect{100, 50, 420, 330}));
+  EXPECT_EQ(ws.WindowRect(kNoWindow), std::nullopt);
+
+  EXPECT_TRUE(ws.AnyMonitorShows({10, 10, 50, 50}));
+  EXPECT_FALSE(ws.AnyMonitorShows({-30000, -30000, -29000, -29500}));
+  const Rect area = ws.NearestWorkArea({-30000, -30000, -29000, -29500});
+  EXPECT_GT(area.Width(), 0);
+  EXPECT_GT(area.Height(), 0);
+  EXPECT_TRUE(ws.AnyMonitorShows(area));
+}
+
+REGISTER_TYPED_TEST_SUITE_P(WindowSystemContract, MovesWindowsAndKnowsTheMonitors,
+                            WalksTheZOrderInBothDirections, ReadsTitlesClassesAndStates,
+                            KeepsTheAlwaysOnTopBandAboveTheRest,
+                            SetsAndReadsAnotherProcesssPriorityClass,
+                            MarksHiddenWindowsAndClosesOnRequest);
+
+}  // namespace stackle::contract

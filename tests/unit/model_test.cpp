@@ -1,0 +1,248 @@
+// Long random sequences of what the user and other programs do, with what must always hold.
+// The seed is printed on failure; STACKLE_MODEL_STEPS and STACKLE_MODEL_SEED change the run.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <random>
+#include <set>
+
+#include "app/layer_dialog.h"
+#include "catalogue/text.h"
+#include "platform/sim/sim_dialog.h"
+#include "platform/sim/sim_files.h"
+#include "res/resource.h"
+#include "ui/tray_menus.h"
+#include "ui/window_menu.h"
+
+namespace stackle {
+namespace {
+
+std::uint64_t EnvOr(const char* name, std::uint64_t fallback) {
+  const char* value = std::getenv(name);
+  return value ? std::strtoull(value, nullptr, 10) : fallback;
+}
+
+class Model {
+ public:
+  explicit Model(std::uint64_t seed) : random_(seed) {
+    files_.files[u"nolist.txt"] = "Secret\n";
+    for (int i = 0; i < 4; ++i)
+      processes_.push_back(windows_.AddProcess(i == 3));
+    windows_.AddWindow({.title = u"Desktop", .process = processes_[0]});
+    for (int i = 0; i < 6; ++i)
+      OpenWindow();
+    Start();
+  }
+
+  void Step() {
+    const int what = Pick(100);
+    if (what < 45) {
+      // Whatever the user's action turned from visible to hidden, Stackle hid.
+      std::set<WindowRef> visible;
+      for (WindowRef w : OthersWindows()) {
+        if (windows_.IsVisible(w)) visible.insert(w);
+      }
+      UserActs();
+      for (WindowRef w : visible) {
+        if (windows_.Exists(w) && !windows_.IsVisible(w)) hidden_by_stackle_.insert(w);
+      }
+    } else if (what < 90) {
+      OtherProgramActs();
+    } else if (what < 94) {
+      Close();
+      Start();
+    } else if (what < 97) {
+      Kill();
+      Start();
+    } else {
+      dialog_->Send({kWmEndSession, 1, 0});
+    }
+  }
+
+  // Checked after every step, on a freshly built list.
+  void CheckInvariants() {
+    if (!dialog_->IsOpen()) return;
+    layer_->RefreshWindowList();
+    const WindowRef own = dialog_->Window();
+    for (const WindowListEntry& entry : dialog_->Entries()) {
+      ASSERT_NE(entry.window, own) << "Stackle's own dialog is listed";
+      if (entry.label.starts_with(kHiddenPrefix)) {
+        ASSERT_FALSE(windows_.IsVisible(entry.window))
+            << "a (Hide): entry for a window someone showed since";
+        continue;
+      }
+      ASSERT_TRUE(windows_.Exists(entry.window));
+      const Text title = windows_.Title(entry.window);
+      ASSERT_FALSE(title.empty()) << "an untitled window is listed";
+      ASSERT_EQ(title.find(u"Secret"), Text::npos) << "an excluded window is listed";
+      ASSERT_NE(windows_.ProcessOf(entry.window), windows_.OwnProcess());
+    }
+    // Every window Stackle hid and nobody showed since is reachable through the list.
+    std::erase_if(hidden_by_stackle_,
+                  [this](WindowRef w) { return !windows_.Exists(w) || windows_.IsVisible(w); });
+    for (WindowRef w : hidden_by_stackle_) {
+      ASSERT_TRUE(Listed(w)) << "a window Stackle hid is stranded";
+    }
+  }
+
+ private:
+  int Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_); }
+
+  void Start() {
+    dialog_ = std::make_unique<sim::SimDialog>(windows_);
+    layer_ = std::make_unique<CLayerDialog>(windows_, *dialog_, files_);
+    dialog_->choose_from_menu = [this](const Menu& menu) -> std::optional<int> {
+      if (menu.empty() || Pick(5) == 0) return std::nullopt;
+      const MenuItem& item = menu[Pick(static_cast<int>(menu.size()))];
+      if (item.id == kIdTrayExit) return std::nullopt;  // closing is a step of its own
+      return item.id == 0 ? std::nullopt : std::optional<int>(item.id);
+    };
+    dialog_->while_child_open = [this](sim::SimChildDialog& child) {
+      const char16_t* inputs[] = {u"0", u"250", u"5000", u"5001", u"x", u""};
+      child.items[IDC_ABOUT_INTERVAL] = inputs[Pick(6)];
+      child.Press(kIdOk);
+    };
+    dialog_->Open(*layer_);
+  }
+
+  void Close() {
+    const auto registered = layer_->Hidden().Entries();
+    dialog_->Send({kWmClose, 0, 0});
+    ASSERT_FALSE(dialog_->IsOpen());
+    for (const HiddenEntry& entry : registered) {
+      if (windows_.Exists(entry.window)) {
+        ASSERT_TRUE(windows_.IsVisible(entry.window)) << "a hidden window stayed hidden at exit";
+      }
+    }
+  }
+
+  // The process ends without its destruction sequence.
+  void Kill() {
+    const WindowRef own = dialog_->Window();
+    layer_.reset();
+    dialog_.reset();
+    windows_.DestroyWindow(own);
+  }
+
+  bool Listed(WindowRef w) const {
+    for (const auto& e : dialog_->Entries()) {
+      if (e.window == w) return true;
+    }
+    return false;
+  }
+
+  void UserActs() {
+    const auto& entries = dialog_->Entries();
+    if (!entries.empty() && Pick(2) == 0) {
+      dialog_->UserSelects(static_cast<std::size_t>(Pick(static_cast<int>(entries.size()))));
+    }
+    const int commands[] = {IDC_REFRESH,           IDC_BRING_TO_FRONT, IDC_ALWAYS_ON_TOP,
+                            IDC_NOT_ALWAYS_ON_TOP, IDC_SEND_TO_BOTTOM, IDC_SHOW_HIDE};
+    switch (Pick(9)) {
+      case 0:
+      case 1:
+      case 2:
+        dialog_->Send(CommandMessage(commands[Pick(6)]));
+        break;
+      case 3:
+        dialog_->Send(CommandMessage(IDC_WINDOW_LIST, kLbnDblClk));
+        break;
+      case 4:
+        windows_.cursor = Point{0, Pick(200)};
+        dialog_->Send({kWmContextMenu, dialog_->WindowListControl(), 0});
+        break;
+      case 5:
+        dialog_->Send({kWmTrayNotify, 0, Pick(2) ? kWmLButtonDown : kWmRButtonDown});
+        break;
+      case 6:
+        dialog_->Send({kWmSysCommand, IDM_ABOUT, 0});
+        break;
+      case 7:
+        dialog_->Send({kWmSize, Pick(2) ? kSizeMinimized : kSizeRestored, 0x01000100});
+        break;
+      case 8:
+        dialog_->Send(CommandMessage(kIdFirstListedWindow + Pick(12)));
+        break;
+    }
+  }
+
+  void OpenWindow() {
+    const char16_t* titles[] = {u"Editor", u"Mail", u"", u"Secret notes", u"メモ帳", u"Player"};
+    windows_.AddWindow({.title = titles[Pick(6)],
+                        .class_name = Pick(5) == 0 ? u"CabinetWClass" : u"SimWindow",
+                        .process = processes_[Pick(static_cast<int>(processes_.size()))],
+                        .visible = Pick(4) != 0,
+                        .minimized = Pick(5) == 0,
+                        .topmost = Pick(6) == 0,
+                        .on_close = static_cast<sim::OnClose>(Pick(3))});
+  }
+
+  std::vector<WindowRef> OthersWindows() {
+    std::vector<WindowRef> others;
+    for (WindowRef w : windows_.ZOrder()) {
+      if (windows_.ProcessOf(w) != windows_.OwnProcess()) others.push_back(w);
+    }
+    return others;
+  }
+
+  void OtherProgramActs() {
+    const auto others = OthersWindows();
+    if (others.size() < 3 || Pick(6) == 0) return OpenWindow();
+    const WindowRef w = others[Pick(static_cast<int>(others.size()))];
+    switch (Pick(7)) {
+      case 0:
+        windows_.DestroyWindow(w);
+        break;
+      case 1:
+        windows_.Get(w).title = Pick(2) ? u"Retitled" : u"Secret again";
+        break;
+      case 2:
+        windows_.Show(w, ShowCommand::kShow);
+        break;
+      case 3:
+        windows_.Show(w, ShowCommand::kHide);
+        break;
+      case 4:
+        windows_.Show(w, ShowCommand::kMinimize);
+        break;
+      case 5: {
+        // A process ends with all its windows.
+        const ProcessId p = windows_.ProcessOf(w);
+        for (WindowRef o : others) {
+          if (windows_.ProcessOf(o) == p) windows_.DestroyWindow(o);
+        }
+        break;
+      }
+      case 6:
+        processes_.push_back(windows_.AddProcess(Pick(2) == 0));
+        break;
+    }
+  }
+
+  std::mt19937_64 random_;
+  sim::SimWindowSystem windows_;
+  sim::SimFiles files_;
+  std::vector<ProcessId> processes_;
+  std::unique_ptr<sim::SimDialog> dialog_;
+  std::unique_ptr<CLayerDialog> layer_;
+  std::set<WindowRef> hidden_by_stackle_;
+};
+
+TEST(Model, EveryInvariantHoldsOverLongRandomRuns) {
+  const std::uint64_t steps = EnvOr("STACKLE_MODEL_STEPS", 10000);
+  const std::uint64_t seed = EnvOr("STACKLE_MODEL_SEED", 20261206);
+  Model model(seed);
+  for (std::uint64_t step = 0; step < steps; ++step) {
+    model.Step();
+    model.CheckInvariants();
+    if (::testing::Test::HasFatalFailure() || ::testing::Test::HasNonfatalFailure()) {
+      FAIL() << "seed " << seed << ", step " << step;
+    }
+  }
+  std::printf("model: %llu steps, seed %llu\n", static_cast<unsigned long long>(steps),
+              static_cast<unsigned long long>(seed));
+}
+
+}  // namespace
+}  // namespace stackle

@@ -1,0 +1,315 @@
+#include <gtest/gtest.h>
+
+#include "app/layer_dialog.h"
+#include "platform/sim/sim_dialog.h"
+#include "platform/sim/sim_files.h"
+#include "res/resource.h"
+#include "settings/about_dialog.h"
+#include "settings/mouse_follow.h"
+#include "settings/settings_file.h"
+#include "sim_desk.h"
+
+namespace stackle {
+namespace {
+
+TEST(SettingsFile, ReadsTheFirstLineAsAFourDigitScan) {
+  struct Case {
+    const char* what;
+    std::string content;
+    int fields;
+    Rect rect;  // left, top, right, bottom
+    std::uint32_t interval;
+  };
+  const Rect kept{1, 2, 3, 4};
+  const Case cases[] = {
+      {"the usual line", "00320064014A01A401F4\r\n", 5, {100, 50, 420, 330}, 500},
+      {"lower case", "00320064014a01a401f4\r\n", 5, {100, 50, 420, 330}, 500},
+      {"blanks between fields", "0032 0064\t014A  01A4 01F4", 5, {100, 50, 420, 330}, 500},
+      {"LF only", "00320064014A01A401F4\n", 5, {100, 50, 420, 330}, 500},
+      {"no line end", "00320064014A01A401F4", 5, {100, 50, 420, 330}, 500},
+      {"only the first line counts",
+       "00320064014A01A401F4\r\n0000000000000000FFFF\r\n",
+       5,
+       {100, 50, 420, 330},
+       500},
+      {"four fields", "00320064014A01A4", 4, {100, 50, 420, 330}, 0},
+      {"three fields", "00320064014A", 3, {100, 50, 3, 330}, 0},
+      {"short fields end at the first non-digit", "1 2 3 4 5 x", 5, {2, 1, 4, 3}, 5},
+      {"garbage", "hello", 0, kept, 0},
+      {"a sign is not a digit", "-001", 0, kept, 0},
+      {"an interval above 5000 is read as it is",
+       "00000000010001001388",
+       5,
+       {0, 0, 256, 256},
+       5000},
+      {"the largest interval", "0000000001000100FFFF", 5, {0, 0, 256, 256}, 0xFFFF},
+      {"the wide form", "#-50,-1200,330,-880,65536\r\n", 5, {-1200, -50, -880, 330}, 65536},
+      {"a broken wide form reads nothing", "#-50,-1200,330\r\n", 0, kept, 0},
+      {"a wide form out of range reads nothing", "#0,0,0,99999999999,1\r\n", 0, kept, 0},
+      {"empty", "", 0, kept, 0},
+  };
+  for (const Case& c : cases) {
+    const StoredSettings read =
+        ParseSettings(c.content, {.fields = 0, .rect = kept, .interval = 0});
+    EXPECT_EQ(read.fields, c.fields) << c.what;
+    EXPECT_EQ(read.rect, c.rect) << c.what;
+    EXPECT_EQ(read.interval, c.interval) << c.what;
+  }
+}
+
+TEST(SettingsFile, WritesWhatItReadsBack) {
+  EXPECT_EQ(FormatSettings({100, 50, 420, 330}, 500), "00320064014A01A401F4\r\n");
+  EXPECT_EQ(FormatSettings({0, 0, 0xFFFF, 0xFFFF}, 0).size(), 22u);
+  const std::pair<Rect, std::uint32_t> round_trips[] = {
+      {{100, 50, 420, 330}, 500},
+      {{-1280, -4, -960, 276}, 0},
+      {{1900, 10, 70000, 300}, 250},
+      {{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, UINT32_MAX},
+  };
+  for (const auto& [rect, interval] : round_trips) {
+    const std::string line = FormatSettings(rect, interval);
+    const StoredSettings read = ParseSettings(line, {});
+    EXPECT_EQ(read.fields, 5) << line;
+    EXPECT_EQ(read.rect, rect) << line;
+    EXPECT_EQ(read.interval, interval) << line;
+  }
+}
+
+TEST(SettingsFile, PlacesTheDialogOnlyWhereItCanBeSeen) {
+  sim::SimWindowSystem windows;
+  windows.monitors = {{{0, 0, 1280, 800}, {0, 0, 1280, 760}},
+                      {{1280, 0, 2560, 1024}, {1280, 0, 2560, 984}}};
+  struct Case {
+    const char* what;
+    StoredSettings stored;
+    std::optional<Rect> placed;
+  };
+  const Case cases[] = {
+      {"on the second monitor", {5, {1500, 100, 1820, 380}, 0}, Rect{1500, 100, 1820, 380}},
+      {"three fields do not move it", {3, {1500, 100, 1820, 380}, 0}, std::nullopt},
+      {"no width", {4, {100, 100, 100, 380}, 0}, std::nullopt},
+      {"upside down", {4, {100, 380, 420, 100}, 0}, std::nullopt},
+      {"a removed monitor on the right",
+       {5, {2700, 100, 3020, 380}, 0},
+       Rect{2240, 100, 2560, 380}},
+      {"a removed monitor on the left, larger than the work area",
+       {5, {-3000, -50, -1000, 1950}, 0},
+       Rect{0, 0, 1280, 760}},
+      {"edges whose distance overflows",
+       {5, {INT32_MIN, 0, INT32_MAX, 100}, 0},
+       Rect{0, 0, 1280, 100}},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(PlaceableRect(c.stored, windows), c.placed) << c.what;
+}
+
+struct Desk : SimDesk {
+  ProcessId p = windows.AddProcess();
+  WindowRef bottom = windows.AddWindow({.title = u"Desktop", .process = p});
+};
+
+TEST(Settings, RestoreThePlaceAndStartMouseFollow) {
+  Desk d;
+  d.files.files[u"stackle.dat"] = "00320064014A01A401F4\r\n";
+  d.dialog.Open(d.layer);
+  EXPECT_EQ(d.windows.WindowRect(d.dialog.Window()), (Rect{100, 50, 420, 330}));
+  EXPECT_EQ(d.dialog.timers, (std::map<std::uint32_t, std::uint32_t>{{1, 500}}));
+
+  d.windows.MoveWindow(d.dialog.Window(), {-1000, 20, -600, 300});
+  d.dialog.Send({kWmClose, 0, 0});
+  EXPECT_TRUE(d.dialog.timers.empty());
+  EXPECT_EQ(d.files.files[u"stackle.dat"], "#20,-1000,300,-600,500\r\n");
+}
+
+TEST(Settings, AreWrittenAtExitWhereverTheyCanBe) {
+  {
+    Desk d;  // first run: no file, mouse-follow off
+    d.dialog.Open(d.layer);
+    EXPECT_TRUE(d.dialog.timers.empty());
+    d.windows.MoveWindow(d.dialog.Window(), {10, 20, 330, 300});
+    d.dialog.Send({kWmClose, 0, 0});
+    EXPECT_EQ(d.files.files[u"stackle.dat"], "0014000A012C014A0000\r\n");
+  }
+  {
+    Desk d;  // closed while minimized: the rectangle recorded before
+    d.files.files[u"stackle.dat"] = "00320064014A01A4000A\r\nsecond line\r\n";
+    d.dialog.Open(d.layer);
+    d.windows.Get(d.dialog.Window()).minimized = true;
+    d.windows.Get(d.dialog.Window()).rect = {-32000, -32000, -31840, -31970};
+    d.dialog.Send({kWmClose, 0, 0});
+    EXPECT_EQ(d.files.files[u"stackle.dat"], "00320064014A01A4000A\r\n");
+  }
+  {
+    Desk d;  // a directory where nothing can be written: the old file stays
+    d.files.files[u"stackle.dat"] = "old";
+    d.files.unwritable[u"stackle.dat"] = true;
+    d.dialog.Open(d.layer);
+    d.dialog.Send({kWmClose, 0, 0});
+    EXPECT_EQ(d.files.files[u"stackle.dat"], "old");
+  }
+  {
+    Desk d;  // the Windows session ends: written without the dialog being destroyed
+    d.dialog.Open(d.layer);
+    d.windows.MoveWindow(d.dialog.Window(), {0, 0, 320, 280});
+    d.dialog.Send({kWmEndSession, 1, 0});
+    EXPECT_EQ(d.files.files[u"stackle.dat"], "00000000011801400000\r\n");
+  }
+}
+
+TEST(AboutDialog, HandsBackOnlyAConfirmedValidInterval) {
+  struct Case {
+    const char* what;
+    std::uint32_t handed_in;
+    std::vector<std::u16string> typed;  // each followed by OK
+    bool cancel_after;
+    std::uint32_t handed_back;
+    std::size_t warnings;
+  };
+  const Case cases[] = {
+      {"OK without editing", 500, {u"500"}, false, 500, 0},
+      {"the upper bound", 500, {u"5000"}, false, 5000, 0},
+      {"zero", 500, {u"0"}, false, 0, 0},
+      {"surrounding blanks", 500, {u" 250 "}, false, 250, 0},
+      {"5001 refused, then cancel", 500, {u"5001"}, true, 500, 1},
+      {"letters, a sign, nothing, then cancel",
+       500,
+       {u"abc", u"-1", u"", u"12a", u"+5"},
+       true,
+       500,
+       5},
+      {"a huge number is out of range", 500, {u"99999999999999999999", u"42"}, false, 42, 1},
+      {"cancel at once, with a value the file gave", 9000, {}, true, 9000, 0},
+  };
+  for (const Case& c : cases) {
+    CAboutDialog about;
+    about.SetInterval(c.handed_in);
+    sim::SimChildDialog child(about);
+    about.Attach(child);
+    about.HandleMessage({kWmInitDialog, 0, 0});
+    const std::string shown = std::to_string(c.handed_in);
+    EXPECT_EQ(child.items[IDC_ABOUT_INTERVAL], std::u16string(shown.begin(), shown.end()))
+        << c.what;
+    for (const auto& text : c.typed) {
+      child.items[IDC_ABOUT_INTERVAL] = text;
+      child.Press(kIdOk);
+    }
+    if (c.cancel_after) {
+      EXPECT_TRUE(child.IsOpen()) << c.what;
+      if (c.warnings > 0) {
+        EXPECT_EQ(child.focused_item, IDC_ABOUT_INTERVAL) << c.what;
+      }
+      child.Press(kIdCancel);
+    }
+    EXPECT_FALSE(child.IsOpen()) << c.what;
+    EXPECT_EQ(about.GetInterval(), c.handed_back) << c.what;
+    EXPECT_EQ(child.warnings.size(), c.warnings) << c.what;
+  }
+}
+
+TEST(AboutDialog, ShowsTheVersionAndBuildTexts) {
+  CAboutDialog about;
+  sim::SimChildDialog child(about);
+  about.Attach(child);
+  about.HandleMessage({kWmInitDialog, 0, 0});
+  EXPECT_EQ(child.items[IDC_ABOUT_VERSION], u"Version 2.3 with MFC42.DLL version");
+  EXPECT_EQ(BuildText("May 19 1998", "17:53:39"), u"Built Time : May 19 1998 17:53:39");
+  EXPECT_TRUE(child.items[IDC_ABOUT_BUILD].starts_with(u"Built Time : "));
+}
+
+TEST(AboutDialog, FromTheSystemMenuRestartsTheTimerHoweverItCloses) {
+  Desk d;
+  d.files.files[u"stackle.dat"] = "00320064014A01A401F4";
+  d.dialog.Open(d.layer);
+  const struct {
+    std::optional<std::u16string> typed;  // nothing: cancel
+    std::map<std::uint32_t, std::uint32_t> timers;
+  } steps[] = {
+      {std::nullopt, {{1, 500}}},
+      {u"1000", {{1, 1000}}},
+      {u"0", {}},
+      {u"250", {{1, 250}}},
+  };
+  for (const auto& step : steps) {
+    d.dialog.timers.clear();  // a restart must start it again
+    d.dialog.timers[99] = 1;  // unrelated; proves only the follow timer is touched
+    d.dialog.while_child_open = [&](sim::SimChildDialog& child) {
+      if (!step.typed) return;
+      child.items[IDC_ABOUT_INTERVAL] = *step.typed;
+      child.Press(kIdOk);
+    };
+    d.dialog.Send({kWmSysCommand, IDM_ABOUT + 3, 0});  // the low four bits do not matter
+    d.dialog.timers.erase(99);
+    EXPECT_EQ(d.dialog.timers, step.timers);
+  }
+  EXPECT_EQ(d.layer.FollowInterval(), 250u);
+}
+
+TEST(MouseFollow, BringsForwardTheWindowUnderTheCursorOnce) {
+  sim::SimWindowSystem ws;
+  const ProcessId p = ws.AddProcess();
+  const WindowRef a = ws.AddWindow({.title = u"A", .process = p, .rect = {0, 0, 100, 100}});
+  const WindowRef a_button = ws.AddChild(a, {10, 10, 50, 30});
+  const WindowRef a_panel = ws.AddChild(a, {60, 10, 90, 90});
+  const WindowRef a_nested = ws.AddChild(a_panel, {65, 20, 85, 40});
+  const WindowRef b = ws.AddWindow({.title = u"B", .process = p, .rect = {200, 0, 300, 100}});
+  const WindowRef b_button = ws.AddChild(b, {210, 10, 250, 30});
+  const WindowRef box =
+      ws.AddWindow({.title = u"Question", .process = p, .owner = b, .rect = {400, 0, 500, 100}});
+
+  struct Step {
+    const char* what;
+    Point cursor;
+    WindowRef last;
+    WindowRef brought;
+  };
+  const Step steps[] = {
+      {"a control directly in A brings A", {20, 20}, kNoWindow, a},
+      {"another control of A changes nothing", {20, 20}, a, kNoWindow},
+      {"a nested control brings its own parent", {70, 30}, a, a_panel},
+      {"A's bare client area brings nothing", {5, 95}, kNoWindow, kNoWindow},
+      {"B after A", {220, 20}, a, b},
+      {"an owned pop-up's bare area brings its owner", {450, 50}, kNoWindow, b},
+      {"nothing under the cursor", {900, 700}, kNoWindow, kNoWindow},
+  };
+  for (const Step& s : steps) {
+    ws.cursor = s.cursor;
+    EXPECT_EQ(FollowTarget(ws, s.last), s.brought) << s.what;
+  }
+  ws.cursor.reset();
+  EXPECT_EQ(FollowTarget(ws, kNoWindow), kNoWindow) << "the cursor cannot be read";
+  (void)a_button, (void)a_nested, (void)b_button, (void)box;
+}
+
+TEST(MouseFollow, TicksRefreshTheListOnlyWhenTheFollowedWindowChanges) {
+  Desk d;
+  const WindowRef a =
+      d.windows.AddWindow({.title = u"A", .process = d.p, .rect = {0, 0, 100, 100}});
+  d.windows.AddChild(a, {10, 10, 50, 30});
+  const WindowRef b =
+      d.windows.AddWindow({.title = u"B", .process = d.p, .rect = {200, 0, 300, 100}});
+  d.windows.AddChild(b, {210, 10, 250, 30});
+  d.dialog.Open(d.layer);
+  d.windows.Place(d.dialog.Window(), InsertAfter::kNoTopMost, false);
+  d.windows.Get(d.dialog.Window()).rect = {600, 0, 900, 300};
+
+  const auto tick_at = [&](Point p) {
+    d.windows.cursor = p;
+    d.dialog.SelectWindowListEntry(0);
+    d.dialog.Send({kWmTimer, 1, 0});
+    return d.dialog.WindowListSelection() == std::nullopt;  // a refresh clears the selection
+  };
+  EXPECT_TRUE(tick_at({20, 20}));
+  EXPECT_EQ(d.windows.Foreground(), a);
+  EXPECT_FALSE(tick_at({20, 20}));
+  EXPECT_TRUE(tick_at({220, 20}));
+  EXPECT_EQ(d.windows.Foreground(), b);
+  EXPECT_TRUE(tick_at({20, 20}));
+  EXPECT_EQ(d.windows.Foreground(), a);
+  // The user clicks B; back over A, A is still the window last followed: nothing happens.
+  d.windows.BringToForeground(b);
+  EXPECT_FALSE(tick_at({20, 20}));
+  EXPECT_EQ(d.windows.Foreground(), b);
+}
+
+}  // namespace
+}  // namespace stackle
