@@ -314,6 +314,40 @@ TEST_F(StackleE2e, DialogStaysOnTopAndIsCaptionedStackle) {
   EXPECT_EQ(Narrow(stackle.Caption()), "Stackle") << "after a refresh";
 }
 
+TEST_F(StackleE2e, DialogShowsTheWindowListAndItsButtons) {
+  struct Case {
+    int id;
+    const wchar_t* class_name;
+    bool visible;
+    std::optional<std::wstring> text;
+  };
+  const std::vector<Case> cases = {
+      {kWindowList, L"listbox", true, std::nullopt},
+      {kRefreshButton, L"button", true, L"ｳｲﾝﾄﾞｳの取得(&G)"},
+      {kBringToFrontButton, L"button", true, L"一番手前に(&T)"},
+      {3, L"button", true, std::nullopt},
+      {6, L"button", true, std::nullopt},
+      {4, L"button", true, std::nullopt},
+      {1003, L"button", true, std::nullopt},
+      {kExitButton, L"button", true, L"終了(&X)"},
+      {1002, L"listbox", false, std::nullopt},
+      {1004, L"listbox", false, std::nullopt},
+  };
+  Stackle stackle(dir_);
+  for (const Case& c : cases) {
+    SCOPED_TRACE("control " + std::to_string(c.id));
+    const HWND control = stackle.Control(c.id);
+    ASSERT_TRUE(control);
+    wchar_t class_name[64] = {};
+    GetClassNameW(control, class_name, 64);
+    EXPECT_EQ(Narrow(CharLowerW(class_name)), Narrow(c.class_name));
+    EXPECT_EQ(IsWindowVisible(control) != FALSE, c.visible);
+    if (c.text) {
+      EXPECT_EQ(Narrow(WindowTitle(control)), Narrow(*c.text));
+    }
+  }
+}
+
 TEST_F(StackleE2e, SecondCopyEndsAtOnceAndLeavesTheFirstRunning) {
   Stackle first(dir_);
   Process second(Programs().stackle, {}, dir_.path());
