@@ -43,15 +43,17 @@ std::wstring QuoteArgument(const std::wstring& arg) {
 }
 
 std::vector<std::wstring> HelperArgs(const std::vector<TestWindow>& requests,
-                                     const std::filesystem::path& report,
-                                     const std::wstring& ready) {
-  std::vector<std::wstring> args = {L"--report", report.wstring(), L"--ready", ready};
+                                     const std::filesystem::path& report, const std::wstring& ready,
+                                     const std::wstring& hang) {
+  std::vector<std::wstring> args = {L"--report", report.wstring(), L"--ready",
+                                    ready,       L"--hang",        hang};
   for (const TestWindow& request : requests) {
     args.insert(args.end(), {L"--window", request.title});
     if (!request.class_name.empty()) args.insert(args.end(), {L"--class", request.class_name});
     if (request.minimized) args.push_back(L"--minimized");
     if (request.topmost) args.push_back(L"--topmost");
     if (request.hidden) args.push_back(L"--hidden");
+    if (request.control) args.push_back(L"--control");
   }
   return args;
 }
@@ -148,8 +150,11 @@ void Process::Terminate() {
 Helper::Helper(const std::vector<TestWindow>& requests, const TempDir& dir)
     : ready_name_(UniqueName(L"StackleE2eHelperReady-")),
       ready_(CreateEventW(nullptr, TRUE, FALSE, ready_name_.c_str())),
+      hang_name_(UniqueName(L"StackleE2eHelperHang-")),
+      hang_(CreateEventW(nullptr, TRUE, FALSE, hang_name_.c_str())),
       report_(dir.path() / (ready_name_ + L".txt")),
-      process_(Programs().helper, HelperArgs(requests, report_, ready_name_), dir.path()) {
+      process_(Programs().helper, HelperArgs(requests, report_, ready_name_, hang_name_),
+               dir.path()) {
   const HANDLE waits[] = {ready_.get(), process_.handle()};
   const DWORD woken = WaitForMultipleObjects(2, waits, FALSE, kStartTimeout.count());
   if (woken != WAIT_OBJECT_0) {

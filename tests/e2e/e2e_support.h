@@ -90,6 +90,7 @@ struct TestWindow {
   bool minimized = false;
   bool topmost = false;
   bool hidden = false;
+  bool control = false;  // a button in the window, for the mouse to rest on
 };
 
 // A helper process owning one top-level window per request, created in order (the last on top).
@@ -101,10 +102,14 @@ class Helper {
   // The windows in the order requested.
   const std::vector<HWND>& windows() const { return windows_; }
   bool Owns(HWND window) const;
+  // From now on the helper stops handling its messages, as a hung program does.
+  void Hang() const { SetEvent(hang_.get()); }
 
  private:
   std::wstring ready_name_;
   UniqueHandle ready_;
+  std::wstring hang_name_;
+  UniqueHandle hang_;
   std::filesystem::path report_;
   Process process_;
   std::vector<HWND> windows_;

@@ -1,12 +1,15 @@
 // e2e_helper.exe: owns the top-level windows that the end-to-end tests ask Stackle to list.
 //
-//   e2e_helper --report FILE --ready EVENT
-//              --window TITLE [--class NAME] [--minimized] [--topmost] [--hidden] ...
+//   e2e_helper --report FILE --ready EVENT [--hang EVENT]
+//              --window TITLE [--class NAME] [--minimized] [--topmost] [--hidden] [--control]
+//              ...
 //
 // Creates one captioned top-level window per --window, in the order given, each shown on top
 // of the ones before it (a hidden one is never shown). Then writes the windows' handles to
 // FILE, one hexadecimal number a line in the order given, sets the named event EVENT, and
-// pumps messages until all its windows are destroyed or the process is ended.
+// pumps messages until all its windows are destroyed or the process is ended. Once the --hang
+// event is set it stops pumping for good, as a program that has stopped responding does.
+// --control puts a button into the window, for the mouse to rest on.
 
 #include <windows.h>
 
@@ -26,11 +29,13 @@ struct WindowRequest {
   bool minimized = false;
   bool topmost = false;
   bool hidden = false;
+  bool control = false;
 };
 
 struct Options {
   std::wstring report;
   std::wstring ready;
+  std::wstring hang;
   std::vector<WindowRequest> windows;
 };
 
@@ -49,6 +54,8 @@ bool ParseOptions(int argc, wchar_t** argv, Options& options) {
       options.report = argv[++i];
     } else if (arg == L"--ready" && has_value) {
       options.ready = argv[++i];
+    } else if (arg == L"--hang" && has_value) {
+      options.hang = argv[++i];
     } else if (arg == L"--window" && has_value) {
       options.windows.push_back({.title = argv[++i]});
     } else if (options.windows.empty()) {
@@ -61,6 +68,8 @@ bool ParseOptions(int argc, wchar_t** argv, Options& options) {
       options.windows.back().topmost = true;
     } else if (arg == L"--hidden") {
       options.windows.back().hidden = true;
+    } else if (arg == L"--control") {
+      options.windows.back().control = true;
     } else {
       return false;
     }
@@ -92,6 +101,10 @@ HWND CreateRequestedWindow(const WindowRequest& request, int index) {
                       200, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (!window) return nullptr;
   ++live_windows;
+  if (request.control) {
+    CreateWindowExW(0, L"BUTTON", L"Control", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 10, 10, 150,
+                    40, window, nullptr, GetModuleHandleW(nullptr), nullptr);
+  }
   if (!request.hidden) {
     // Shown without activation, so that Stackle's dialog keeps the foreground when a test adds
     // windows while it runs.
@@ -145,10 +158,20 @@ int wmain(int argc, wchar_t** argv) {
   CloseHandle(ready);
 
   if (windows.empty()) return 0;
-  MSG message;
-  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
+  HANDLE hang =
+      options.hang.empty() ? nullptr : OpenEventW(SYNCHRONIZE, FALSE, options.hang.c_str());
+  for (;;) {
+    const DWORD woken =
+        MsgWaitForMultipleObjects(hang ? 1 : 0, &hang, FALSE, INFINITE, QS_ALLINPUT);
+    if (hang && woken == WAIT_OBJECT_0) {
+      for (;;)
+        Sleep(INFINITE);
+    }
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) return 0;
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
   }
-  return 0;
 }
