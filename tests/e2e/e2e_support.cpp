@@ -1,8 +1,6 @@
 #include "e2e_support.h"
 
-#include <cstdio>
 #include <fstream>
-#include <sstream>
 #include <stdexcept>
 
 namespace stackle::e2e {
@@ -44,18 +42,18 @@ std::wstring QuoteArgument(const std::wstring& arg) {
   return quoted;
 }
 
-std::vector<std::wstring> HelperArgs(const std::vector<WindowSpec>& specs,
+std::vector<std::wstring> HelperArgs(const std::vector<TestWindow>& requests,
                                      const std::filesystem::path& report, const std::wstring& ready,
                                      const std::wstring& hang) {
   std::vector<std::wstring> args = {L"--report", report.wstring(), L"--ready",
                                     ready,       L"--hang",        hang};
-  for (const WindowSpec& spec : specs) {
-    args.insert(args.end(), {L"--window", spec.title});
-    if (!spec.class_name.empty()) args.insert(args.end(), {L"--class", spec.class_name});
-    if (spec.minimized) args.push_back(L"--minimized");
-    if (spec.topmost) args.push_back(L"--topmost");
-    if (spec.hidden) args.push_back(L"--hidden");
-    if (spec.control) args.push_back(L"--control");
+  for (const TestWindow& request : requests) {
+    args.insert(args.end(), {L"--window", request.title});
+    if (!request.class_name.empty()) args.insert(args.end(), {L"--class", request.class_name});
+    if (request.minimized) args.push_back(L"--minimized");
+    if (request.topmost) args.push_back(L"--topmost");
+    if (request.hidden) args.push_back(L"--hidden");
+    if (request.control) args.push_back(L"--control");
   }
   return args;
 }
@@ -149,13 +147,14 @@ void Process::Terminate() {
   WaitForExit(kExitTimeout);
 }
 
-Helper::Helper(const std::vector<WindowSpec>& specs, const TempDir& dir)
+Helper::Helper(const std::vector<TestWindow>& requests, const TempDir& dir)
     : ready_name_(UniqueName(L"StackleE2eHelperReady-")),
       ready_(CreateEventW(nullptr, TRUE, FALSE, ready_name_.c_str())),
       hang_name_(UniqueName(L"StackleE2eHelperHang-")),
       hang_(CreateEventW(nullptr, TRUE, FALSE, hang_name_.c_str())),
       report_(dir.path() / (ready_name_ + L".txt")),
-      process_(Programs().helper, HelperArgs(specs, report_, ready_name_, hang_name_), dir.path()) {
+      process_(Programs().helper, HelperArgs(requests, report_, ready_name_, hang_name_),
+               dir.path()) {
   const HANDLE waits[] = {ready_.get(), process_.handle()};
   const DWORD woken = WaitForMultipleObjects(2, waits, FALSE, kStartTimeout.count());
   if (woken != WAIT_OBJECT_0) {
@@ -167,7 +166,7 @@ Helper::Helper(const std::vector<WindowSpec>& specs, const TempDir& dir)
   while (report >> std::hex >> handle) {
     windows_.push_back(reinterpret_cast<HWND>(static_cast<UINT_PTR>(handle)));
   }
-  if (windows_.size() != specs.size()) throw std::runtime_error("the helper's report is short");
+  if (windows_.size() != requests.size()) throw std::runtime_error("the helper's report is short");
 }
 
 bool Helper::Owns(HWND window) const {

@@ -84,7 +84,7 @@ class Process {
 };
 
 // How a helper window is made.
-struct WindowSpec {
+struct TestWindow {
   std::wstring title = {};
   std::wstring class_name = {};  // empty: the helper's own class
   bool minimized = false;
@@ -93,13 +93,13 @@ struct WindowSpec {
   bool control = false;  // a button in the window, for the mouse to rest on
 };
 
-// A helper process owning one top-level window per spec, created in order (the last on top).
+// A helper process owning one top-level window per request, created in order (the last on top).
 class Helper {
  public:
-  Helper(const std::vector<WindowSpec>& specs, const TempDir& dir);
+  Helper(const std::vector<TestWindow>& requests, const TempDir& dir);
 
   const Process& process() const { return process_; }
-  // The windows in the order of the specs.
+  // The windows in the order requested.
   const std::vector<HWND>& windows() const { return windows_; }
   bool Owns(HWND window) const;
   // From now on the helper stops handling its messages, as a hung program does.

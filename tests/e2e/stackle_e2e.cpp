@@ -45,11 +45,11 @@ std::vector<ListEntry> ExpectedInZOrder(const Helper& helper,
   return expected;
 }
 
-std::vector<WindowSpec> PlainWindows(const std::vector<std::wstring>& titles) {
-  std::vector<WindowSpec> specs;
+std::vector<TestWindow> PlainWindows(const std::vector<std::wstring>& titles) {
+  std::vector<TestWindow> requests;
   for (const std::wstring& title : titles)
-    specs.push_back({.title = title});
-  return specs;
+    requests.push_back({.title = title});
+  return requests;
 }
 
 // Labels for windows titled `titles`: the title itself when `listed` holds it.
@@ -107,7 +107,7 @@ void ExpectListedWithNolist(const Helper& helper, const std::vector<std::wstring
 
 TEST_F(StackleE2e, ListsVisibleTitledWindowsInZOrderLabelledWithTheirState) {
   struct Case {
-    WindowSpec window;
+    TestWindow window;
     std::optional<std::wstring> label;
   };
   const std::vector<Case> cases = {
@@ -127,13 +127,13 @@ TEST_F(StackleE2e, ListsVisibleTitledWindowsInZOrderLabelledWithTheirState) {
       {{.title = L"Beyond the BMP \U0001F600\U00020BB7"}, L"Beyond the BMP \U0001F600\U00020BB7"},
       {{.title = L"Plain window, last"}, L"Plain window, last"},
   };
-  std::vector<WindowSpec> specs;
+  std::vector<TestWindow> requests;
   std::vector<std::optional<std::wstring>> labels;
   for (const Case& c : cases) {
-    specs.push_back(c.window);
+    requests.push_back(c.window);
     labels.push_back(c.label);
   }
-  Helper helper(specs, dir_);
+  Helper helper(requests, dir_);
   Stackle stackle(dir_);
 
   for (const bool refreshed : {false, true}) {
@@ -262,7 +262,7 @@ TEST_F(StackleE2e, NolistTxtIsUtf8WhenItStartsWithAByteOrderMark) {
 TEST_F(StackleE2e, EachRefreshSetsTheListedWindowsProcessesPriority) {
   struct Case {
     const char* name;
-    std::vector<WindowSpec> windows;
+    std::vector<TestWindow> windows;
     DWORD priority;
   };
   const std::vector<Case> cases = {
@@ -312,6 +312,40 @@ TEST_F(StackleE2e, DialogStaysOnTopAndIsCaptionedStackle) {
   EXPECT_EQ(Narrow(stackle.Caption()), "Stackle");
   ASSERT_TRUE(stackle.Click(kRefreshButton));
   EXPECT_EQ(Narrow(stackle.Caption()), "Stackle") << "after a refresh";
+}
+
+TEST_F(StackleE2e, DialogShowsTheWindowListAndItsButtons) {
+  struct Case {
+    int id;
+    const wchar_t* class_name;
+    bool visible;
+    std::optional<std::wstring> text;
+  };
+  const std::vector<Case> cases = {
+      {kWindowList, L"listbox", true, std::nullopt},
+      {kRefreshButton, L"button", true, L"ｳｲﾝﾄﾞｳの取得(&G)"},
+      {kBringToFrontButton, L"button", true, L"一番手前に(&T)"},
+      {3, L"button", true, std::nullopt},
+      {6, L"button", true, std::nullopt},
+      {4, L"button", true, std::nullopt},
+      {1003, L"button", true, std::nullopt},
+      {kExitButton, L"button", true, L"終了(&X)"},
+      {1002, L"listbox", false, std::nullopt},
+      {1004, L"listbox", false, std::nullopt},
+  };
+  Stackle stackle(dir_);
+  for (const Case& c : cases) {
+    SCOPED_TRACE("control " + std::to_string(c.id));
+    const HWND control = stackle.Control(c.id);
+    ASSERT_TRUE(control);
+    wchar_t class_name[64] = {};
+    GetClassNameW(control, class_name, 64);
+    EXPECT_EQ(Narrow(CharLowerW(class_name)), Narrow(c.class_name));
+    EXPECT_EQ(IsWindowVisible(control) != FALSE, c.visible);
+    if (c.text) {
+      EXPECT_EQ(Narrow(WindowTitle(control)), Narrow(*c.text));
+    }
+  }
 }
 
 TEST_F(StackleE2e, SecondCopyEndsAtOnceAndLeavesTheFirstRunning) {
