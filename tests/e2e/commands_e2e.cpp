@@ -141,12 +141,19 @@ TEST_F(Commands, ButtonsAndTheirKeysMoveTheSelectedWindowAndStackleStaysAbove) {
   Select(stackle, alpha);
   PressMnemonic(stackle, L'u');
   EXPECT_TRUE(WaitUntil([&] { return !IsTopMost(alpha); }, kMessageTimeout)) << "Alt+U";
-  EXPECT_EQ(Labels(stackle, helper), (std::vector<std::wstring>{L"Alpha", L"Beta"}));
+  // A posted key is handled while the harness looks on: wait for the rebuilt list.
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        return Labels(stackle, helper) == std::vector<std::wstring>{L"Alpha", L"Beta"};
+      },
+      kMessageTimeout));
 
   Select(stackle, beta);
   PressMnemonic(stackle, L'b');
   EXPECT_TRUE(WaitUntil([&] { return ZOrder().back() == beta; }, kMessageTimeout)) << "Alt+B";
-  EXPECT_EQ(Labels(stackle, helper), std::vector<std::wstring>{L"Alpha"})
+  EXPECT_TRUE(
+      WaitUntil([&] { return Labels(stackle, helper) == std::vector<std::wstring>{L"Alpha"}; },
+                kMessageTimeout))
       << "the bottom-most window is never listed";
 
   // Escape brings the selected window to the front and leaves the dialog open.
