@@ -25,6 +25,10 @@ std::uint64_t EnvOr(const char* name, std::uint64_t fallback) {
 
 class Model {
  public:
+  struct {
+    std::uint64_t user_actions = 0, other_programs = 0, closes = 0, kills = 0, session_ends = 0;
+  } counts;
+
   explicit Model(std::uint64_t seed) : random_(seed) {
     files_.files[u"nolist.txt"] = "Secret\n";
     for (int i = 0; i < 4; ++i)
@@ -44,19 +48,24 @@ class Model {
         if (windows_.IsVisible(w)) visible.insert(w);
       }
       UserActs();
+      ++counts.user_actions;
       for (WindowRef w : visible) {
         if (windows_.Exists(w) && !windows_.IsVisible(w)) hidden_by_stackle_.insert(w);
       }
     } else if (what < 90) {
       OtherProgramActs();
+      ++counts.other_programs;
     } else if (what < 94) {
       Close();
       Start();
+      ++counts.closes;
     } else if (what < 97) {
       Kill();
       Start();
+      ++counts.kills;
     } else {
       dialog_->Send({kWmEndSession, 1, 0});
+      ++counts.session_ends;
     }
   }
 
@@ -240,8 +249,15 @@ TEST(Model, EveryInvariantHoldsOverLongRandomRuns) {
       FAIL() << "seed " << seed << ", step " << step;
     }
   }
-  std::printf("model: %llu steps, seed %llu\n", static_cast<unsigned long long>(steps),
-              static_cast<unsigned long long>(seed));
+  std::printf(
+      "model: %llu steps, seed %llu: %llu user actions, %llu by other programs, %llu closes, "
+      "%llu kills, %llu session ends\n",
+      static_cast<unsigned long long>(steps), static_cast<unsigned long long>(seed),
+      static_cast<unsigned long long>(model.counts.user_actions),
+      static_cast<unsigned long long>(model.counts.other_programs),
+      static_cast<unsigned long long>(model.counts.closes),
+      static_cast<unsigned long long>(model.counts.kills),
+      static_cast<unsigned long long>(model.counts.session_ends));
 }
 
 }  // namespace
