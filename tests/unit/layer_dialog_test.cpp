@@ -88,19 +88,6 @@ TEST(MainDialog, ClosesOnlyThroughTheAcceptPath) {
   }
 }
 
-TEST(MainDialog, RereadsTheExclusionFileOnlyWhenAsked) {
-  Desktop d;
-  d.files.files[u"nolist.txt"] = "Notes";
-  CLayerDialog layer(d.windows, d.dialog, d.files);
-  d.dialog.Open(layer);
-  EXPECT_TRUE(d.Labels().empty());
-
-  d.files.files.erase(u"nolist.txt");
-  layer.LoadExclusionList();
-  layer.RefreshWindowList();
-  EXPECT_TRUE(d.Labels().empty()) << "a removed file keeps the old entries";
-}
-
 // Single-instance name shared by every copy started on one simulated desktop.
 struct SimGuard final : InstanceGuard {
   std::set<std::string>& names;

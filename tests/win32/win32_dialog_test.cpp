@@ -13,10 +13,6 @@
 namespace stackle {
 namespace {
 
-INT_PTR CALLBACK PassiveProc(HWND, UINT, WPARAM, LPARAM) {
-  return FALSE;
-}
-
 std::wstring TextOf(HWND window) {
   wchar_t text[256] = {};
   ::GetWindowTextW(window, text, 256);
@@ -182,53 +178,6 @@ TEST(AboutDialogTemplate, IsExactlyTheDesignedOne) {
     t.Skip(t.Word());
     EXPECT_EQ(c, e);
   }
-}
-
-TEST(MainDialogTemplate, CreatesTheControlsWhereTheTemplatePutsThem) {
-  HWND dialog = ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_STACKLE),
-                                     nullptr, PassiveProc, 0);
-  ASSERT_NE(dialog, nullptr);
-  EXPECT_EQ(TextOf(dialog), L"Stackle");
-  const struct {
-    int id;
-    bool visible;
-    RECT place;  // dialog units: x, y, width, height
-  } controls[] = {
-      {IDC_WINDOW_LIST, true, {0, 0, 100, 98}},
-      {IDC_REFRESH, true, {100, 0, 62, 14}},
-      {IDCANCEL, true, {100, 14, 62, 14}},
-      {IDC_ALWAYS_ON_TOP, true, {100, 28, 62, 14}},
-      {IDC_NOT_ALWAYS_ON_TOP, true, {100, 42, 62, 14}},
-      {IDC_SEND_TO_BOTTOM, true, {100, 56, 62, 14}},
-      {IDC_SHOW_HIDE, true, {100, 70, 62, 14}},
-      {IDC_EXCLUSION_LIST, false, {0, 0, 25, 15}},
-      {IDOK, true, {100, 84, 62, 14}},
-      {IDC_HIDDEN_REGISTER, false, {65, 53, 89, 44}},
-  };
-  HWND child = ::GetWindow(dialog, GW_CHILD);
-  for (const auto& c : controls) {
-    ASSERT_NE(child, nullptr) << "missing control " << c.id;
-    EXPECT_EQ(::GetDlgCtrlID(child), c.id) << "tab order";
-    EXPECT_EQ(::IsWindowVisible(child) != FALSE, c.visible) << c.id;
-    // The dialog manager converts a control's position and its size separately.
-    RECT expected = c.place;
-    ::MapDialogRect(dialog, &expected);
-    RECT actual;
-    ::GetWindowRect(child, &actual);
-    ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&actual), 2);
-    EXPECT_EQ(actual.left, expected.left) << c.id;
-    EXPECT_EQ(actual.top, expected.top) << c.id;
-    EXPECT_EQ(actual.right - actual.left, expected.right) << c.id;
-    if (c.id == IDC_HIDDEN_REGISTER) {
-      // Without LBS_NOINTEGRALHEIGHT the list box trims itself to whole items.
-      EXPECT_LE(actual.bottom - actual.top, expected.bottom) << c.id;
-    } else {
-      EXPECT_EQ(actual.bottom - actual.top, expected.bottom) << c.id;
-    }
-    child = ::GetWindow(child, GW_HWNDNEXT);
-  }
-  EXPECT_EQ(child, nullptr) << "no further controls";
-  ::DestroyWindow(dialog);
 }
 
 TEST(Resources, HoldTheStringsIconAndVersion) {
