@@ -1,5 +1,10 @@
 #include "e2e_support.h"
 
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdio>
 #include <fstream>
 #include <stdexcept>
 
@@ -44,9 +49,13 @@ std::wstring QuoteArgument(const std::wstring& arg) {
 
 std::vector<std::wstring> HelperArgs(const std::vector<TestWindow>& requests,
                                      const std::filesystem::path& report, const std::wstring& ready,
-                                     const std::wstring& hang) {
+                                     const std::wstring& hang, const HelperOptions& options) {
   std::vector<std::wstring> args = {L"--report", report.wstring(), L"--ready",
                                     ready,       L"--hang",        hang};
+  if (options.hidden_windows > 0) {
+    args.insert(args.end(), {L"--hidden-windows", std::to_wstring(options.hidden_windows)});
+  }
+  if (options.churn) args.push_back(L"--churn");
   for (const TestWindow& request : requests) {
     args.insert(args.end(), {L"--window", request.title});
     if (!request.class_name.empty()) args.insert(args.end(), {L"--class", request.class_name});
@@ -148,15 +157,20 @@ void Process::Terminate() {
 }
 
 Helper::Helper(const std::vector<TestWindow>& requests, const TempDir& dir)
+    : Helper(requests, dir, HelperOptions{}) {}
+
+Helper::Helper(const std::vector<TestWindow>& requests, const TempDir& dir,
+               const HelperOptions& options)
     : ready_name_(UniqueName(L"StackleE2eHelperReady-")),
       ready_(CreateEventW(nullptr, TRUE, FALSE, ready_name_.c_str())),
       hang_name_(UniqueName(L"StackleE2eHelperHang-")),
       hang_(CreateEventW(nullptr, TRUE, FALSE, hang_name_.c_str())),
       report_(dir.path() / (ready_name_ + L".txt")),
-      process_(Programs().helper, HelperArgs(requests, report_, ready_name_, hang_name_),
+      process_(Programs().helper, HelperArgs(requests, report_, ready_name_, hang_name_, options),
                dir.path()) {
   const HANDLE waits[] = {ready_.get(), process_.handle()};
-  const DWORD woken = WaitForMultipleObjects(2, waits, FALSE, kStartTimeout.count());
+  const DWORD woken =
+      WaitForMultipleObjects(2, waits, FALSE, static_cast<DWORD>(options.ready_timeout.count()));
   if (woken != WAIT_OBJECT_0) {
     throw Error(woken == WAIT_OBJECT_0 + 1 ? "the helper exited before its windows were ready"
                                            : "the helper's windows were not ready in time");
@@ -273,6 +287,204 @@ std::wstring WindowTitle(HWND window) {
   std::wstring title(GetWindowTextLengthW(window) + 1, L'\0');
   title.resize(GetWindowTextW(window, title.data(), static_cast<int>(title.size())));
   return title;
+}
+
+void PressTrayIcon(const Stackle& stackle, UINT button_down_message) {
+  PostMessageW(stackle.dialog(), kTrayCallback, kTrayIconId, button_down_message);
+}
+
+namespace {
+
+NOTIFYICONDATAW TrayIconData(HWND owner) {
+  NOTIFYICONDATAW data{};
+  data.cbSize = sizeof data;
+  data.hWnd = owner;
+  data.uID = kTrayIconId;
+  return data;
+}
+
+}  // namespace
+
+bool TrayIconExists(HWND owner) {
+  NOTIFYICONDATAW data = TrayIconData(owner);
+  data.uFlags = NIF_TIP;
+  lstrcpynW(data.szTip, L"Stackle", ARRAYSIZE(data.szTip));
+  return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+}
+
+bool DeleteTrayIcon(HWND owner) {
+  NOTIFYICONDATAW data = TrayIconData(owner);
+  return Shell_NotifyIconW(NIM_DELETE, &data) != FALSE;
+}
+
+void BroadcastTaskbarCreated() {
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0,
+                      SMTO_ABORTIFHUNG, static_cast<UINT>(kMessageTimeout.count()), &ignored);
+}
+
+HWND FindPopupMenu(DWORD process_id) {
+  struct Search {
+    DWORD process_id;
+    HWND found;
+  } search{process_id, nullptr};
+  EnumWindows(
+      [](HWND window, LPARAM param) -> BOOL {
+        auto& search = *reinterpret_cast<Search*>(param);
+        if (IsWindowVisible(window) && ClassName(window) == L"#32768" &&
+            ProcessOf(window) == search.process_id) {
+          search.found = window;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND WaitForPopupMenu(DWORD process_id, Duration timeout) {
+  HWND menu = nullptr;
+  WaitUntil([&] { return (menu = FindPopupMenu(process_id)) != nullptr; }, timeout);
+  return menu;
+}
+
+void PostKey(HWND window, UINT virtual_key) {
+  const UINT scan = MapVirtualKeyW(virtual_key, MAPVK_VK_TO_VSC);
+  PostMessageW(window, WM_KEYDOWN, virtual_key, 1 | (scan << 16));
+  PostMessageW(window, WM_KEYUP, virtual_key, 1 | (scan << 16) | 0xC0000000);
+}
+
+void ChooseMenuItem(HWND menu, UINT key, int times) {
+  for (int i = 0; i < times; ++i)
+    PostKey(menu, key);
+  PostKey(menu, VK_RETURN);
+}
+
+std::vector<HWND> FindDialogsCaptioned(DWORD process_id, std::wstring_view caption) {
+  std::vector<HWND> found;
+  for (HWND dialog : FindStackleDialogs(process_id)) {
+    if (WindowTitle(dialog) == caption) found.push_back(dialog);
+  }
+  return found;
+}
+
+std::wstring TextOf(HWND window) {
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG,
+                           static_cast<UINT>(kMessageTimeout.count()), &length)) {
+    return {};
+  }
+  std::wstring text(length + 1, L'\0');
+  DWORD_PTR copied = 0;
+  if (!SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                           SMTO_ABORTIFHUNG, static_cast<UINT>(kMessageTimeout.count()), &copied)) {
+    return {};
+  }
+  text.resize(std::min<std::size_t>(copied, length));
+  return text;
+}
+
+std::vector<std::wstring> ChildTexts(HWND window, std::wstring_view class_name) {
+  struct Search {
+    std::wstring_view class_name;
+    std::vector<std::wstring> texts;
+  } search{class_name, {}};
+  EnumChildWindows(
+      window,
+      [](HWND child, LPARAM param) -> BOOL {
+        auto& search = *reinterpret_cast<Search*>(param);
+        if (ClassName(child) == search.class_name) search.texts.push_back(TextOf(child));
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.texts;
+}
+
+bool Answers(HWND window, Duration timeout) {
+  DWORD_PTR ignored = 0;
+  return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG,
+                             static_cast<UINT>(timeout.count()), &ignored) != 0;
+}
+
+namespace {
+
+// One handle in the system's table, as NtQuerySystemInformation(SystemExtendedHandleInformation)
+// lists them.
+struct SystemHandle {
+  void* object;
+  ULONG_PTR process_id;
+  ULONG_PTR handle;
+  ULONG granted_access;
+  USHORT creator_back_trace_index;
+  USHORT object_type_index;
+  ULONG attributes;
+  ULONG reserved;
+};
+// The table's head; its entries follow it.
+struct SystemHandlesHead {
+  ULONG_PTR count;
+  ULONG_PTR reserved;
+};
+constexpr ULONG kSystemExtendedHandleInformation = 64;
+constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004);
+
+}  // namespace
+
+std::optional<std::size_t> HandleCount(DWORD process_id) {
+  // Windows counts them directly; Wine answers 0 there, but lists every handle in the system.
+  if (const UniqueHandle process{OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, process_id)}) {
+    DWORD count = 0;
+    if (GetProcessHandleCount(process.get(), &count) && count != 0) return count;
+  }
+  using Query = LONG(WINAPI*)(ULONG, void*, ULONG, ULONG*);
+  const auto query = reinterpret_cast<Query>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+  if (!query) return std::nullopt;
+  std::vector<std::byte> buffer(1 << 20);
+  for (;;) {
+    ULONG needed = 0;
+    const LONG status = query(kSystemExtendedHandleInformation, buffer.data(),
+                              static_cast<ULONG>(buffer.size()), &needed);
+    if (status == kInfoLengthMismatch && buffer.size() < (std::size_t{1} << 30)) {
+      buffer.resize(std::max<std::size_t>(buffer.size() * 2, needed));
+      continue;
+    }
+    if (status != 0) return std::nullopt;
+    break;
+  }
+  const auto* head = reinterpret_cast<const SystemHandlesHead*>(buffer.data());
+  const auto* entries = reinterpret_cast<const SystemHandle*>(buffer.data() + sizeof *head);
+  std::size_t count = 0;
+  for (ULONG_PTR i = 0; i < head->count; ++i) {
+    if (entries[i].process_id == process_id) ++count;
+  }
+  return count;
+}
+
+std::string PriorityClassName(DWORD priority) {
+  switch (priority) {
+    case IDLE_PRIORITY_CLASS:
+      return "idle";
+    case BELOW_NORMAL_PRIORITY_CLASS:
+      return "below normal";
+    case NORMAL_PRIORITY_CLASS:
+      return "normal";
+    case ABOVE_NORMAL_PRIORITY_CLASS:
+      return "above normal";
+    case HIGH_PRIORITY_CLASS:
+      return "high";
+    case REALTIME_PRIORITY_CLASS:
+      return "realtime";
+    default: {
+      char hex[16];
+      std::snprintf(hex, sizeof hex, "0x%lx", priority);
+      return hex;
+    }
+  }
+}
+
+std::string PriorityOf(HANDLE process) {
+  return PriorityClassName(GetPriorityClass(process));
 }
 
 }  // namespace stackle::e2e

@@ -93,10 +93,18 @@ struct TestWindow {
   bool control = false;  // a button in the window, for the mouse to rest on
 };
 
+// What a helper does besides owning its windows.
+struct HelperOptions {
+  int hidden_windows = 0;  // hidden titled top-level windows, not among windows()
+  bool churn = false;      // keeps creating and destroying shown titled windows
+  Duration ready_timeout = kStartTimeout;
+};
+
 // A helper process owning one top-level window per request, created in order (the last on top).
 class Helper {
  public:
   Helper(const std::vector<TestWindow>& requests, const TempDir& dir);
+  Helper(const std::vector<TestWindow>& requests, const TempDir& dir, const HelperOptions& options);
 
   const Process& process() const { return process_; }
   // The windows in the order requested.
@@ -152,5 +160,48 @@ std::vector<HWND> FindStackleDialogs(std::optional<DWORD> process_id = std::null
 std::vector<HWND> ZOrder();
 
 std::wstring WindowTitle(HWND window);
+
+// The notification-area icon's callback message and identity.
+inline constexpr UINT kTrayCallback = WM_USER + 100;
+inline constexpr UINT kTrayIconId = 0;
+
+// Presses a mouse button on Stackle's notification-area icon, as the shell reports it.
+void PressTrayIcon(const Stackle& stackle, UINT button_down_message);
+
+// Whether the shell knows the icon `owner` added as `kTrayIconId`: modifying it succeeds.
+bool TrayIconExists(HWND owner);
+// Takes that icon away, as a restarting shell loses it.
+bool DeleteTrayIcon(HWND owner);
+// Tells every top-level window that the shell's task bar was created anew.
+void BroadcastTaskbarCreated();
+
+// The visible popup menu of `process_id`; nullptr when none is open.
+HWND FindPopupMenu(DWORD process_id);
+// Waits for a popup menu of `process_id` to open; nullptr when none did in time.
+HWND WaitForPopupMenu(DWORD process_id, Duration timeout = kMessageTimeout);
+// Posts a key press and release to `window`. An open menu takes every key of its thread.
+void PostKey(HWND window, UINT virtual_key);
+// Chooses an item of an open `menu` by keyboard: `key` (VK_DOWN or VK_UP) `times`, then Enter.
+// The first VK_DOWN selects the first item, the first VK_UP the last.
+void ChooseMenuItem(HWND menu, UINT key, int times);
+
+// The visible top-level dialogs of `process_id` captioned `caption`.
+std::vector<HWND> FindDialogsCaptioned(DWORD process_id, std::wstring_view caption);
+// `window`'s text as the window itself tells it (WM_GETTEXT): for a control that keeps its own
+// text, such as an edit control, this is not always the title the system holds.
+std::wstring TextOf(HWND window);
+// The texts of `window`'s children of class `class_name`, as they tell them.
+std::vector<std::wstring> ChildTexts(HWND window, std::wstring_view class_name);
+
+// Whether `window`'s thread answers a message within `timeout`.
+bool Answers(HWND window, Duration timeout);
+
+// The number of kernel handles `process_id` holds; nothing when the system does not tell.
+std::optional<std::size_t> HandleCount(DWORD process_id);
+
+// A priority class by name ("idle", "high"...), or in hexadecimal when it has none.
+std::string PriorityClassName(DWORD priority);
+// The priority class of `process`, by name.
+std::string PriorityOf(HANDLE process);
 
 }  // namespace stackle::e2e

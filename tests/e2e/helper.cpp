@@ -10,10 +10,17 @@
 // pumps messages until all its windows are destroyed or the process is ended. Once the --hang
 // event is set it stops pumping for good, as a program that has stopped responding does.
 // --control puts a button into the window, for the mouse to rest on.
+//
+// Two options apply to the helper as a whole and may stand anywhere:
+//   --hidden-windows N  also creates N hidden titled top-level windows, cheaply, after the
+//                       requested ones; their handles are not reported.
+//   --churn             once ready, keeps creating shown titled windows and destroying them
+//                       (a few live at a time, some retitled on the way) until it is ended.
 
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cwchar>
 #include <set>
 #include <string>
@@ -37,6 +44,8 @@ struct Options {
   std::wstring ready;
   std::wstring hang;
   std::vector<WindowRequest> windows;
+  int hidden_windows = 0;
+  bool churn = false;
 };
 
 int live_windows = 0;
@@ -56,6 +65,11 @@ bool ParseOptions(int argc, wchar_t** argv, Options& options) {
       options.ready = argv[++i];
     } else if (arg == L"--hang" && has_value) {
       options.hang = argv[++i];
+    } else if (arg == L"--hidden-windows" && has_value) {
+      options.hidden_windows = _wtoi(argv[++i]);
+      if (options.hidden_windows < 0) return false;
+    } else if (arg == L"--churn") {
+      options.churn = true;
     } else if (arg == L"--window" && has_value) {
       options.windows.push_back({.title = argv[++i]});
     } else if (options.windows.empty()) {
@@ -117,6 +131,59 @@ HWND CreateRequestedWindow(const WindowRequest& request, int index) {
   return window;
 }
 
+// Windows made only to be there: nothing waits for them, and they do not keep the helper alive.
+constexpr wchar_t kBulkClass[] = L"StackleE2eBulkWindow";
+
+bool RegisterBulkClass() {
+  WNDCLASSEXW window_class{};
+  window_class.cbSize = sizeof window_class;
+  window_class.lpfnWndProc = DefWindowProcW;
+  window_class.hInstance = GetModuleHandleW(nullptr);
+  window_class.lpszClassName = kBulkClass;
+  return RegisterClassExW(&window_class) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+bool CreateHiddenWindows(int count) {
+  if (count > 0 && !RegisterBulkClass()) return false;
+  for (int i = 0; i < count; ++i) {
+    const std::wstring title = L"Hidden bulk window " + std::to_wstring(i);
+    if (!CreateWindowExW(0, kBulkClass, title.c_str(), WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                         GetModuleHandleW(nullptr), nullptr)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// One step of the churn: a new shown window on top, now and then a live one retitled, and the
+// oldest destroyed once more than a few are alive.
+class Churn {
+ public:
+  bool Step() {
+    if (!RegisterBulkClass()) return false;
+    const std::wstring title = L"Churn " + std::to_wstring(++created_);
+    HWND window = CreateWindowExW(0, kBulkClass, title.c_str(), WS_OVERLAPPEDWINDOW,
+                                  600 + 10 * (created_ % 8), 300, 200, 120, nullptr, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+    if (!window) return false;
+    ShowWindow(window, SW_SHOWNOACTIVATE);
+    live_.push_back(window);
+    if (created_ % 3 == 0) {
+      SetWindowTextW(live_.front(), (L"Churn retitled " + std::to_wstring(created_)).c_str());
+    }
+    if (live_.size() > kLive) {
+      DestroyWindow(live_.front());
+      live_.erase(live_.begin());
+    }
+    return true;
+  }
+
+ private:
+  static constexpr std::size_t kLive = 6;
+  int created_ = 0;
+  std::vector<HWND> live_;
+};
+
 bool WriteReport(const std::wstring& path, const std::vector<HWND>& windows) {
   FILE* file = _wfopen(path.c_str(), L"wb");
   if (!file) return false;
@@ -146,6 +213,11 @@ int wmain(int argc, wchar_t** argv) {
     }
     windows.push_back(window);
   }
+  if (!CreateHiddenWindows(options.hidden_windows)) {
+    std::fwprintf(stderr, L"e2e_helper: cannot create the hidden windows (error %lu)\n",
+                  GetLastError());
+    return 1;
+  }
   // What the new windows have queued is handled before anyone looks at them.
   MSG pending;
   while (PeekMessageW(&pending, nullptr, 0, 0, PM_REMOVE))
@@ -157,16 +229,19 @@ int wmain(int argc, wchar_t** argv) {
   SetEvent(ready);
   CloseHandle(ready);
 
-  if (windows.empty()) return 0;
+  if (windows.empty() && !options.churn) return 0;
   HANDLE hang =
       options.hang.empty() ? nullptr : OpenEventW(SYNCHRONIZE, FALSE, options.hang.c_str());
+  Churn churn;
   for (;;) {
-    const DWORD woken =
-        MsgWaitForMultipleObjects(hang ? 1 : 0, &hang, FALSE, INFINITE, QS_ALLINPUT);
+    // Churning, a step is taken whenever a millisecond passes with nothing to handle.
+    const DWORD woken = MsgWaitForMultipleObjects(hang ? 1 : 0, &hang, FALSE,
+                                                  options.churn ? 1 : INFINITE, QS_ALLINPUT);
     if (hang && woken == WAIT_OBJECT_0) {
       for (;;)
         Sleep(INFINITE);
     }
+    if (woken == WAIT_TIMEOUT && !churn.Step()) return 1;
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
       if (message.message == WM_QUIT) return 0;

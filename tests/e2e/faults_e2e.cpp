@@ -1,0 +1,288 @@
+// End to end: Stackle against a desktop that misbehaves — windows that come and go while it
+// walks them, a great many windows, and a program that has stopped responding.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <set>
+
+#include "e2e_support.h"
+
+namespace stackle::e2e {
+namespace {
+
+constexpr int kShowHideButton = 1003;
+// How long Stackle may take to answer again after a command on a hung program's window.
+constexpr Duration kRecoveryTimeout = 10s;
+
+class FaultsE2e : public testing::Test {
+ protected:
+  TempDir dir_;
+};
+
+std::vector<std::wstring> LabelsOf(const Helper& helper, const std::vector<ListEntry>& list) {
+  std::vector<std::wstring> labels;
+  for (const ListEntry& entry : list) {
+    if (helper.Owns(entry.window)) labels.push_back(entry.label);
+  }
+  return labels;
+}
+
+std::optional<int> IndexOf(const std::vector<ListEntry>& list, HWND window) {
+  const auto it = std::ranges::find(list, window, &ListEntry::window);
+  if (it == list.end()) return std::nullopt;
+  return static_cast<int>(it - list.begin());
+}
+
+// Asks for a refresh as the button does, and waits until it is done.
+bool Refresh(const Stackle& stackle) {
+  return stackle
+      .Send(stackle.dialog(), WM_COMMAND, MAKEWPARAM(kRefreshButton, BN_CLICKED),
+            reinterpret_cast<LPARAM>(stackle.Control(kRefreshButton)))
+      .has_value();
+}
+
+// Selects `window`'s entry as a click on it does.
+bool Select(const Stackle& stackle, HWND window) {
+  const auto list = stackle.ReadList();
+  const auto index = list ? IndexOf(*list, window) : std::nullopt;
+  if (!index) return false;
+  const HWND list_box = stackle.Control(kWindowList);
+  return stackle.Send(list_box, LB_SETCURSEL, *index) == *index &&
+         stackle.Send(stackle.dialog(), WM_COMMAND, MAKEWPARAM(kWindowList, LBN_SELCHANGE),
+                      reinterpret_cast<LPARAM>(list_box));
+}
+
+// Opens the window menu of the icon and chooses the item of `window`'s entry, which is where
+// the entry stands in the list the menu was built from.
+bool ChooseInTrayWindowMenu(Stackle& stackle, HWND window) {
+  PressTrayIcon(stackle, WM_LBUTTONDOWN);
+  const HWND menu = WaitForPopupMenu(stackle.process().id());
+  if (!menu) return false;
+  const auto list = stackle.ReadList();
+  const auto index = list ? IndexOf(*list, window) : std::nullopt;
+  if (!index) {
+    PostKey(menu, VK_ESCAPE);
+    return false;
+  }
+  ChooseMenuItem(menu, VK_DOWN, *index + 1);
+  return true;
+}
+
+// Opens the per-window menu of `window`'s entry as a right click on it does: the mouse rests
+// on the entry, and the list asks its dialog for a context menu.
+HWND OpenWindowMenu(Stackle& stackle, HWND window) {
+  const HWND list_box = stackle.Control(kWindowList);
+  const auto list = stackle.ReadList();
+  const auto index = list ? IndexOf(*list, window) : std::nullopt;
+  if (!index) return nullptr;
+  RECT item{};
+  if (stackle.Send(list_box, LB_GETITEMRECT, *index, reinterpret_cast<LPARAM>(&item))
+          .value_or(LB_ERR) == LB_ERR) {
+    return nullptr;
+  }
+  POINT at{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
+  ClientToScreen(list_box, &at);
+  SetCursorPos(at.x, at.y);
+  WaitUntil(
+      [&] {
+        POINT now{};
+        return GetCursorPos(&now) && now.x == at.x && now.y == at.y;
+      },
+      kMessageTimeout);
+  PostMessageW(stackle.dialog(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list_box),
+               MAKELPARAM(at.x, at.y));
+  return WaitForPopupMenu(stackle.process().id());
+}
+
+bool IsTopMost(HWND window) {
+  return (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
+
+double Seconds(std::chrono::steady_clock::duration duration) {
+  return std::chrono::duration<double>(duration).count();
+}
+
+TEST_F(FaultsE2e, RefreshingWhileWindowsComeAndGoNeverStopsStackle) {
+  constexpr int kRefreshes = 300;
+  Helper churn({}, dir_, {.churn = true});
+  Stackle stackle(dir_);
+  const HWND dialog = stackle.dialog();
+
+  std::set<std::wstring> seen;
+  const auto note_listed = [&] {
+    const auto list = stackle.ReadList();
+    if (!list) return false;
+    for (const std::wstring& label : LabelsOf(churn, *list))
+      seen.insert(label);
+    return true;
+  };
+  const auto ended = [&] { return stackle.process().Running() ? "" : "; Stackle has ended"; };
+  int hidden = 0;
+  for (int i = 0; i < kRefreshes; ++i) {
+    ASSERT_TRUE(Refresh(stackle)) << "refresh " << i << " was not answered" << ended();
+    if (i % 10 == 0) {
+      ASSERT_TRUE(note_listed()) << "the list does not answer" << ended();
+    }
+    // Now and then one of the passing windows is hidden through the icon's menu; it is soon
+    // destroyed while hidden, or even before the menu's choice reaches Stackle.
+    if (i % 50 == 25) {
+      const auto list = stackle.ReadList();
+      ASSERT_TRUE(list) << "the list does not answer" << ended();
+      const auto passing = std::ranges::find_if(
+          *list, [&](const ListEntry& entry) { return churn.Owns(entry.window); });
+      if (passing != list->end() && ChooseInTrayWindowMenu(stackle, passing->window)) ++hidden;
+      ASSERT_TRUE(Answers(dialog, kMessageTimeout))
+          << "after a choice in the window menu" << ended();
+    }
+  }
+  EXPECT_TRUE(stackle.process().Running());
+  EXPECT_TRUE(Answers(dialog, kMessageTimeout));
+  EXPECT_TRUE(note_listed());
+  // Otherwise nothing came and went under the walks.
+  EXPECT_GE(seen.size(), 20u);
+  EXPECT_GE(hidden, 1);
+  std::printf("%zu passing windows listed, %d hidden through the menu\n", seen.size(), hidden);
+}
+
+TEST_F(FaultsE2e, AmongTenThousandHiddenWindowsTheListAndTheTrayMenuStillWork) {
+  // Wine creates about two thousand windows a second, and a refresh walks them all at about
+  // 30 microseconds each.
+  constexpr int kHiddenWindows = 10000;
+  const auto started = std::chrono::steady_clock::now();
+  Helper helper({{.title = L"Among many, first"}, {.title = L"Among many, second"}}, dir_,
+                {.hidden_windows = kHiddenWindows, .ready_timeout = 60s});
+  const auto created = std::chrono::steady_clock::now();
+  Stackle stackle(dir_);
+  const HWND first = helper.windows()[0];
+  const auto list = stackle.ReadList();
+  ASSERT_TRUE(list);
+  EXPECT_EQ(LabelsOf(helper, *list),
+            (std::vector<std::wstring>{L"Among many, second", L"Among many, first"}));
+  const auto handles_before = HandleCount(stackle.process().id());
+  ASSERT_TRUE(handles_before) << "the handle count cannot be read";
+
+  const auto menu_opened = std::chrono::steady_clock::now();
+  ASSERT_TRUE(ChooseInTrayWindowMenu(stackle, first)) << "the window menu did not open";
+  std::optional<std::vector<ListEntry>> after;
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        after = stackle.ReadList();
+        return !IsWindowVisible(first) && after &&
+               LabelsOf(helper, *after) ==
+                   std::vector<std::wstring>{L"Among many, second", L"(Hide):Among many, first"};
+      },
+      kMessageTimeout))
+      << testing::PrintToString(after.value_or(std::vector<ListEntry>{}));
+  const auto chosen = std::chrono::steady_clock::now();
+  for (int i = 0; i < 5; ++i)
+    ASSERT_TRUE(Refresh(stackle)) << "refresh " << i << " was not answered";
+  const auto refreshed = std::chrono::steady_clock::now();
+  const auto handles_after = HandleCount(stackle.process().id());
+  ASSERT_TRUE(handles_after);
+  EXPECT_LE(*handles_after, *handles_before + 4);
+  std::printf(
+      "%d hidden windows: created in %.2f s, menu and choice in %.2f s, a refresh in %.3f s; "
+      "handles %zu -> %zu\n",
+      kHiddenWindows, Seconds(created - started), Seconds(chosen - menu_opened),
+      Seconds(refreshed - chosen) / 5, *handles_before, *handles_after);
+}
+
+TEST_F(FaultsE2e, HandleCountStaysSteadyOverAThousandRefreshes) {
+  constexpr int kRefreshes = 1000;
+  // Listed windows of every kind, from several programs, and one Stackle hid: every refresh
+  // sets the priority of each one's program.
+  Helper plain({{.title = L"Steady plain"},
+                {.title = L"Steady minimized", .minimized = true},
+                {.title = L"Steady folder", .class_name = L"CabinetWClass"},
+                {.title = L"Steady hidden by Stackle"}},
+               dir_);
+  Helper on_top({{.title = L"Steady on top", .topmost = true}}, dir_);
+  Helper unlisted({{.title = L"Steady unlisted", .hidden = true}}, dir_);
+  Stackle stackle(dir_);
+  ASSERT_TRUE(Select(stackle, plain.windows()[3]));
+  ASSERT_TRUE(stackle.Click(kShowHideButton));
+  const auto list = stackle.ReadList();
+  ASSERT_TRUE(list);
+  ASSERT_EQ(list->back(), (ListEntry{L"(Hide):Steady hidden by Stackle", plain.windows()[3]}));
+
+  for (int i = 0; i < 10; ++i)
+    ASSERT_TRUE(Refresh(stackle));
+  const auto before = HandleCount(stackle.process().id());
+  ASSERT_TRUE(before) << "the handle count cannot be read";
+  const auto started = std::chrono::steady_clock::now();
+  for (int i = 0; i < kRefreshes; ++i)
+    ASSERT_TRUE(Refresh(stackle)) << "refresh " << i << " was not answered";
+  const auto finished = std::chrono::steady_clock::now();
+  const auto after = HandleCount(stackle.process().id());
+  ASSERT_TRUE(after);
+  EXPECT_LE(*after, *before + 4) << "handles after " << kRefreshes << " refreshes";
+  EXPECT_LE(*before, *after + 4) << "handles after " << kRefreshes << " refreshes";
+  std::printf("%d refreshes in %.2f s; handles %zu -> %zu\n", kRefreshes,
+              Seconds(finished - started), *before, *after);
+}
+
+TEST_F(FaultsE2e, CommandsOnAHungProgramsWindowLeaveStackleAnsweringAndOnTop) {
+  Helper helper({{.title = L"Stopped responding"}}, dir_);
+  const HWND hung = helper.windows()[0];
+  const HANDLE hung_process = helper.process().handle();
+  Stackle stackle(dir_);
+  const HWND dialog = stackle.dialog();
+  helper.Hang();
+  // Wine calls a program hung once it has not looked at its messages for five seconds.
+  const auto hang_started = std::chrono::steady_clock::now();
+  ASSERT_TRUE(WaitUntil([&] { return IsHungAppWindow(hung); }, 15s))
+      << "the helper never counted as hung";
+  std::printf("hung after %.2f s\n", Seconds(std::chrono::steady_clock::now() - hang_started));
+
+  struct Case {
+    const char* name;
+    std::function<void()> ask;
+  };
+  const std::vector<Case> cases = {
+      {"minimize from the per-window menu",
+       [&] {
+         const HWND menu = OpenWindowMenu(stackle, hung);
+         ASSERT_TRUE(menu) << "the per-window menu did not open";
+         ChooseMenuItem(menu, VK_DOWN, 1);
+       }},
+      {"hide with the button",
+       [&] {
+         ASSERT_TRUE(Select(stackle, hung));
+         PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(kShowHideButton, BN_CLICKED),
+                      reinterpret_cast<LPARAM>(stackle.Control(kShowHideButton)));
+       }},
+      {"close from the per-window menu",
+       [&] {
+         const HWND menu = OpenWindowMenu(stackle, hung);
+         ASSERT_TRUE(menu) << "the per-window menu did not open";
+         ChooseMenuItem(menu, VK_UP, 1);
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    // Every command ends by refreshing the list, which sets a listed window's program to
+    // normal priority: that tells when the command is over.
+    ASSERT_TRUE(SetPriorityClass(hung_process, BELOW_NORMAL_PRIORITY_CLASS));
+    const auto asked = std::chrono::steady_clock::now();
+    c.ask();
+    const bool recovered = WaitUntil(
+        [&] {
+          return PriorityOf(hung_process) == "normal" && Answers(dialog, 1s) && IsTopMost(dialog);
+        },
+        kRecoveryTimeout);
+    ASSERT_TRUE(recovered) << "priority " << PriorityOf(hung_process) << ", answers "
+                           << Answers(dialog, 1s) << ", on top " << IsTopMost(dialog);
+    std::printf("%s: done in %.2f s\n", c.name, Seconds(std::chrono::steady_clock::now() - asked));
+    ASSERT_TRUE(stackle.process().Running());
+    // The window is still there, and listed as it is: a hung program's window is not hidden.
+    const auto list = stackle.ReadList();
+    ASSERT_TRUE(list);
+    EXPECT_EQ(LabelsOf(helper, *list), std::vector<std::wstring>{L"Stopped responding"});
+    EXPECT_TRUE(IsWindowVisible(hung));
+  }
+}
+
+}  // namespace
+}  // namespace stackle::e2e
