@@ -229,6 +229,16 @@ std::optional<LRESULT> Stackle::Send(HWND window, UINT message, WPARAM wparam,
 }
 
 std::optional<std::vector<ListEntry>> Stackle::ReadList() const {
+  // Each entry takes several requests; when the list is rebuilt in between (by a command of
+  // Stackle's own, or a menu choice), the read starts over.
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    if (auto entries = ReadListOnce()) return entries;
+    if (!process_.Running()) break;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::vector<ListEntry>> Stackle::ReadListOnce() const {
   const HWND list = Control(kWindowList);
   const auto count = Send(list, LB_GETCOUNT);
   if (!list || !count || *count == LB_ERR) return std::nullopt;
@@ -236,13 +246,17 @@ std::optional<std::vector<ListEntry>> Stackle::ReadList() const {
   for (WPARAM i = 0; i < static_cast<WPARAM>(*count); ++i) {
     const auto length = Send(list, LB_GETTEXTLEN, i);
     if (!length || *length == LB_ERR) return std::nullopt;
-    std::wstring label(*length + 1, L'\0');
+    // Room for more than the length said, in case the entry changed since.
+    std::wstring label(*length + 256, L'\0');
     const auto copied = Send(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(label.data()));
     const auto data = Send(list, LB_GETITEMDATA, i);
-    if (!copied || *copied == LB_ERR || !data || *data == LB_ERR) return std::nullopt;
+    if (!copied || *copied == LB_ERR || *copied > *length || !data || *data == LB_ERR) {
+      return std::nullopt;
+    }
     label.resize(*copied);
     entries.push_back({label, reinterpret_cast<HWND>(*data)});
   }
+  if (Send(list, LB_GETCOUNT) != count) return std::nullopt;
   return entries;
 }
 

@@ -144,6 +144,7 @@ class Stackle {
   std::optional<LRESULT> Send(HWND window, UINT message, WPARAM wparam = 0,
                               LPARAM lparam = 0) const;
   std::optional<std::vector<ListEntry>> ReadList() const;
+  std::optional<std::vector<ListEntry>> ReadListOnce() const;
   // Clicks a button; returns once the dialog has handled the click.
   bool Click(int button) const;
   std::wstring Caption() const;
