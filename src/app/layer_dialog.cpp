@@ -210,6 +210,8 @@ void CLayerDialog::LoadExclusionList() {
 
 void CLayerDialog::RefreshWindowList() {
   dialog_.ActivateTooltips(false);
+  // A list box that draws repaints itself for every entry added.
+  dialog_.SetWindowListRedraw(false);
   dialog_.ClearWindowList();
   for (const WindowListEntry& entry : WalkWindowList(windows_, dialog_.Window(), exclusions_)) {
     dialog_.AddWindowListEntry(entry.label, entry.window);
@@ -219,6 +221,7 @@ void CLayerDialog::RefreshWindowList() {
   for (const WindowListEntry& entry : hidden_.ListEntries()) {
     dialog_.AddWindowListEntry(entry.label, entry.window);
   }
+  dialog_.SetWindowListRedraw(true);
   dialog_.SetCaption(kDialogCaption);
 }
 
