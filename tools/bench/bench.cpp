@@ -24,7 +24,7 @@ constexpr int kProcesses = 10;
 constexpr int kWindowCounts[] = {100, 1000, 3000};
 constexpr int kExclusionCounts[] = {0, 50};
 constexpr int kMemoryCount = 1000;
-constexpr int kStartTrials = 5;
+constexpr int kStartTrials = 9;
 constexpr int kTickTrials = 50;
 constexpr UINT kRefreshCommand = 7;
 constexpr int kListId = 1000;
@@ -532,9 +532,10 @@ double SendTimed(HWND dialog, UINT message, WPARAM wparam) {
   return NowMs() - start;
 }
 
-// Lets both sides paint and settle between trials, so that no trial pays for the last one.
+// Lets both sides paint, and the shell catch up with Stackle's caption, between trials, so
+// that no trial pays for the last one.
 void Settle(HWND dialog) {
-  Sleep(5);
+  Sleep(20);
   Pump();
   DWORD_PTR ignored;
   SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored);
@@ -627,15 +628,18 @@ int RunHarness(const std::wstring& stackle, const std::wstring& minimal,
       c.same_priorities = stackle_priorities == helpers.Priorities();
       c.listed = stackle_list.size();
 
-      // Refresh against the baseline, trials interleaved so that drift hits both alike.
+      // Refresh against the baseline, trials interleaved and in turns first, so that drift
+      // and whatever one leaves behind hit both alike.
       std::vector<double> refresh, plain_refresh;
-      for (int t = 0; t < trials; ++t) {
+      for (int t = 0; t < 2 * trials; ++t) {
         Settle(dialog);
-        refresh.push_back(SendTimed(dialog, WM_COMMAND, kRefreshCommand));
-        Settle(dialog);
-        const double start = NowMs();
-        baseline.Refresh(dialog);
-        plain_refresh.push_back(NowMs() - start);
+        if ((t + t / 2) % 2 == 0) {
+          refresh.push_back(SendTimed(dialog, WM_COMMAND, kRefreshCommand));
+        } else {
+          const double start = NowMs();
+          baseline.Refresh(dialog);
+          plain_refresh.push_back(NowMs() - start);
+        }
       }
       c.refresh = Summarize(refresh);
       c.baseline = Summarize(plain_refresh);
@@ -689,6 +693,6 @@ int wmain(int argc, wchar_t** argv) {
                  "<results.json> [trials]\n");
     return 2;
   }
-  const int trials = argc == 6 ? std::max(1, _wtoi(argv[5])) : 15;
+  const int trials = argc == 6 ? std::max(1, _wtoi(argv[5])) : 25;
   return RunHarness(argv[1], argv[2], argv[3], argv[4], trials);
 }
