@@ -222,7 +222,8 @@ void CLayerDialog::RefreshWindowList() {
     dialog_.AddWindowListEntry(entry.label, entry.window);
   }
   dialog_.SetWindowListRedraw(true);
-  dialog_.SetCaption(kDialogCaption);
+  // Setting the caption repaints the frame and tells the shell, even when it is unchanged.
+  if (windows_.Title(dialog_.Window()) != kDialogCaption) dialog_.SetCaption(kDialogCaption);
 }
 
 }  // namespace stackle

@@ -137,7 +137,7 @@ TEST(FastRefresh, WalkListsAndPrioritizesAsThePlainWalkDoes) {
   }
 }
 
-TEST(FastRefresh, RefreshListsHiddenWindowsLastAtIdleAndRepaintsOnce) {
+TEST(FastRefresh, RefreshListsHiddenWindowsLastAtIdleRepaintsOnceAndResetsTheCaption) {
   for (std::uint64_t seed = 1; seed <= 150; ++seed) {
     RandomDesktop d(seed);
     sim::SimDialog dialog(d.windows);
@@ -150,6 +150,8 @@ TEST(FastRefresh, RefreshListsHiddenWindowsLastAtIdleAndRepaintsOnce) {
         layer.ToggleListedWindow(static_cast<std::size_t>(d.Pick(dialog.Entries().size())));
       for (int i = d.Pick(4); i > 0; --i)
         d.OthersAct();
+      // A selection shows its entry in the caption until the next refresh.
+      if (d.Pick(2) == 0) dialog.SetCaption(u"(TopMost):Mail");
 
       const Outcome expected = d.Trying([&] {
         auto entries = PlainWalk(d.windows, dialog.Window(), layer.Exclusions());
@@ -167,6 +169,7 @@ TEST(FastRefresh, RefreshListsHiddenWindowsLastAtIdleAndRepaintsOnce) {
       });
       ASSERT_EQ(actual, expected) << "seed " << seed << ", round " << round;
       ASSERT_TRUE(dialog.WindowListRedraws()) << "seed " << seed;
+      ASSERT_EQ(dialog.Caption(), u"Stackle") << "seed " << seed;
       ASSERT_EQ(dialog.WindowListPaints(), paints + 1) << "seed " << seed;
     }
   }
