@@ -126,8 +126,9 @@ double NowMs() {
   return static_cast<double>(t.QuadPart) * 1000.0 / frequency;
 }
 
+// The minimum is the figure another load on the machine disturbs least.
 struct Stats {
-  double median = 0, p25 = 0, p75 = 0;
+  double median = 0, p25 = 0, p75 = 0, min = 0;
   std::vector<double> samples;
 };
 
@@ -142,6 +143,7 @@ Stats Summarize(std::vector<double> samples) {
     const std::size_t hi = std::min(lo + 1, samples.size() - 1);
     return samples[lo] + (samples[hi] - samples[lo]) * (pos - static_cast<double>(lo));
   };
+  s.min = samples.front();
   s.median = at(0.5);
   s.p25 = at(0.25);
   s.p75 = at(0.75);
@@ -430,8 +432,10 @@ double Ratio(double a, double b) {
 }
 
 void WriteStats(FILE* out, const char* name, const Stats& s, bool last = false) {
-  std::fprintf(out, "      \"%s\": {\"median_ms\": %.4f, \"p25_ms\": %.4f, \"p75_ms\": %.4f, ",
-               name, s.median, s.p25, s.p75);
+  std::fprintf(out,
+               "      \"%s\": {\"median_ms\": %.4f, \"p25_ms\": %.4f, \"p75_ms\": %.4f, "
+               "\"min_ms\": %.4f, ",
+               name, s.median, s.p25, s.p75, s.min);
   std::fprintf(out, "\"samples_ms\": [");
   for (std::size_t i = 0; i < s.samples.size(); ++i)
     std::fprintf(out, "%s%.4f", i ? ", " : "", s.samples[i]);
@@ -454,9 +458,11 @@ bool WriteJson(const std::wstring& path, const std::vector<Case>& cases, long lo
                  c.windows, c.exclusions, c.listed);
     std::fprintf(out, "      \"same_list\": %s, \"same_priorities\": %s,\n",
                  c.same_list ? "true" : "false", c.same_priorities ? "true" : "false");
-    std::fprintf(out, "      \"refresh_ratio\": %.3f, \"startup_ratio\": %.3f,\n",
-                 Ratio(c.refresh.median, c.baseline.median),
-                 Ratio(c.startup.median, c.minimal_startup.median));
+    std::fprintf(out, "      \"refresh_ratio\": %.3f, \"refresh_ratio_of_minimums\": %.3f,\n",
+                 Ratio(c.refresh.median, c.baseline.median), Ratio(c.refresh.min, c.baseline.min));
+    std::fprintf(out, "      \"startup_ratio\": %.3f, \"startup_ratio_of_minimums\": %.3f,\n",
+                 Ratio(c.startup.median, c.minimal_startup.median),
+                 Ratio(c.startup.min, c.minimal_startup.min));
     std::fprintf(out, "      \"private_bytes\": %zu, \"minimal_private_bytes\": %zu,\n",
                  c.private_bytes, c.minimal_private_bytes);
     WriteStats(out, "refresh", c.refresh);
@@ -471,28 +477,37 @@ bool WriteJson(const std::wstring& path, const std::vector<Case>& cases, long lo
   return std::fclose(out) == 0;
 }
 
-void PrintTable(const std::vector<Case>& cases, long long exe_size, int trials) {
-  std::printf("\nStackle under Wine: median [p25-p75] of %d trials (start-up: %d), ms\n\n", trials,
-              kStartTrials);
-  std::printf("%5s %3s %6s | %-20s %-20s %5s | %-17s %-17s | %-19s %-19s %5s\n", "N", "E", "listed",
-              "refresh", "baseline", "ratio", "tick (unchanged)", "message floor", "start-up",
-              "minimal dialog", "ratio");
-  const auto cell = [](const Stats& s, int width) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.3f [%.3f-%.3f]", s.median, s.p25, s.p75);
-    std::printf("%-*s ", width, text);
+// "median (p25-p75) min", with as many decimals as the size of the figures calls for.
+std::string Cell(const Stats& s, double scale = 1) {
+  const auto number = [](double v) {
+    char text[16];
+    std::snprintf(text, sizeof text, v >= 100 ? "%.0f" : v >= 10 ? "%.1f" : "%.2f", v);
+    return std::string(text);
   };
+  return number(s.median * scale) + " (" + number(s.p25 * scale) + "-" + number(s.p75 * scale) +
+         ") " + number(s.min * scale);
+}
+
+std::string RatioCell(const Stats& a, const Stats& b) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f / %.2f", Ratio(a.median, b.median), Ratio(a.min, b.min));
+  return text;
+}
+
+void PrintTable(const std::vector<Case>& cases, long long exe_size, int trials) {
+  std::printf(
+      "\nStackle under Wine: median (p25-p75) min of %d trials, %d for start-up; ratios of the "
+      "medians / of the minimums\n\n",
+      trials, kStartTrials);
+  std::printf("%5s %3s %6s  %-23s %-23s %-11s  %-21s %-21s  %-21s %-21s %-11s\n", "N", "E",
+              "listed", "refresh ms", "baseline ms", "ratio", "tick unchanged us",
+              "message floor us", "start-up ms", "minimal dialog ms", "ratio");
   for (const Case& c : cases) {
-    std::printf("%5d %3d %6zu | ", c.windows, c.exclusions, c.listed);
-    cell(c.refresh, 20);
-    cell(c.baseline, 20);
-    std::printf("%5.2f | ", Ratio(c.refresh.median, c.baseline.median));
-    cell(c.tick, 17);
-    cell(c.floor, 17);
-    std::printf("| ");
-    cell(c.startup, 19);
-    cell(c.minimal_startup, 19);
-    std::printf("%5.2f%s\n", Ratio(c.startup.median, c.minimal_startup.median),
+    std::printf("%5d %3d %6zu  %-23s %-23s %-11s  %-21s %-21s  %-21s %-21s %-11s%s\n", c.windows,
+                c.exclusions, c.listed, Cell(c.refresh).c_str(), Cell(c.baseline).c_str(),
+                RatioCell(c.refresh, c.baseline).c_str(), Cell(c.tick, 1000).c_str(),
+                Cell(c.floor, 1000).c_str(), Cell(c.startup).c_str(),
+                Cell(c.minimal_startup).c_str(), RatioCell(c.startup, c.minimal_startup).c_str(),
                 c.same_list && c.same_priorities ? "" : "  RESULTS DIFFER");
   }
   std::printf("\nstackle.exe: %lld bytes (%.0f KB)\n", exe_size, exe_size / 1024.0);
