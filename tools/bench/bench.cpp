@@ -303,7 +303,7 @@ std::optional<Running> Launch(const std::wstring& exe, const wchar_t* caption,
           SendMessageTimeoutW(running.list, LB_GETCOUNT, 0, 0, SMTO_NORMAL, 10000, &count) &&
           static_cast<LRESULT>(count) > 0) {
         running.startup_ms = NowMs() - start;
-        // Whatever the program still does after its list is filled belongs to its start.
+        // Its memory is read once it has handled what its start-up left queued.
         DWORD_PTR ignored;
         SendMessageTimeoutW(running.dialog, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored);
         running.private_bytes = PrivateBytes(running.process.hProcess);
