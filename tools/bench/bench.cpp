@@ -158,6 +158,16 @@ void Pump() {
   }
 }
 
+// Waits while handling what is sent to the harness's window: a program that activates itself
+// waits until the window it takes the foreground from has answered.
+void Wait(double ms) {
+  const double end = NowMs() + ms;
+  for (double now = NowMs(); now < end; now = NowMs()) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now) + 1, QS_ALLINPUT);
+    Pump();
+  }
+}
+
 // ---------------------------------------------------------------------------------------------
 // The helper processes.
 
@@ -310,7 +320,7 @@ std::optional<Running> Launch(const std::wstring& exe, const wchar_t* caption,
         return running;
       }
     }
-    Sleep(1);
+    Wait(1);
   }
   std::fprintf(stderr, "%ls did not fill its list\n", exe.c_str());
   End(running);
@@ -539,6 +549,16 @@ bool WriteExclusionFile(const std::wstring& dir, int count) {
   return std::fclose(out) == 0;
 }
 
+// The shell removes an ended program's taskbar button and tray icon after it has gone, and
+// a program that starts meanwhile waits for the shell: every start begins on a settled desktop.
+void SettleDesktop() {
+  Wait(100);
+  if (HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr)) {
+    DWORD_PTR ignored;
+    SendMessageTimeoutW(tray, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored);
+  }
+}
+
 // Round trip of one message sent to the dialog, in milliseconds.
 double SendTimed(HWND dialog, UINT message, WPARAM wparam) {
   DWORD_PTR ignored;
@@ -550,8 +570,7 @@ double SendTimed(HWND dialog, UINT message, WPARAM wparam) {
 // Lets both sides paint, and the shell catch up with Stackle's caption, between trials, so
 // that no trial pays for the last one.
 void Settle(HWND dialog) {
-  Sleep(20);
-  Pump();
+  Wait(20);
   DWORD_PTR ignored;
   SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored);
 }
@@ -591,8 +610,7 @@ int RunHarness(const std::wstring& stackle, const std::wstring& minimal,
       return 1;
     }
     // The new windows are painted and announced to the shell for a while after they open.
-    Sleep(1000);
-    Pump();
+    Wait(1000);
     for (int exclusions : kExclusionCounts) {
       Case c;
       c.windows = count;
@@ -602,33 +620,29 @@ int RunHarness(const std::wstring& stackle, const std::wstring& minimal,
       if (!WriteExclusionFile(work_dir, exclusions)) return 1;
       baseline.SetExclusions(exclusions);
 
-      // Start-up, Stackle and the minimal dialog in turn; the last Stackle stays for the rest.
+      // Start-up, Stackle and the minimal dialog in turn, each on a settled desktop; the last
+      // Stackle stays for the rest.
       std::vector<double> startup, minimal_startup;
       std::vector<std::size_t> memory, minimal_memory;
       std::optional<Running> running;
       for (int t = 0; t < kStartTrials; ++t) {
         if (running) End(*running);
+        SettleDesktop();
         running = Launch(stackle, L"Stackle", work_dir);
         if (!running) return 1;
         startup.push_back(running->startup_ms);
         memory.push_back(running->private_bytes);
-        if (exclusions == 0) {
-          auto other = Launch(minimal, L"Minimal list", work_dir);
-          if (!other) return 1;
-          minimal_startup.push_back(other->startup_ms);
-          minimal_memory.push_back(other->private_bytes);
-          End(*other);
-        }
+        SettleDesktop();
+        auto other = Launch(minimal, L"Minimal list", work_dir);
+        if (!other) return 1;
+        minimal_startup.push_back(other->startup_ms);
+        minimal_memory.push_back(other->private_bytes);
+        End(*other);
       }
       c.startup = Summarize(startup);
       c.private_bytes = Median(memory);
-      if (exclusions == 0) {
-        c.minimal_startup = Summarize(minimal_startup);
-        c.minimal_private_bytes = Median(minimal_memory);
-      } else {
-        c.minimal_startup = cases.back().minimal_startup;
-        c.minimal_private_bytes = cases.back().minimal_private_bytes;
-      }
+      c.minimal_startup = Summarize(minimal_startup);
+      c.minimal_private_bytes = Median(minimal_memory);
       const HWND dialog = running->dialog;
       Settle(dialog);
 
