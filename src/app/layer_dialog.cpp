@@ -210,6 +210,8 @@ void CLayerDialog::LoadExclusionList() {
 
 void CLayerDialog::RefreshWindowList() {
   dialog_.ActivateTooltips(false);
+  // A list box that draws repaints itself for every entry added.
+  dialog_.SetWindowListRedraw(false);
   dialog_.ClearWindowList();
   for (const WindowListEntry& entry : WalkWindowList(windows_, dialog_.Window(), exclusions_)) {
     dialog_.AddWindowListEntry(entry.label, entry.window);
@@ -219,7 +221,9 @@ void CLayerDialog::RefreshWindowList() {
   for (const WindowListEntry& entry : hidden_.ListEntries()) {
     dialog_.AddWindowListEntry(entry.label, entry.window);
   }
-  dialog_.SetCaption(kDialogCaption);
+  dialog_.SetWindowListRedraw(true);
+  // Setting the caption repaints the frame and tells the shell, even when it is unchanged.
+  if (windows_.Title(dialog_.Window()) != kDialogCaption) dialog_.SetCaption(kDialogCaption);
 }
 
 }  // namespace stackle

@@ -27,9 +27,10 @@ void SetWindowProcessPriority(WindowSystem& windows, WindowRef window, PriorityC
 // Walks the Z-order from the window directly above `own_dialog` (from the top when there is
 // none) down to, but not including, the bottom-most window. Lists every visible, titled,
 // not excluded window other than `own_dialog`, with the "(Icon):", "(TopMost):" and
-// "(Folda):" prefixes, and puts each listed window's process to normal priority, or to high
-// for an always-on-top window that is not a folder window, in walk order. The walk ends early
-// when the system yields no next window (one destroyed during the walk).
+// "(Folda):" prefixes. Leaves each listed window's process where setting it to normal
+// priority, or to high for an always-on-top window that is not a folder window, in walk order
+// would: each process is set once, after the walk. The walk ends early when the system yields
+// no next window (one destroyed during the walk).
 std::vector<WindowListEntry> WalkWindowList(WindowSystem& windows, WindowRef own_dialog,
                                             const ExclusionList& exclusions);
 

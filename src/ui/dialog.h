@@ -126,6 +126,8 @@ class DialogSurface {
   // The window list control: entries with a label and a window reference.
   virtual WindowRef WindowListControl() = 0;
   virtual void ClearWindowList() = 0;
+  // Drawing of the list off while it is rebuilt; back on, the list is repainted once.
+  virtual void SetWindowListRedraw(bool on) = 0;
   // False when the control refuses the entry (out of memory).
   virtual bool AddWindowListEntry(const Text& label, WindowRef window) = 0;
   virtual std::size_t WindowListCount() = 0;

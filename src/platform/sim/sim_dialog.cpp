@@ -86,10 +86,17 @@ void SimDialog::Destroy() {
 void SimDialog::ClearWindowList() {
   entries_.clear();
   selection_.reset();
+  if (list_redraws_) ++list_paints_;
+}
+
+void SimDialog::SetWindowListRedraw(bool on) {
+  if (on && !list_redraws_) ++list_paints_;
+  list_redraws_ = on;
 }
 
 bool SimDialog::AddWindowListEntry(const Text& label, WindowRef window) {
   entries_.push_back({label, window});
+  if (list_redraws_) ++list_paints_;
   return true;
 }
 

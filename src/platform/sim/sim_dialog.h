@@ -66,6 +66,10 @@ class SimDialog final : public DialogHost {
   bool HasFocus() const { return focused_; }
   void LoseFocus() { focused_ = false; }
   bool TooltipsActive() const { return tooltips_active_; }
+  // Whether the list draws, and how often it has been painted: once per change while it
+  // draws, once when drawing comes back on.
+  bool WindowListRedraws() const { return list_redraws_; }
+  int WindowListPaints() const { return list_paints_; }
   std::size_t TooltipCount() const { return tooltip_count_; }
   int Result() const { return result_; }
 
@@ -107,6 +111,7 @@ class SimDialog final : public DialogHost {
   void EndDialog(int result) override;
   WindowRef WindowListControl() override { return window_ + 1; }
   void ClearWindowList() override;
+  void SetWindowListRedraw(bool on) override;
   bool AddWindowListEntry(const Text& label, WindowRef window) override;
   std::size_t WindowListCount() override { return entries_.size(); }
   std::optional<Text> WindowListLabel(std::size_t index) override;
@@ -145,6 +150,8 @@ class SimDialog final : public DialogHost {
   bool has_icons_ = false;
   bool focused_ = false;
   bool tooltips_active_ = false;
+  bool list_redraws_ = true;
+  int list_paints_ = 0;
   std::size_t tooltip_count_ = 0;
   std::deque<int> posted_commands_;
   int result_ = 0;

@@ -71,8 +71,14 @@ SimWindow* SimWindowSystem::Find(WindowRef window) {
 }
 
 std::ptrdiff_t SimWindowSystem::IndexOf(WindowRef window) const {
+  // A walk asks next about the window just below the last one found: look there first, so
+  // that walking the whole Z-order stays linear.
+  for (std::size_t guess : {last_index_ + 1, last_index_}) {
+    if (guess < z_order_.size() && z_order_[guess] == window) return last_index_ = guess;
+  }
   auto it = std::find(z_order_.begin(), z_order_.end(), window);
-  return it == z_order_.end() ? -1 : it - z_order_.begin();
+  if (it == z_order_.end()) return -1;
+  return last_index_ = static_cast<std::size_t>(it - z_order_.begin());
 }
 
 std::size_t SimWindowSystem::TopOfBand(bool topmost) const {

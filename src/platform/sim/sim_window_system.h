@@ -116,6 +116,8 @@ class SimWindowSystem final : public WindowSystem {
   WindowRef next_handle_ = 0x10010;
   ProcessId next_process_ = 100;
   WindowRef foreground_ = kNoWindow;
+  // Where IndexOf last found a window.
+  mutable std::size_t last_index_ = 0;
 };
 
 }  // namespace stackle::sim

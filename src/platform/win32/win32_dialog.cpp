@@ -169,6 +169,13 @@ void Win32Dialog::ClearWindowList() {
   ::SendMessageW(window_list_, LB_RESETCONTENT, 0, 0);
 }
 
+void Win32Dialog::SetWindowListRedraw(bool on) {
+  ::SendMessageW(window_list_, WM_SETREDRAW, on, 0);
+  // Windows' list box does not repaint itself when drawing comes back on; its scroll bar
+  // lies in the frame.
+  if (on) ::RedrawWindow(window_list_, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE);
+}
+
 bool Win32Dialog::AddWindowListEntry(const Text& label, WindowRef window) {
   const LRESULT index =
       ::SendMessageW(window_list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(label)));

@@ -24,6 +24,7 @@ class Win32Dialog final : public DialogHost {
   void EndDialog(int result) override;
   WindowRef WindowListControl() override;
   void ClearWindowList() override;
+  void SetWindowListRedraw(bool on) override;
   bool AddWindowListEntry(const Text& label, WindowRef window) override;
   std::size_t WindowListCount() override;
   std::optional<Text> WindowListLabel(std::size_t index) override;

@@ -1,0 +1,727 @@
+// Measures the running stackle.exe under Wine against plain Win32 code doing the same work, and
+// prints one table; scripts/bench runs it in a private Wine session.
+//
+//   stackle_bench.exe <stackle.exe> <minimal dialog.exe> <work dir> <results.json> [trials]
+//   stackle_bench.exe --helper <process index> <windows>
+//
+// The second form is one of the ten helper processes that own the benchmark's windows.
+#include <windows.h>
+// After <windows.h>, which they need.
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cwchar>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace {
+
+constexpr int kProcesses = 10;
+constexpr int kWindowCounts[] = {100, 1000, 3000};
+constexpr int kExclusionCounts[] = {0, 50};
+constexpr int kMemoryCount = 1000;
+constexpr int kStartTrials = 9;
+constexpr int kTickTrials = 50;
+constexpr UINT kRefreshCommand = 7;
+constexpr int kListId = 1000;
+
+// ---------------------------------------------------------------------------------------------
+// The benchmark's windows. Window g belongs to process g % 10; one in ten is visible and titled
+// (the one whose tens digit equals its process), the rest are hidden helper windows with
+// titles, as real desktops have many. The visible ones take their traits from their ordinal v.
+
+bool IsShown(int g) {
+  return (g / 10) % 10 == g % 10;
+}
+bool IsTopMost(int v) {
+  return v % 10 < 3 || v % 7 == 4;
+}
+bool IsMinimized(int v) {
+  return v % 5 == 3;
+}
+bool IsFolder(int v) {
+  return v % 11 == 6;
+}
+// The one marker nolist.txt matches.
+bool IsMarked(int v) {
+  return v % 13 == 9;
+}
+
+std::wstring Title(int g) {
+  if (!IsShown(g)) return L"Hidden helper " + std::to_wstring(g);
+  const int v = g / 10;
+  return L"Bench window " + std::to_wstring(v) + L" of process " + std::to_wstring(g % 10) +
+         (IsMarked(v) ? L" [x]" : L"");
+}
+
+// nolist.txt: `count` entries, of which only the last matches any window.
+std::string ExclusionFile(int count) {
+  std::string text;
+  for (int i = 0; i + 1 < count; ++i)
+    text += "Absent entry " + std::to_string(i) + "\r\n";
+  if (count > 0) text += "[x]\r\n";
+  return text;
+}
+
+LRESULT CALLBACK PlainProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  return DefWindowProcW(window, message, wparam, lparam);
+}
+
+std::wstring EventName(const wchar_t* what, int index) {
+  return std::wstring(L"Local\\StackleBench") + what + std::to_wstring(index);
+}
+
+int RunHelper(int process, int count) {
+  WNDCLASSW plain{};
+  plain.lpfnWndProc = PlainProc;
+  plain.hInstance = GetModuleHandleW(nullptr);
+  plain.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  plain.lpszClassName = L"StackleBenchWindow";
+  RegisterClassW(&plain);
+  plain.lpszClassName = L"CabinetWClass";
+  RegisterClassW(&plain);
+
+  std::vector<HWND> windows;
+  for (int g = process; g < count; g += kProcesses) {
+    const bool shown = IsShown(g);
+    const int v = g / 10;
+    const DWORD ex_style = shown && IsTopMost(v) ? WS_EX_TOPMOST : 0;
+    const wchar_t* window_class = shown && IsFolder(v) ? L"CabinetWClass" : L"StackleBenchWindow";
+    // Visible windows stay left of x = 760, where the harness keeps its own window.
+    HWND w = CreateWindowExW(ex_style, window_class, Title(g).c_str(), WS_OVERLAPPEDWINDOW,
+                             (v * 37) % 560, (v * 23) % 480, 200, 120, nullptr, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
+    if (!w) return 1;
+    if (shown) ShowWindow(w, IsMinimized(v) ? SW_SHOWMINNOACTIVE : SW_SHOWNOACTIVATE);
+    windows.push_back(w);
+  }
+  HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, EventName(L"Ready", process).c_str());
+  HANDLE quit = CreateEventW(nullptr, TRUE, FALSE, EventName(L"Quit", 0).c_str());
+  SetEvent(ready);
+  while (MsgWaitForMultipleObjects(1, &quit, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+      DispatchMessageW(&msg);
+  }
+  for (HWND w : windows)
+    DestroyWindow(w);
+  return 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Timing.
+
+double NowMs() {
+  static const double frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return static_cast<double>(f.QuadPart);
+  }();
+  LARGE_INTEGER t;
+  QueryPerformanceCounter(&t);
+  return static_cast<double>(t.QuadPart) * 1000.0 / frequency;
+}
+
+// The minimum is the figure another load on the machine disturbs least.
+struct Stats {
+  double median = 0, p25 = 0, p75 = 0, min = 0;
+  std::vector<double> samples;
+};
+
+Stats Summarize(std::vector<double> samples) {
+  Stats s;
+  s.samples = samples;
+  if (samples.empty()) return s;
+  std::sort(samples.begin(), samples.end());
+  const auto at = [&](double q) {
+    const double pos = q * static_cast<double>(samples.size() - 1);
+    const auto lo = static_cast<std::size_t>(pos);
+    const std::size_t hi = std::min(lo + 1, samples.size() - 1);
+    return samples[lo] + (samples[hi] - samples[lo]) * (pos - static_cast<double>(lo));
+  };
+  s.min = samples.front();
+  s.median = at(0.5);
+  s.p25 = at(0.25);
+  s.p75 = at(0.75);
+  return s;
+}
+
+void Pump() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+// Waits while handling what is sent to the harness's window: a program that activates itself
+// waits until the window it takes the foreground from has answered.
+void Wait(double ms) {
+  const double end = NowMs() + ms;
+  for (double now = NowMs(); now < end; now = NowMs()) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now) + 1, QS_ALLINPUT);
+    Pump();
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The helper processes.
+
+class Helpers {
+ public:
+  explicit Helpers(std::wstring self) : self_(std::move(self)) {
+    quit_ = CreateEventW(nullptr, TRUE, FALSE, EventName(L"Quit", 0).c_str());
+  }
+  ~Helpers() {
+    Stop();
+    CloseHandle(quit_);
+  }
+
+  // One process after the other, so that the Z-order is the same on every run.
+  bool Start(int count) {
+    ResetEvent(quit_);
+    for (int p = 0; p < kProcesses; ++p) {
+      HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, EventName(L"Ready", p).c_str());
+      ResetEvent(ready);
+      std::wstring command =
+          L"\"" + self_ + L"\" --helper " + std::to_wstring(p) + L" " + std::to_wstring(count);
+      STARTUPINFOW startup{};
+      startup.cb = sizeof startup;
+      PROCESS_INFORMATION process{};
+      if (!CreateProcessW(self_.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          nullptr, &startup, &process)) {
+        CloseHandle(ready);
+        return false;
+      }
+      CloseHandle(process.hThread);
+      processes_.push_back(process.hProcess);
+      HANDLE both[] = {ready, process.hProcess};
+      const DWORD waited = WaitForMultipleObjects(2, both, FALSE, 120000);
+      CloseHandle(ready);
+      if (waited != WAIT_OBJECT_0) return false;
+    }
+    return true;
+  }
+
+  void Stop() {
+    SetEvent(quit_);
+    for (HANDLE p : processes_) {
+      if (WaitForSingleObject(p, 20000) != WAIT_OBJECT_0) TerminateProcess(p, 1);
+      CloseHandle(p);
+    }
+    processes_.clear();
+  }
+
+  void SetAllPriorities(DWORD priority) {
+    for (HANDLE p : processes_)
+      SetPriorityClass(p, priority);
+  }
+  std::vector<DWORD> Priorities() const {
+    std::vector<DWORD> classes;
+    for (HANDLE p : processes_)
+      classes.push_back(GetPriorityClass(p));
+    return classes;
+  }
+
+ private:
+  std::wstring self_;
+  HANDLE quit_;
+  std::vector<HANDLE> processes_;
+};
+
+// ---------------------------------------------------------------------------------------------
+// A dialog program under test: started, found, and ended.
+
+struct Running {
+  PROCESS_INFORMATION process{};
+  HWND dialog = nullptr;
+  HWND list = nullptr;
+  double startup_ms = 0;
+  std::size_t private_bytes = 0;
+};
+
+HWND FindDialogOf(DWORD process, const wchar_t* caption) {
+  for (HWND w = FindWindowExW(nullptr, nullptr, L"#32770", caption); w;
+       w = FindWindowExW(nullptr, w, L"#32770", caption)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    if (owner == process) return w;
+  }
+  return nullptr;
+}
+
+// Whether PrivateUsage was filled in; Wine leaves it at 0.
+bool private_usage_reported = true;
+
+// A process's private memory: PrivateUsage, or where the system leaves that at 0, the sum of
+// its committed private pages, which is what PrivateUsage counts.
+std::size_t PrivateBytes(HANDLE process) {
+  PROCESS_MEMORY_COUNTERS_EX counters{};
+  counters.cb = sizeof counters;
+  if (GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                           sizeof counters) &&
+      counters.PrivateUsage != 0) {
+    return counters.PrivateUsage;
+  }
+  private_usage_reported = false;
+  std::size_t committed = 0;
+  MEMORY_BASIC_INFORMATION region;
+  for (auto address = reinterpret_cast<const char*>(0);
+       VirtualQueryEx(process, address, &region, sizeof region) == sizeof region;) {
+    if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) committed += region.RegionSize;
+    const char* next = static_cast<const char*>(region.BaseAddress) + region.RegionSize;
+    if (next <= address) break;
+    address = next;
+  }
+  return committed;
+}
+
+void End(Running& running) {
+  if (running.dialog) PostMessageW(running.dialog, WM_CLOSE, 0, 0);
+  if (WaitForSingleObject(running.process.hProcess, 20000) != WAIT_OBJECT_0) {
+    TerminateProcess(running.process.hProcess, 1);
+  }
+  CloseHandle(running.process.hProcess);
+  CloseHandle(running.process.hThread);
+  running = {};
+}
+
+// Starts a program and times it from just before the process is created until its list
+// box (control 1000 of its dialog) holds an entry.
+std::optional<Running> Launch(const std::wstring& exe, const wchar_t* caption,
+                              const std::wstring& work_dir) {
+  Running running;
+  std::wstring command = L"\"" + exe + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  const double start = NowMs();
+  if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      work_dir.c_str(), &startup, &running.process)) {
+    std::fprintf(stderr, "cannot start %ls (%lu)\n", exe.c_str(), GetLastError());
+    return std::nullopt;
+  }
+  while (NowMs() - start < 30000) {
+    if (!running.dialog) running.dialog = FindDialogOf(running.process.dwProcessId, caption);
+    if (running.dialog) {
+      running.list = GetDlgItem(running.dialog, kListId);
+      DWORD_PTR count = 0;
+      if (running.list &&
+          SendMessageTimeoutW(running.list, LB_GETCOUNT, 0, 0, SMTO_NORMAL, 10000, &count) &&
+          static_cast<LRESULT>(count) > 0) {
+        running.startup_ms = NowMs() - start;
+        // Its memory is read once it has handled what its start-up left queued.
+        DWORD_PTR ignored;
+        SendMessageTimeoutW(running.dialog, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored);
+        running.private_bytes = PrivateBytes(running.process.hProcess);
+        return running;
+      }
+    }
+    Wait(1);
+  }
+  std::fprintf(stderr, "%ls did not fill its list\n", exe.c_str());
+  End(running);
+  return std::nullopt;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The baseline: the least Win32 work that gives Stackle's list and priority classes, in the
+// harness's own list box.
+
+class Baseline {
+ public:
+  explicit Baseline(HWND list) : list_(list) {}
+
+  void SetExclusions(int count) {
+    exclusions_.clear();
+    const std::string file = ExclusionFile(count);
+    for (std::size_t start = 0; start < file.size();) {
+      const std::size_t end = file.find("\r\n", start);
+      exclusions_.emplace_back(file.begin() + start, file.begin() + end);
+      start = end + 2;
+    }
+  }
+
+  void Refresh(HWND stackle) {
+    SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(list_, LB_RESETCONTENT, 0, 0);
+    priorities_.clear();
+    const HWND last = GetWindow(stackle, GW_HWNDLAST);
+    HWND w = GetWindow(stackle, GW_HWNDPREV);
+    if (!w) w = GetTopWindow(nullptr);
+    for (; w && w != last; w = GetWindow(w, GW_HWNDNEXT)) {
+      if (w == stackle || !IsWindowVisible(w)) continue;
+      const int length = GetWindowTextW(w, title_, static_cast<int>(std::size(title_)));
+      if (length <= 0) continue;
+      const std::wstring_view title(title_, static_cast<std::size_t>(length));
+      if (Excluded(title)) continue;
+      GetClassNameW(w, class_name_, static_cast<int>(std::size(class_name_)));
+      const bool folder = std::wcscmp(class_name_, L"CabinetWClass") == 0;
+      const bool topmost = (GetWindowLongPtrW(w, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+      label_.clear();
+      if (IsIconic(w)) label_ += L"(Icon):";
+      if (topmost) label_ += L"(TopMost):";
+      if (folder) label_ += L"(Folda):";
+      label_ += title;
+      const LRESULT index =
+          SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(label_.c_str()));
+      SendMessageW(list_, LB_SETITEMDATA, index, reinterpret_cast<LPARAM>(w));
+      DWORD process = 0;
+      GetWindowThreadProcessId(w, &process);
+      const DWORD priority = topmost && !folder ? HIGH_PRIORITY_CLASS : NORMAL_PRIORITY_CLASS;
+      auto known = std::find_if(priorities_.begin(), priorities_.end(),
+                                [process](const auto& p) { return p.first == process; });
+      if (known == priorities_.end()) {
+        priorities_.emplace_back(process, priority);
+      } else {
+        known->second = priority;
+      }
+    }
+    for (const auto& [process, priority] : priorities_) {
+      if (HANDLE handle = OpenProcess(PROCESS_SET_INFORMATION, FALSE, process)) {
+        SetPriorityClass(handle, priority);
+        CloseHandle(handle);
+      }
+    }
+    SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
+    RedrawWindow(list_, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE);
+  }
+
+ private:
+  bool Excluded(std::wstring_view title) const {
+    for (const std::wstring& entry : exclusions_) {
+      if (title.find(entry) != std::wstring_view::npos) return true;
+    }
+    return false;
+  }
+
+  HWND list_;
+  std::vector<std::wstring> exclusions_;
+  std::vector<std::pair<DWORD, DWORD>> priorities_;
+  wchar_t title_[1024];
+  wchar_t class_name_[64];
+  std::wstring label_;
+};
+
+std::vector<std::pair<std::wstring, LPARAM>> ReadList(HWND list) {
+  std::vector<std::pair<std::wstring, LPARAM>> entries;
+  const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    std::wstring text(static_cast<std::size_t>(SendMessageW(list, LB_GETTEXTLEN, i, 0)) + 1, 0);
+    text.resize(static_cast<std::size_t>(
+        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()))));
+    entries.emplace_back(text, SendMessageW(list, LB_GETITEMDATA, i, 0));
+  }
+  return entries;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Results.
+
+struct Case {
+  int windows = 0;
+  int exclusions = 0;
+  std::size_t listed = 0;
+  bool same_list = false;
+  bool same_priorities = false;
+  Stats refresh, baseline, tick, floor, startup, minimal_startup;
+  std::size_t private_bytes = 0, minimal_private_bytes = 0;
+};
+
+std::size_t Median(std::vector<std::size_t> values) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+double Ratio(double a, double b) {
+  return b > 0 ? a / b : 0;
+}
+
+void WriteStats(FILE* out, const char* name, const Stats& s, bool last = false) {
+  std::fprintf(out,
+               "      \"%s\": {\"median_ms\": %.4f, \"p25_ms\": %.4f, \"p75_ms\": %.4f, "
+               "\"min_ms\": %.4f, ",
+               name, s.median, s.p25, s.p75, s.min);
+  std::fprintf(out, "\"samples_ms\": [");
+  for (std::size_t i = 0; i < s.samples.size(); ++i)
+    std::fprintf(out, "%s%.4f", i ? ", " : "", s.samples[i]);
+  std::fprintf(out, "]}%s\n", last ? "" : ",");
+}
+
+bool WriteJson(const std::wstring& path, const std::vector<Case>& cases, long long exe_size,
+               long long minimal_size, int trials) {
+  FILE* out = _wfopen(path.c_str(), L"w");
+  if (!out) return false;
+  std::fprintf(out, "{\n  \"trials\": %d,\n  \"stackle_exe_bytes\": %lld,\n", trials, exe_size);
+  std::fprintf(out, "  \"minimal_exe_bytes\": %lld,\n  \"tick_window_system_calls\": 3,\n",
+               minimal_size);
+  std::fprintf(out, "  \"private_memory_source\": \"%s\",\n",
+               private_usage_reported ? "PrivateUsage" : "committed private pages");
+  std::fprintf(out, "  \"cases\": [\n");
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    const Case& c = cases[i];
+    std::fprintf(out, "    {\n      \"windows\": %d, \"exclusions\": %d, \"listed\": %zu,\n",
+                 c.windows, c.exclusions, c.listed);
+    std::fprintf(out, "      \"same_list\": %s, \"same_priorities\": %s,\n",
+                 c.same_list ? "true" : "false", c.same_priorities ? "true" : "false");
+    std::fprintf(out, "      \"refresh_ratio\": %.3f, \"refresh_ratio_of_minimums\": %.3f,\n",
+                 Ratio(c.refresh.median, c.baseline.median), Ratio(c.refresh.min, c.baseline.min));
+    std::fprintf(out, "      \"startup_ratio\": %.3f, \"startup_ratio_of_minimums\": %.3f,\n",
+                 Ratio(c.startup.median, c.minimal_startup.median),
+                 Ratio(c.startup.min, c.minimal_startup.min));
+    std::fprintf(out, "      \"private_bytes\": %zu, \"minimal_private_bytes\": %zu,\n",
+                 c.private_bytes, c.minimal_private_bytes);
+    WriteStats(out, "refresh", c.refresh);
+    WriteStats(out, "baseline", c.baseline);
+    WriteStats(out, "tick", c.tick);
+    WriteStats(out, "message_round_trip", c.floor);
+    WriteStats(out, "startup", c.startup);
+    WriteStats(out, "minimal_startup", c.minimal_startup, true);
+    std::fprintf(out, "    }%s\n", i + 1 < cases.size() ? "," : "");
+  }
+  std::fprintf(out, "  ]\n}\n");
+  return std::fclose(out) == 0;
+}
+
+// "median (p25-p75) min", with as many decimals as the size of the figures calls for.
+std::string Cell(const Stats& s, double scale = 1) {
+  const auto number = [](double v) {
+    char text[16];
+    std::snprintf(text, sizeof text, v >= 100 ? "%.0f" : v >= 10 ? "%.1f" : "%.2f", v);
+    return std::string(text);
+  };
+  return number(s.median * scale) + " (" + number(s.p25 * scale) + "-" + number(s.p75 * scale) +
+         ") " + number(s.min * scale);
+}
+
+std::string RatioCell(const Stats& a, const Stats& b) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f / %.2f", Ratio(a.median, b.median), Ratio(a.min, b.min));
+  return text;
+}
+
+void PrintTable(const std::vector<Case>& cases, long long exe_size, int trials) {
+  std::printf(
+      "\nStackle under Wine: median (p25-p75) min of %d trials, %d for start-up; ratios of the "
+      "medians / of the minimums\n\n",
+      trials, kStartTrials);
+  std::printf("%5s %3s %6s  %-23s %-23s %-11s  %-21s %-21s  %-21s %-21s %-11s\n", "N", "E",
+              "listed", "refresh ms", "baseline ms", "ratio", "tick unchanged us",
+              "message floor us", "start-up ms", "minimal dialog ms", "ratio");
+  for (const Case& c : cases) {
+    std::printf("%5d %3d %6zu  %-23s %-23s %-11s  %-21s %-21s  %-21s %-21s %-11s%s\n", c.windows,
+                c.exclusions, c.listed, Cell(c.refresh).c_str(), Cell(c.baseline).c_str(),
+                RatioCell(c.refresh, c.baseline).c_str(), Cell(c.tick, 1000).c_str(),
+                Cell(c.floor, 1000).c_str(), Cell(c.startup).c_str(),
+                Cell(c.minimal_startup).c_str(), RatioCell(c.startup, c.minimal_startup).c_str(),
+                c.same_list && c.same_priorities ? "" : "  RESULTS DIFFER");
+  }
+  std::printf("\nstackle.exe: %lld bytes (%.0f KB)\n", exe_size, exe_size / 1024.0);
+  for (const Case& c : cases) {
+    if (c.windows != kMemoryCount || c.exclusions != 0) continue;
+    std::printf(
+        "private memory after start-up, N = %d: stackle.exe %.0f KB, minimal dialog %.0f KB, "
+        "ratio %.2f (%s)\n",
+        c.windows, c.private_bytes / 1024.0, c.minimal_private_bytes / 1024.0,
+        Ratio(static_cast<double>(c.private_bytes), static_cast<double>(c.minimal_private_bytes)),
+        private_usage_reported ? "PrivateUsage" : "committed private pages; PrivateUsage read 0");
+  }
+  std::printf(
+      "mouse-follow tick without a change: 3 window-system calls (GetCursorPos, WindowFromPoint, "
+      "GetParent)\n");
+}
+
+long long FileSize(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return -1;
+  return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+bool WriteExclusionFile(const std::wstring& dir, int count) {
+  FILE* out = _wfopen((dir + L"\\nolist.txt").c_str(), L"wb");
+  if (!out) return false;
+  const std::string text = ExclusionFile(count);
+  std::fwrite(text.data(), 1, text.size(), out);
+  return std::fclose(out) == 0;
+}
+
+// The shell removes an ended program's taskbar button and tray icon after it has gone, and
+// a program that starts meanwhile waits for the shell: every start begins on a settled desktop.
+void SettleDesktop() {
+  Wait(100);
+  if (HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr)) {
+    DWORD_PTR ignored;
+    SendMessageTimeoutW(tray, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored);
+  }
+}
+
+// Round trip of one message sent to the dialog, in milliseconds.
+double SendTimed(HWND dialog, UINT message, WPARAM wparam) {
+  DWORD_PTR ignored;
+  const double start = NowMs();
+  SendMessageTimeoutW(dialog, message, wparam, 0, SMTO_NORMAL, 60000, &ignored);
+  return NowMs() - start;
+}
+
+// Lets both sides paint, and the shell catch up with Stackle's caption, between trials, so
+// that no trial pays for the last one.
+void Settle(HWND dialog) {
+  Wait(20);
+  DWORD_PTR ignored;
+  SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored);
+}
+
+int RunHarness(const std::wstring& stackle, const std::wstring& minimal,
+               const std::wstring& work_dir, const std::wstring& json, int trials) {
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  CreateDirectoryW(work_dir.c_str(), nullptr);
+  DeleteFileW((work_dir + L"\\stackle.dat").c_str());
+
+  // The harness's own window: untitled, so that neither Stackle nor the baseline lists it,
+  // with a list box like Stackle's for the baseline, away from the benchmark's windows.
+  WNDCLASSW plain{};
+  plain.lpfnWndProc = PlainProc;
+  plain.hInstance = GetModuleHandleW(nullptr);
+  plain.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  plain.lpszClassName = L"StackleBenchHarness";
+  RegisterClassW(&plain);
+  HWND harness = CreateWindowExW(0, plain.lpszClassName, L"", WS_POPUP | WS_BORDER | WS_VISIBLE,
+                                 900, 420, 330, 260, nullptr, nullptr, plain.hInstance, nullptr);
+  HWND list = CreateWindowExW(
+      WS_EX_CLIENTEDGE, L"LISTBOX", nullptr,
+      WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 0, 0, 200, 196,
+      harness, reinterpret_cast<HMENU>(kListId), plain.hInstance, nullptr);
+  if (!harness || !list) return 1;
+  Pump();
+  Baseline baseline(list);
+  Helpers helpers(self);
+  std::vector<Case> cases;
+
+  for (int count : kWindowCounts) {
+    std::printf("N = %d: opening windows\n", count);
+    std::fflush(stdout);
+    if (!helpers.Start(count)) {
+      std::fprintf(stderr, "the helper processes did not open their windows\n");
+      return 1;
+    }
+    // The new windows are painted and announced to the shell for a while after they open.
+    Wait(1000);
+    for (int exclusions : kExclusionCounts) {
+      Case c;
+      c.windows = count;
+      c.exclusions = exclusions;
+      std::printf("N = %d, E = %d: measuring\n", count, exclusions);
+      std::fflush(stdout);
+      if (!WriteExclusionFile(work_dir, exclusions)) return 1;
+      baseline.SetExclusions(exclusions);
+
+      // Start-up, Stackle and the minimal dialog in turn, each on a settled desktop; the last
+      // Stackle stays for the rest.
+      std::vector<double> startup, minimal_startup;
+      std::vector<std::size_t> memory, minimal_memory;
+      std::optional<Running> running;
+      for (int t = 0; t < kStartTrials; ++t) {
+        if (running) End(*running);
+        SettleDesktop();
+        running = Launch(stackle, L"Stackle", work_dir);
+        if (!running) return 1;
+        startup.push_back(running->startup_ms);
+        memory.push_back(running->private_bytes);
+        SettleDesktop();
+        auto other = Launch(minimal, L"Minimal list", work_dir);
+        if (!other) return 1;
+        minimal_startup.push_back(other->startup_ms);
+        minimal_memory.push_back(other->private_bytes);
+        End(*other);
+      }
+      c.startup = Summarize(startup);
+      c.private_bytes = Median(memory);
+      c.minimal_startup = Summarize(minimal_startup);
+      c.minimal_private_bytes = Median(minimal_memory);
+      const HWND dialog = running->dialog;
+      Settle(dialog);
+
+      // Same list and the same final priority classes, each from idle.
+      helpers.SetAllPriorities(IDLE_PRIORITY_CLASS);
+      SendTimed(dialog, WM_COMMAND, kRefreshCommand);
+      const auto stackle_list = ReadList(running->list);
+      const auto stackle_priorities = helpers.Priorities();
+      helpers.SetAllPriorities(IDLE_PRIORITY_CLASS);
+      baseline.Refresh(dialog);
+      c.same_list = stackle_list == ReadList(list);
+      c.same_priorities = stackle_priorities == helpers.Priorities();
+      c.listed = stackle_list.size();
+
+      // Refresh against the baseline, trials interleaved and in turns first, so that drift
+      // and whatever one leaves behind hit both alike.
+      std::vector<double> refresh, plain_refresh;
+      for (int t = 0; t < 2 * trials; ++t) {
+        Settle(dialog);
+        if ((t + t / 2) % 2 == 0) {
+          refresh.push_back(SendTimed(dialog, WM_COMMAND, kRefreshCommand));
+        } else {
+          const double start = NowMs();
+          baseline.Refresh(dialog);
+          plain_refresh.push_back(NowMs() - start);
+        }
+      }
+      c.refresh = Summarize(refresh);
+      c.baseline = Summarize(plain_refresh);
+
+      // Mouse-follow ticks with the cursor resting on the harness's list box: the first tick
+      // follows its window, the rest find nothing new. Against an empty round trip.
+      SetCursorPos(1000, 500);
+      Settle(dialog);
+      SendTimed(dialog, WM_TIMER, 1);
+      Settle(dialog);
+      std::vector<double> tick, floor;
+      for (int t = 0; t < kTickTrials; ++t) {
+        tick.push_back(SendTimed(dialog, WM_TIMER, 1));
+        floor.push_back(SendTimed(dialog, WM_NULL, 0));
+      }
+      c.tick = Summarize(tick);
+      c.floor = Summarize(floor);
+
+      End(*running);
+      cases.push_back(c);
+    }
+    helpers.Stop();
+  }
+
+  const long long exe_size = FileSize(stackle);
+  PrintTable(cases, exe_size, trials);
+  if (!WriteJson(json, cases, exe_size, FileSize(minimal), trials)) {
+    std::fprintf(stderr, "cannot write %ls\n", json.c_str());
+    return 1;
+  }
+  DestroyWindow(harness);
+  for (const Case& c : cases) {
+    if (!c.same_list || !c.same_priorities) {
+      std::fprintf(stderr, "Stackle and the baseline disagree at N = %d, E = %d\n", c.windows,
+                   c.exclusions);
+      return 1;
+    }
+  }
+  return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc == 4 && std::wcscmp(argv[1], L"--helper") == 0) {
+    return RunHelper(_wtoi(argv[2]), _wtoi(argv[3]));
+  }
+  if (argc != 5 && argc != 6) {
+    std::fprintf(stderr,
+                 "usage: stackle_bench <stackle.exe> <minimal dialog.exe> <work dir> "
+                 "<results.json> [trials]\n");
+    return 2;
+  }
+  const int trials = argc == 6 ? std::max(1, _wtoi(argv[5])) : 25;
+  return RunHarness(argv[1], argv[2], argv[3], argv[4], trials);
+}
