@@ -36,11 +36,11 @@ std::optional<int> IndexOf(const std::vector<ListEntry>& list, HWND window) {
 }
 
 // Asks for a refresh as the button does, and waits until it is done.
-bool Refresh(const Stackle& stackle) {
-  return stackle
-      .Send(stackle.dialog(), WM_COMMAND, MAKEWPARAM(kRefreshButton, BN_CLICKED),
-            reinterpret_cast<LPARAM>(stackle.Control(kRefreshButton)))
-      .has_value();
+bool Refresh(const Stackle& stackle, Duration timeout = kMessageTimeout) {
+  DWORD_PTR ignored = 0;
+  return SendMessageTimeoutW(stackle.dialog(), WM_COMMAND, MAKEWPARAM(kRefreshButton, BN_CLICKED),
+                             reinterpret_cast<LPARAM>(stackle.Control(kRefreshButton)),
+                             SMTO_ABORTIFHUNG, static_cast<UINT>(timeout.count()), &ignored) != 0;
 }
 
 // Selects `window`'s entry as a click on it does.
@@ -56,9 +56,9 @@ bool Select(const Stackle& stackle, HWND window) {
 
 // Opens the window menu of the icon and chooses the item of `window`'s entry, which is where
 // the entry stands in the list the menu was built from.
-bool ChooseInTrayWindowMenu(Stackle& stackle, HWND window) {
+bool ChooseInTrayWindowMenu(Stackle& stackle, HWND window, Duration timeout = kMessageTimeout) {
   PressTrayIcon(stackle, WM_LBUTTONDOWN);
-  const HWND menu = WaitForPopupMenu(stackle.process().id());
+  const HWND menu = WaitForPopupMenu(stackle.process().id(), timeout);
   if (!menu) return false;
   const auto list = stackle.ReadList();
   const auto index = list ? IndexOf(*list, window) : std::nullopt;
@@ -147,12 +147,14 @@ TEST_F(FaultsE2e, RefreshingWhileWindowsComeAndGoNeverStopsStackle) {
 }
 
 TEST_F(FaultsE2e, AmongTenThousandHiddenWindowsTheListAndTheTrayMenuStillWork) {
-  // Wine creates about two thousand windows a second, and a refresh walks them all at about
-  // 30 microseconds each.
+  // Under Wine, creating the windows takes about 4 s and every walk over them about 0.2 s, on
+  // an idle machine; on a busy one, several times that. Each step may take long here: what
+  // counts is that it is done.
   constexpr int kHiddenWindows = 10000;
+  constexpr Duration kStepTimeout = 30s;
   const auto started = std::chrono::steady_clock::now();
   Helper helper({{.title = L"Among many, first"}, {.title = L"Among many, second"}}, dir_,
-                {.hidden_windows = kHiddenWindows, .ready_timeout = 60s});
+                {.hidden_windows = kHiddenWindows, .ready_timeout = 120s});
   const auto created = std::chrono::steady_clock::now();
   Stackle stackle(dir_);
   const HWND first = helper.windows()[0];
@@ -164,7 +166,8 @@ TEST_F(FaultsE2e, AmongTenThousandHiddenWindowsTheListAndTheTrayMenuStillWork) {
   ASSERT_TRUE(handles_before) << "the handle count cannot be read";
 
   const auto menu_opened = std::chrono::steady_clock::now();
-  ASSERT_TRUE(ChooseInTrayWindowMenu(stackle, first)) << "the window menu did not open";
+  ASSERT_TRUE(ChooseInTrayWindowMenu(stackle, first, kStepTimeout))
+      << "the window menu did not open";
   std::optional<std::vector<ListEntry>> after;
   EXPECT_TRUE(WaitUntil(
       [&] {
@@ -173,20 +176,22 @@ TEST_F(FaultsE2e, AmongTenThousandHiddenWindowsTheListAndTheTrayMenuStillWork) {
                LabelsOf(helper, *after) ==
                    std::vector<std::wstring>{L"Among many, second", L"(Hide):Among many, first"};
       },
-      kMessageTimeout))
+      kStepTimeout))
+      << "visible: " << IsWindowVisible(first) << ", list "
       << testing::PrintToString(after.value_or(std::vector<ListEntry>{}));
   const auto chosen = std::chrono::steady_clock::now();
-  for (int i = 0; i < 5; ++i)
-    ASSERT_TRUE(Refresh(stackle)) << "refresh " << i << " was not answered";
+  constexpr int kRefreshes = 2;
+  for (int i = 0; i < kRefreshes; ++i)
+    ASSERT_TRUE(Refresh(stackle, kStepTimeout)) << "refresh " << i << " was not answered";
   const auto refreshed = std::chrono::steady_clock::now();
   const auto handles_after = HandleCount(stackle.process().id());
   ASSERT_TRUE(handles_after);
   EXPECT_LE(*handles_after, *handles_before + 4);
   std::printf(
-      "%d hidden windows: created in %.2f s, menu and choice in %.2f s, a refresh in %.3f s; "
+      "%d hidden windows: created in %.2f s, menu and choice in %.2f s, a refresh in %.2f s; "
       "handles %zu -> %zu\n",
       kHiddenWindows, Seconds(created - started), Seconds(chosen - menu_opened),
-      Seconds(refreshed - chosen) / 5, *handles_before, *handles_after);
+      Seconds(refreshed - chosen) / kRefreshes, *handles_before, *handles_after);
 }
 
 TEST_F(FaultsE2e, HandleCountStaysSteadyOverAThousandRefreshes) {
