@@ -146,6 +146,35 @@ TEST_F(FaultsE2e, RefreshingWhileWindowsComeAndGoNeverStopsStackle) {
   std::printf("%zu passing windows listed, %d hidden through the menu\n", seen.size(), hidden);
 }
 
+TEST_F(FaultsE2e, AWindowGoneWhileHiddenKeepsOneEntryWhenChosenInTheTrayMenu) {
+  Helper helper({{.title = L"Gone while hidden"}}, dir_);
+  const HWND window = helper.windows()[0];
+  Stackle stackle(dir_);
+  ASSERT_TRUE(ChooseInTrayWindowMenu(stackle, window));
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(window); }, kMessageTimeout));
+  // Its program closes it while it is hidden: it stays listed as hidden.
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(window); }, kMessageTimeout));
+  ASSERT_TRUE(Refresh(stackle));
+  const std::vector<ListEntry> hidden_entry = {{L"(Hide):Gone while hidden", window}};
+  const auto entries_of_window = [&] {
+    std::vector<ListEntry> entries;
+    for (const ListEntry& entry : stackle.ReadList().value_or(std::vector<ListEntry>{})) {
+      if (entry.window == window) entries.push_back(entry);
+    }
+    return entries;
+  };
+  ASSERT_EQ(entries_of_window(), hidden_entry);
+
+  // Chosen in the icon's menu, there is nothing to show; the entry stays as it was.
+  for (int round = 0; round < 2; ++round) {
+    ASSERT_TRUE(ChooseInTrayWindowMenu(stackle, window));
+    ASSERT_TRUE(Answers(stackle.dialog(), kMessageTimeout));
+    ASSERT_TRUE(Refresh(stackle));
+    EXPECT_EQ(entries_of_window(), hidden_entry) << "after choosing it " << round + 1 << " times";
+  }
+}
+
 TEST_F(FaultsE2e, AmongTenThousandHiddenWindowsTheListAndTheTrayMenuStillWork) {
   // Under Wine, creating the windows takes about 4 s and every walk over them about 0.2 s, on
   // an idle machine; on a busy one, several times that. Each step may take long here: what
