@@ -55,10 +55,11 @@ bool Select(const Stackle& stackle, HWND window) {
 }
 
 // Opens the window menu of the icon and chooses the item of `window`'s entry, which is where
-// the entry stands in the list the menu was built from.
+// the entry stands in the list the menu was built from. Returns once the choice is handled.
 bool ChooseInTrayWindowMenu(Stackle& stackle, HWND window, Duration timeout = kMessageTimeout) {
   PressTrayIcon(stackle, WM_LBUTTONDOWN);
-  const HWND menu = WaitForPopupMenu(stackle.process().id(), timeout);
+  const DWORD own = stackle.process().id();
+  const HWND menu = WaitForPopupMenu(own, timeout);
   if (!menu) return false;
   const auto list = stackle.ReadList();
   const auto index = list ? IndexOf(*list, window) : std::nullopt;
@@ -67,32 +68,42 @@ bool ChooseInTrayWindowMenu(Stackle& stackle, HWND window, Duration timeout = kM
     return false;
   }
   ChooseMenuItem(menu, VK_DOWN, *index + 1);
-  return true;
+  // The menu posts its command before it closes.
+  return WaitUntil([&] { return !FindPopupMenu(own); }, timeout) &&
+         WaitForPostedMessages(stackle, timeout);
 }
 
-// Opens the per-window menu of `window`'s entry as a right click on it does: the mouse rests
-// on the entry, and the list asks its dialog for a context menu.
-HWND OpenWindowMenu(Stackle& stackle, HWND window) {
+// Rests the mouse on `window`'s entry. The pointer reaches Stackle as a move some time later:
+// arriving while a menu is open, a move away from the menu's items unselects them. Rest it
+// there well before opening a menu.
+bool RestMouseOnEntry(const Stackle& stackle, HWND window) {
   const HWND list_box = stackle.Control(kWindowList);
   const auto list = stackle.ReadList();
   const auto index = list ? IndexOf(*list, window) : std::nullopt;
-  if (!index) return nullptr;
+  if (!index) return false;
   RECT item{};
   if (stackle.Send(list_box, LB_GETITEMRECT, *index, reinterpret_cast<LPARAM>(&item))
           .value_or(LB_ERR) == LB_ERR) {
-    return nullptr;
+    return false;
   }
   POINT at{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
   ClientToScreen(list_box, &at);
   SetCursorPos(at.x, at.y);
-  WaitUntil(
+  return WaitUntil(
       [&] {
         POINT now{};
         return GetCursorPos(&now) && now.x == at.x && now.y == at.y;
       },
       kMessageTimeout);
-  PostMessageW(stackle.dialog(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list_box),
-               MAKELPARAM(at.x, at.y));
+}
+
+// Opens the per-window menu of the entry the mouse rests on, as a right click there does: the
+// list asks its dialog for a context menu.
+HWND OpenWindowMenu(Stackle& stackle) {
+  POINT at{};
+  GetCursorPos(&at);
+  PostMessageW(stackle.dialog(), WM_CONTEXTMENU,
+               reinterpret_cast<WPARAM>(stackle.Control(kWindowList)), MAKELPARAM(at.x, at.y));
   return WaitForPopupMenu(stackle.process().id());
 }
 
@@ -263,6 +274,7 @@ TEST_F(FaultsE2e, CommandsOnAHungProgramsWindowLeaveStackleAnsweringAndOnTop) {
   const HANDLE hung_process = helper.process().handle();
   Stackle stackle(dir_);
   const HWND dialog = stackle.dialog();
+  ASSERT_TRUE(RestMouseOnEntry(stackle, hung));
   helper.Hang();
   // Wine calls a program hung once it has not looked at its messages for five seconds.
   const auto hang_started = std::chrono::steady_clock::now();
@@ -277,7 +289,7 @@ TEST_F(FaultsE2e, CommandsOnAHungProgramsWindowLeaveStackleAnsweringAndOnTop) {
   const std::vector<Case> cases = {
       {"minimize from the per-window menu",
        [&] {
-         const HWND menu = OpenWindowMenu(stackle, hung);
+         const HWND menu = OpenWindowMenu(stackle);
          ASSERT_TRUE(menu) << "the per-window menu did not open";
          ChooseMenuItem(menu, VK_DOWN, 1);
        }},
@@ -289,7 +301,7 @@ TEST_F(FaultsE2e, CommandsOnAHungProgramsWindowLeaveStackleAnsweringAndOnTop) {
        }},
       {"close from the per-window menu",
        [&] {
-         const HWND menu = OpenWindowMenu(stackle, hung);
+         const HWND menu = OpenWindowMenu(stackle);
          ASSERT_TRUE(menu) << "the per-window menu did not open";
          ChooseMenuItem(menu, VK_UP, 1);
        }},
