@@ -27,10 +27,10 @@ class ShellE2e : public testing::Test {
 };
 
 std::vector<TestWindow> TitledWindows(const std::vector<std::wstring>& titles) {
-  std::vector<TestWindow> specs;
+  std::vector<TestWindow> windows;
   for (const std::wstring& title : titles)
-    specs.push_back({.title = title});
-  return specs;
+    windows.push_back({.title = title});
+  return windows;
 }
 
 // The labels of `list`'s entries that name one of `helper`'s windows, in list order.
