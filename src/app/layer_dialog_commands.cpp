@@ -81,6 +81,9 @@ void CLayerDialog::OnShowHide() {
 void CLayerDialog::ToggleListedWindow(std::size_t index) {
   const auto target = dialog_.WindowListWindow(index);
   if (!target || *target == kNoWindow) return;
+  // A window gone since it was hidden has nothing to show: registered again, it would be
+  // listed once more, without a title.
+  if (!windows_.Exists(*target)) return;
   windows_.Show(*target, windows_.IsVisible(*target) ? ShowCommand::kHide : ShowCommand::kShow);
   Text title = windows_.Title(*target);
   SetWindowProcessPriority(windows_, *target, PriorityClass::kIdle);

@@ -414,6 +414,17 @@ std::vector<std::wstring> ChildTexts(HWND window, std::wstring_view class_name) 
   return search.texts;
 }
 
+bool WaitForPostedMessages(const Stackle& stackle, Duration timeout) {
+  // Any width will do as a mark, as long as it differs from the last one.
+  static WPARAM mark = 4000;
+  const HWND list = stackle.Control(kWindowList);
+  const WPARAM expected = ++mark;
+  if (!PostMessageW(list, LB_SETHORIZONTALEXTENT, expected, 0)) return false;
+  return WaitUntil(
+      [&] { return stackle.Send(list, LB_GETHORIZONTALEXTENT) == static_cast<LRESULT>(expected); },
+      timeout);
+}
+
 bool Answers(HWND window, Duration timeout) {
   DWORD_PTR ignored = 0;
   return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG,

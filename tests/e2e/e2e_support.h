@@ -194,6 +194,11 @@ std::wstring TextOf(HWND window);
 // The texts of `window`'s children of class `class_name`, as they tell them.
 std::vector<std::wstring> ChildTexts(HWND window, std::wstring_view class_name);
 
+// Waits until Stackle has handled every message posted to it so far, such as the command of a
+// menu item just chosen: a message posted to its list now is handled after them. Sent
+// messages, reading the list among them, do not wait for posted ones.
+bool WaitForPostedMessages(const Stackle& stackle, Duration timeout = kMessageTimeout);
+
 // Whether `window`'s thread answers a message within `timeout`.
 bool Answers(HWND window, Duration timeout);
 

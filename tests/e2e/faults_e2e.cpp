@@ -36,11 +36,11 @@ std::optional<int> IndexOf(const std::vector<ListEntry>& list, HWND window) {
 }
 
 // Asks for a refresh as the button does, and waits until it is done.
-bool Refresh(const Stackle& stackle) {
-  return stackle
-      .Send(stackle.dialog(), WM_COMMAND, MAKEWPARAM(kRefreshButton, BN_CLICKED),
-            reinterpret_cast<LPARAM>(stackle.Control(kRefreshButton)))
-      .has_value();
+bool Refresh(const Stackle& stackle, Duration timeout = kMessageTimeout) {
+  DWORD_PTR ignored = 0;
+  return SendMessageTimeoutW(stackle.dialog(), WM_COMMAND, MAKEWPARAM(kRefreshButton, BN_CLICKED),
+                             reinterpret_cast<LPARAM>(stackle.Control(kRefreshButton)),
+                             SMTO_ABORTIFHUNG, static_cast<UINT>(timeout.count()), &ignored) != 0;
 }
 
 // Selects `window`'s entry as a click on it does.
@@ -55,10 +55,11 @@ bool Select(const Stackle& stackle, HWND window) {
 }
 
 // Opens the window menu of the icon and chooses the item of `window`'s entry, which is where
-// the entry stands in the list the menu was built from.
-bool ChooseInTrayWindowMenu(Stackle& stackle, HWND window) {
+// the entry stands in the list the menu was built from. Returns once the choice is handled.
+bool ChooseInTrayWindowMenu(Stackle& stackle, HWND window, Duration timeout = kMessageTimeout) {
   PressTrayIcon(stackle, WM_LBUTTONDOWN);
-  const HWND menu = WaitForPopupMenu(stackle.process().id());
+  const DWORD own = stackle.process().id();
+  const HWND menu = WaitForPopupMenu(own, timeout);
   if (!menu) return false;
   const auto list = stackle.ReadList();
   const auto index = list ? IndexOf(*list, window) : std::nullopt;
@@ -67,32 +68,42 @@ bool ChooseInTrayWindowMenu(Stackle& stackle, HWND window) {
     return false;
   }
   ChooseMenuItem(menu, VK_DOWN, *index + 1);
-  return true;
+  // The menu posts its command before it closes.
+  return WaitUntil([&] { return !FindPopupMenu(own); }, timeout) &&
+         WaitForPostedMessages(stackle, timeout);
 }
 
-// Opens the per-window menu of `window`'s entry as a right click on it does: the mouse rests
-// on the entry, and the list asks its dialog for a context menu.
-HWND OpenWindowMenu(Stackle& stackle, HWND window) {
+// Rests the mouse on `window`'s entry. The pointer reaches Stackle as a move some time later:
+// arriving while a menu is open, a move away from the menu's items unselects them. Rest it
+// there well before opening a menu.
+bool RestMouseOnEntry(const Stackle& stackle, HWND window) {
   const HWND list_box = stackle.Control(kWindowList);
   const auto list = stackle.ReadList();
   const auto index = list ? IndexOf(*list, window) : std::nullopt;
-  if (!index) return nullptr;
+  if (!index) return false;
   RECT item{};
   if (stackle.Send(list_box, LB_GETITEMRECT, *index, reinterpret_cast<LPARAM>(&item))
           .value_or(LB_ERR) == LB_ERR) {
-    return nullptr;
+    return false;
   }
   POINT at{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
   ClientToScreen(list_box, &at);
   SetCursorPos(at.x, at.y);
-  WaitUntil(
+  return WaitUntil(
       [&] {
         POINT now{};
         return GetCursorPos(&now) && now.x == at.x && now.y == at.y;
       },
       kMessageTimeout);
-  PostMessageW(stackle.dialog(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list_box),
-               MAKELPARAM(at.x, at.y));
+}
+
+// Opens the per-window menu of the entry the mouse rests on, as a right click there does: the
+// list asks its dialog for a context menu.
+HWND OpenWindowMenu(Stackle& stackle) {
+  POINT at{};
+  GetCursorPos(&at);
+  PostMessageW(stackle.dialog(), WM_CONTEXTMENU,
+               reinterpret_cast<WPARAM>(stackle.Control(kWindowList)), MAKELPARAM(at.x, at.y));
   return WaitForPopupMenu(stackle.process().id());
 }
 
@@ -146,13 +157,46 @@ TEST_F(FaultsE2e, RefreshingWhileWindowsComeAndGoNeverStopsStackle) {
   std::printf("%zu passing windows listed, %d hidden through the menu\n", seen.size(), hidden);
 }
 
-TEST_F(FaultsE2e, AmongTenThousandHiddenWindowsTheListAndTheTrayMenuStillWork) {
-  // Wine creates about two thousand windows a second, and a refresh walks them all at about
-  // 30 microseconds each.
-  constexpr int kHiddenWindows = 10000;
+TEST_F(FaultsE2e, AWindowGoneWhileHiddenKeepsOneEntryWhenChosenInTheTrayMenu) {
+  Helper helper({{.title = L"Gone while hidden"}}, dir_);
+  const HWND window = helper.windows()[0];
+  Stackle stackle(dir_);
+  ASSERT_TRUE(ChooseInTrayWindowMenu(stackle, window));
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(window); }, kMessageTimeout));
+  // Its program closes it while it is hidden: it stays listed as hidden.
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(window); }, kMessageTimeout));
+  ASSERT_TRUE(Refresh(stackle));
+  const std::vector<ListEntry> hidden_entry = {{L"(Hide):Gone while hidden", window}};
+  const auto entries_of_window = [&] {
+    std::vector<ListEntry> entries;
+    for (const ListEntry& entry : stackle.ReadList().value_or(std::vector<ListEntry>{})) {
+      if (entry.window == window) entries.push_back(entry);
+    }
+    return entries;
+  };
+  ASSERT_EQ(entries_of_window(), hidden_entry);
+
+  // Chosen in the icon's menu, there is nothing to show; the entry stays as it was.
+  for (int round = 0; round < 2; ++round) {
+    ASSERT_TRUE(ChooseInTrayWindowMenu(stackle, window));
+    ASSERT_TRUE(Answers(stackle.dialog(), kMessageTimeout));
+    ASSERT_TRUE(Refresh(stackle));
+    EXPECT_EQ(entries_of_window(), hidden_entry) << "after choosing it " << round + 1 << " times";
+  }
+}
+
+TEST_F(FaultsE2e, AmongThousandsOfHiddenWindowsTheListAndTheTrayMenuStillWork) {
+  // Under Wine, 10,000 windows work too, but cost 4 to 30 s to create depending on the
+  // machine's load, about 0.2 s (up to 2 s) a walk, and slow the whole desktop down for about
+  // ten seconds after they are gone, while Wine tears them down: that alone took the run near
+  // two minutes. 3,000 cost a few seconds and nothing after. Each step may take long here:
+  // what counts is that it is done.
+  constexpr int kHiddenWindows = 3000;
+  constexpr Duration kStepTimeout = 30s;
   const auto started = std::chrono::steady_clock::now();
   Helper helper({{.title = L"Among many, first"}, {.title = L"Among many, second"}}, dir_,
-                {.hidden_windows = kHiddenWindows, .ready_timeout = 60s});
+                {.hidden_windows = kHiddenWindows, .ready_timeout = 120s});
   const auto created = std::chrono::steady_clock::now();
   Stackle stackle(dir_);
   const HWND first = helper.windows()[0];
@@ -164,7 +208,8 @@ TEST_F(FaultsE2e, AmongTenThousandHiddenWindowsTheListAndTheTrayMenuStillWork) {
   ASSERT_TRUE(handles_before) << "the handle count cannot be read";
 
   const auto menu_opened = std::chrono::steady_clock::now();
-  ASSERT_TRUE(ChooseInTrayWindowMenu(stackle, first)) << "the window menu did not open";
+  ASSERT_TRUE(ChooseInTrayWindowMenu(stackle, first, kStepTimeout))
+      << "the window menu did not open";
   std::optional<std::vector<ListEntry>> after;
   EXPECT_TRUE(WaitUntil(
       [&] {
@@ -173,20 +218,22 @@ TEST_F(FaultsE2e, AmongTenThousandHiddenWindowsTheListAndTheTrayMenuStillWork) {
                LabelsOf(helper, *after) ==
                    std::vector<std::wstring>{L"Among many, second", L"(Hide):Among many, first"};
       },
-      kMessageTimeout))
+      kStepTimeout))
+      << "visible: " << IsWindowVisible(first) << ", list "
       << testing::PrintToString(after.value_or(std::vector<ListEntry>{}));
   const auto chosen = std::chrono::steady_clock::now();
-  for (int i = 0; i < 5; ++i)
-    ASSERT_TRUE(Refresh(stackle)) << "refresh " << i << " was not answered";
+  constexpr int kRefreshes = 2;
+  for (int i = 0; i < kRefreshes; ++i)
+    ASSERT_TRUE(Refresh(stackle, kStepTimeout)) << "refresh " << i << " was not answered";
   const auto refreshed = std::chrono::steady_clock::now();
   const auto handles_after = HandleCount(stackle.process().id());
   ASSERT_TRUE(handles_after);
   EXPECT_LE(*handles_after, *handles_before + 4);
   std::printf(
-      "%d hidden windows: created in %.2f s, menu and choice in %.2f s, a refresh in %.3f s; "
+      "%d hidden windows: created in %.2f s, menu and choice in %.2f s, a refresh in %.2f s; "
       "handles %zu -> %zu\n",
       kHiddenWindows, Seconds(created - started), Seconds(chosen - menu_opened),
-      Seconds(refreshed - chosen) / 5, *handles_before, *handles_after);
+      Seconds(refreshed - chosen) / kRefreshes, *handles_before, *handles_after);
 }
 
 TEST_F(FaultsE2e, HandleCountStaysSteadyOverAThousandRefreshes) {
@@ -229,6 +276,7 @@ TEST_F(FaultsE2e, CommandsOnAHungProgramsWindowLeaveStackleAnsweringAndOnTop) {
   const HANDLE hung_process = helper.process().handle();
   Stackle stackle(dir_);
   const HWND dialog = stackle.dialog();
+  ASSERT_TRUE(RestMouseOnEntry(stackle, hung));
   helper.Hang();
   // Wine calls a program hung once it has not looked at its messages for five seconds.
   const auto hang_started = std::chrono::steady_clock::now();
@@ -243,7 +291,7 @@ TEST_F(FaultsE2e, CommandsOnAHungProgramsWindowLeaveStackleAnsweringAndOnTop) {
   const std::vector<Case> cases = {
       {"minimize from the per-window menu",
        [&] {
-         const HWND menu = OpenWindowMenu(stackle, hung);
+         const HWND menu = OpenWindowMenu(stackle);
          ASSERT_TRUE(menu) << "the per-window menu did not open";
          ChooseMenuItem(menu, VK_DOWN, 1);
        }},
@@ -255,7 +303,7 @@ TEST_F(FaultsE2e, CommandsOnAHungProgramsWindowLeaveStackleAnsweringAndOnTop) {
        }},
       {"close from the per-window menu",
        [&] {
-         const HWND menu = OpenWindowMenu(stackle, hung);
+         const HWND menu = OpenWindowMenu(stackle);
          ASSERT_TRUE(menu) << "the per-window menu did not open";
          ChooseMenuItem(menu, VK_UP, 1);
        }},
