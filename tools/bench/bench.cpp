@@ -600,9 +600,14 @@ int RunHarness(const std::wstring& stackle, const std::wstring& minimal,
   Pump();
   Baseline baseline(list);
   Helpers helpers(self);
+  // STACKLE_BENCH_WINDOWS=1000 measures that one window count only.
+  wchar_t only[16] = L"";
+  GetEnvironmentVariableW(L"STACKLE_BENCH_WINDOWS", only, 16);
+  const std::wstring only_windows = only;
   std::vector<Case> cases;
 
   for (int count : kWindowCounts) {
+    if (!only_windows.empty() && only_windows != std::to_wstring(count)) continue;
     std::printf("N = %d: opening windows\n", count);
     std::fflush(stdout);
     if (!helpers.Start(count)) {
