@@ -19,6 +19,8 @@ std::optional<std::intptr_t> CLayerDialog::HandleMessage(const Message& message)
   switch (message.id) {
     case kWmInitDialog:
       return OnInitDialog() ? 1 : 0;
+    case kWmKickIdle:
+      return OnKickIdle();
     case kWmCommand:
       return OnCommand(LowWord(message.wparam), HighWord(message.wparam));
     case kWmClose:
@@ -145,9 +147,7 @@ bool CLayerDialog::OnInitDialog() {
   dialog_.SetIcons();
   PlaceOwnWindow(InsertAfter::kTopMost);
   LoadExclusionList();
-  AddTrayIcon();
   BuildLayoutIds();
-  dialog_.SetUpTooltips();
   MeasureLayout();
   first_size_ = false;
   // Windows that a killed or crashed run left hidden come back under "(Hide):".
@@ -157,6 +157,21 @@ bool CLayerDialog::OnInitDialog() {
   StartMouseFollowTimer();
   // The list, the first control with a tab stop, takes the keyboard focus.
   return true;
+}
+
+std::intptr_t CLayerDialog::OnKickIdle() {
+  FinishStartUp();
+  return 0;
+}
+
+void CLayerDialog::FinishStartUp() {
+  // What the user does not see at once waits until the dialog has painted its list: the
+  // tooltips, and the notification-area icon, which waits for the shell.
+  if (start_up_finished_) return;
+  start_up_finished_ = true;
+  dialog_.SetUpTooltips();
+  // Unless "TaskbarCreated" came first and added it.
+  if (!tray_icon_added_) AddTrayIcon();
 }
 
 void CLayerDialog::OnOK() {

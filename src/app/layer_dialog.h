@@ -42,6 +42,8 @@ class CLayerDialog final : public MessageTarget {
   enum class Refresh { kFull, kShort };
 
   bool OnInitDialog();
+  std::intptr_t OnKickIdle();
+  void FinishStartUp();
   std::optional<std::intptr_t> OnCommand(int id, int code);
   void OnOK();
   void OnDestroy();
@@ -121,6 +123,8 @@ class CLayerDialog final : public MessageTarget {
   // Whether the notification-area icon is there: without it a minimized dialog must stay
   // reachable, so it is not hidden.
   bool tray_icon_added_ = false;
+  // Whether the tooltips and the icon, set up once the dialog first stands idle, are there.
+  bool start_up_finished_ = false;
 };
 
 }  // namespace stackle

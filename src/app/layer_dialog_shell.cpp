@@ -91,7 +91,9 @@ void CLayerDialog::OnSize(std::uintptr_t type, std::int32_t cx, std::int32_t cy)
   const WindowRef own = dialog_.Window();
   if (type == kSizeMinimized) {
     SetOwnPriority(PriorityClass::kIdle);
-    // Into the tray; with no icon there, it stays on the task bar instead of vanishing.
+    // Into the tray, the icon added first if it is not yet; with no icon there, the dialog
+    // stays on the task bar instead of vanishing.
+    FinishStartUp();
     if (tray_icon_added_) windows_.Show(own, ShowCommand::kHide);
     return;
   }
@@ -119,6 +121,7 @@ void CLayerDialog::OnGetMinMaxInfo(MinMaxInfo& info) {
 std::optional<std::intptr_t> CLayerDialog::OnPaint() {
   if (!windows_.IsMinimized(dialog_.Window())) return std::nullopt;
   dialog_.PaintMinimized();
+  FinishStartUp();
   if (tray_icon_added_) windows_.Show(dialog_.Window(), ShowCommand::kHide);
   return 0;
 }

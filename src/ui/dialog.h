@@ -29,6 +29,9 @@ enum : std::uint32_t {
   kWmInitDialog = 0x0110,
   kWmCommand = 0x0111,
   kWmInitMenu = 0x0116,
+  // Sent by the modal loop whenever its queue has run empty (the first paint done), until the
+  // dialog answers 0: the place for work that must not hold up the dialog's first showing.
+  kWmKickIdle = 0x036A,
 };
 
 // Size types of WM_SIZE.

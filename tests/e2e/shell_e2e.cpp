@@ -398,7 +398,9 @@ TEST_F(ShellE2e, TrayIconComesBackWhenTheTaskbarIsCreatedAndGoesAtExit) {
   const bool shell_cleans_up = ShellDropsIconsOfDestroyedWindows();
   Stackle stackle(dir_);
   const HWND dialog = stackle.dialog();
-  ASSERT_TRUE(TrayIconExists(dialog)) << "no icon after start";
+  // The icon comes once the dialog has painted its list.
+  ASSERT_TRUE(WaitUntil([&] { return TrayIconExists(dialog); }, kMessageTimeout))
+      << "no icon after start";
 
   // The shell forgets it, then announces a new task bar.
   ASSERT_TRUE(DeleteTrayIcon(dialog));

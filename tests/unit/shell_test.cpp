@@ -210,5 +210,32 @@ TEST(TrayIcon, ComesBackWithTheTaskBarAndIsNeverTheOnlyWayOut) {
   EXPECT_TRUE(windows.IsVisible(dialog.Window())) << "no icon: it stays on the task bar";
 }
 
+TEST(TrayIcon, ComesOnceTheDialogStandsIdleOrIsMinimizedBefore) {
+  for (const bool minimized_first : {false, true}) {
+    SCOPED_TRACE(minimized_first ? "minimized first" : "idle first");
+    sim::SimWindowSystem windows;
+    sim::SimDialog dialog(windows);
+    sim::SimFiles files;
+    const ProcessId p = windows.AddProcess();
+    windows.AddWindow({.title = u"Desktop", .process = p});
+    windows.AddWindow({.title = u"App", .process = p});
+    dialog.idle_after_open = false;
+    CLayerDialog layer(windows, dialog, files);
+    dialog.Open(layer);
+    EXPECT_FALSE(dialog.tray_icon) << "the list comes first";
+    EXPECT_EQ(dialog.Entries().size(), 1u);
+    if (minimized_first) {
+      windows.Get(dialog.Window()).minimized = true;
+      dialog.Send({kWmSize, kSizeMinimized, 0});
+      EXPECT_FALSE(windows.IsVisible(dialog.Window())) << "not into the tray";
+    }
+    dialog.DeliverIdle();
+    dialog.DeliverIdle();
+    EXPECT_EQ(dialog.tray_icons_added, 1);
+    EXPECT_TRUE(dialog.tray_icon);
+    EXPECT_EQ(windows.ClassName(windows.WindowAbove(dialog.Window())), u"tooltips_class32");
+  }
+}
+
 }  // namespace
 }  // namespace stackle

@@ -213,6 +213,7 @@ struct Recorder final : MessageTarget {
   DialogHost* host = nullptr;
   std::vector<std::uint32_t> seen;
   std::function<void()> on_init;
+  std::function<std::intptr_t()> on_idle;
 
   std::optional<std::intptr_t> HandleMessage(const Message& m) override {
     seen.push_back(m.id);
@@ -221,6 +222,7 @@ struct Recorder final : MessageTarget {
       if (on_init) on_init();
       return 1;
     }
+    if (m.id == kWmKickIdle && on_idle) return on_idle();
     if (m.id == kWmClose) {
       host->EndDialog(7);
       return 0;
@@ -269,6 +271,26 @@ TEST(Win32Dialog, RunsModallyUntilEndedAndFillsTheWindowList) {
   EXPECT_LT(init, destroy);
   EXPECT_LT(destroy, static_cast<std::ptrdiff_t>(recorder.seen.size()));
   EXPECT_EQ(host.Window(), kNoWindow) << "the window is gone after the run";
+}
+
+TEST(Win32Dialog, TellsTheDialogWhenItsQueueRunsEmptyUntilItWantsNoMore) {
+  win32::Win32Dialog host(::GetModuleHandleW(nullptr), IDD_STACKLE);
+  Recorder recorder;
+  recorder.host = &host;
+  int idles = 0;
+  recorder.on_idle = [&]() -> std::intptr_t {
+    if (++idles < 3) return 1;
+    // Posted after the last idle message: the run then ends without another one.
+    ::PostMessageW(win32::ToHwnd(host.Window()), WM_CLOSE, 0, 0);
+    return 0;
+  };
+  EXPECT_EQ(host.RunModal(recorder), 7);
+  EXPECT_EQ(idles, 3);
+  const auto first = [&](std::uint32_t id) {
+    return std::find(recorder.seen.begin(), recorder.seen.end(), id) - recorder.seen.begin();
+  };
+  EXPECT_LT(first(kWmInitDialog), first(kWmKickIdle));
+  EXPECT_LT(first(kWmPaint), first(kWmKickIdle)) << "idle only once the dialog has painted";
 }
 
 }  // namespace

@@ -26,6 +26,15 @@ void SimDialog::Open(MessageTarget& target) {
   };
   SendSize(kSizeRestored);
   Send({kWmInitDialog, 0, 0});
+  // The modal loop then finds its queue empty.
+  if (idle_after_open) DeliverIdle();
+}
+
+void SimDialog::DeliverIdle() {
+  for (int i = 0; i < 100 && IsOpen(); ++i) {
+    const auto more = Send({kWmKickIdle, 0, 0});
+    if (!more || *more == 0) break;
+  }
 }
 
 void SimDialog::SendSize(std::uintptr_t type) {

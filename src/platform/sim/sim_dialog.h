@@ -47,6 +47,8 @@ class SimDialog final : public DialogHost {
 
   // Creates the dialog's window and delivers WM_INITDIALOG, as the dialog manager would.
   void Open(MessageTarget& target);
+  // Delivers the modal loop's idle message until the dialog wants no more.
+  void DeliverIdle();
   // Delivers a message; ends the dialog (WM_DESTROY included) when a handler asked for it.
   std::optional<std::intptr_t> Send(const Message& message);
   // Reports the dialog window's current size, as the window system does after a change.
@@ -92,6 +94,8 @@ class SimDialog final : public DialogHost {
   static constexpr std::intptr_t kIconHandle = 0x2A0;
   bool tray_icon = false;
   bool shell_refuses_icons = false;
+  // Whether Open lets the dialog stand idle, as the modal loop does once its queue runs empty.
+  bool idle_after_open = true;
   int tray_icons_added = 0;
   Menu system_menu;
   bool help_file_present = false;

@@ -39,6 +39,21 @@ void AppendItems(HMENU menu, const Menu& items) {
 // The tray icon's identity: the dialog's window and this number.
 constexpr UINT kTrayIconId = 0;
 
+// Shell_NotifyIconW, from shell32 loaded when the icon is first needed rather than by the
+// loader: loading it takes tens of milliseconds that would come before the dialog shows. The
+// library stays loaded for the rest of the process.
+BOOL NotifyIcon(DWORD message, NOTIFYICONDATAW* data) {
+  using Function = BOOL(WINAPI*)(DWORD, NOTIFYICONDATAW*);
+  static const Function notify = [] {
+    HMODULE shell = ::LoadLibraryExW(L"shell32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (!shell) return Function{};
+    // Through the generic function type, which any function pointer may be cast to and from.
+    return reinterpret_cast<Function>(
+        reinterpret_cast<void (*)()>(::GetProcAddress(shell, "Shell_NotifyIconW")));
+  }();
+  return notify ? notify(message, data) : FALSE;
+}
+
 // The dialog being created: messages sent before WM_INITDIALOG (the first WM_SIZE among them)
 // carry no pointer to their dialog yet.
 thread_local Win32Dialog* creating = nullptr;
@@ -77,7 +92,13 @@ int Win32Dialog::RunModal(MessageTarget& target) {
   if (!window) return -1;
 
   MSG msg;
+  bool wants_idle = true;
   while (!ended_) {
+    if (wants_idle && !::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+      const auto more = target_->HandleMessage({kWmKickIdle, 0, 0});
+      wants_idle = more && *more != 0;
+      continue;
+    }
     const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
     if (got <= 0) {
       // WM_QUIT belongs to an outer loop; leave it for that loop.
@@ -359,17 +380,20 @@ bool Win32Dialog::AddTrayIcon() {
   data.uCallbackMessage = kWmTrayNotify;
   data.hIcon = tray_icon_.get();
   ::lstrcpynW(data.szTip, L"Stackle", ARRAYSIZE(data.szTip));
-  // A shell restarted in the meantime may still know the old icon.
-  ::Shell_NotifyIconW(NIM_DELETE, &data);
-  return ::Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
+  if (NotifyIcon(NIM_ADD, &data)) return true;
+  // The shell still knows an icon of this window (it announced a restart it did not go
+  // through): replace it.
+  NotifyIcon(NIM_DELETE, &data);
+  return NotifyIcon(NIM_ADD, &data) != FALSE;
 }
 
 void Win32Dialog::RemoveTrayIcon() {
+  if (!tray_icon_) return;  // never added
   NOTIFYICONDATAW data{};
   data.cbSize = sizeof data;
   data.hWnd = window_;
   data.uID = kTrayIconId;
-  ::Shell_NotifyIconW(NIM_DELETE, &data);
+  NotifyIcon(NIM_DELETE, &data);
 }
 
 std::uint32_t Win32Dialog::TaskbarCreatedMessage() {
