@@ -13,8 +13,8 @@ constexpr int kAlwaysOnTopButton = 3;
 constexpr int kSendToBottomButton = 4;
 constexpr int kShowHideButton = 1003;
 
-bool IsTopMost(HWND window) {
-  return (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+std::vector<std::wstring> Labels(const Stackle& stackle, const Helper& helper) {
+  return LabelsOf(helper, stackle.ReadList().value_or(std::vector<ListEntry>{}));
 }
 
 std::ptrdiff_t ZIndex(HWND window) {
@@ -24,32 +24,6 @@ std::ptrdiff_t ZIndex(HWND window) {
 
 class Commands : public testing::Test {
  protected:
-  // The index of `window`'s entry, or -1.
-  int IndexOf(const Stackle& stackle, HWND window) {
-    const auto list = stackle.ReadList();
-    if (!list) return -1;
-    const auto it = std::ranges::find(*list, window, &ListEntry::window);
-    return it == list->end() ? -1 : static_cast<int>(it - list->begin());
-  }
-
-  std::vector<std::wstring> Labels(const Stackle& stackle, const Helper& helper) {
-    std::vector<std::wstring> labels;
-    for (const ListEntry& entry : stackle.ReadList().value_or(std::vector<ListEntry>{})) {
-      if (helper.Owns(entry.window)) labels.push_back(entry.label);
-    }
-    return labels;
-  }
-
-  // Selects the window's entry as a click would: the list selects, then tells the dialog.
-  void Select(const Stackle& stackle, HWND window) {
-    const int index = IndexOf(stackle, window);
-    ASSERT_GE(index, 0) << "not listed";
-    const HWND list = stackle.Control(kWindowList);
-    stackle.Send(list, LB_SETCURSEL, index);
-    stackle.Send(stackle.dialog(), WM_COMMAND, MAKEWPARAM(kWindowList, LBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(list));
-  }
-
   // Presses Alt and a button's mnemonic while the list has the focus.
   void PressMnemonic(const Stackle& stackle, wchar_t key) {
     PostMessageW(stackle.Control(kWindowList), WM_SYSCHAR, key, 0x20000000);
@@ -86,7 +60,8 @@ class Commands : public testing::Test {
     // still on its way is cancelled by it.
     SetForegroundWindow(stackle.dialog());
     WaitUntil([&] { return GetForegroundWindow() == stackle.dialog(); }, kMessageTimeout);
-    const int index = IndexOf(stackle, window);
+    const auto list_now = stackle.ReadList();
+    const int index = list_now ? IndexOf(*list_now, window).value_or(-1) : -1;
     EXPECT_GE(index, 0);
     const HWND list = stackle.Control(kWindowList);
     const auto height = stackle.Send(list, LB_GETITEMHEIGHT, 0).value_or(16);
@@ -126,7 +101,7 @@ TEST_F(Commands, ButtonsAndTheirKeysMoveTheSelectedWindowAndStackleStaysAbove) {
   Stackle stackle(dir_);
   SetPriorityClass(helper.process().handle(), IDLE_PRIORITY_CLASS);
 
-  Select(stackle, alpha);
+  ASSERT_TRUE(stackle.Select(alpha));
   EXPECT_EQ(stackle.Caption(), L"Alpha") << "the caption follows the selection";
   ASSERT_TRUE(stackle.Click(kAlwaysOnTopButton));
   EXPECT_TRUE(IsTopMost(alpha));
@@ -138,7 +113,7 @@ TEST_F(Commands, ButtonsAndTheirKeysMoveTheSelectedWindowAndStackleStaysAbove) {
   EXPECT_EQ(stackle.Caption(), L"Stackle");
   EXPECT_EQ(stackle.Send(stackle.Control(kWindowList), LB_GETCURSEL), LB_ERR);
 
-  Select(stackle, alpha);
+  ASSERT_TRUE(stackle.Select(alpha));
   PressMnemonic(stackle, L'u');
   EXPECT_TRUE(WaitUntil([&] { return !IsTopMost(alpha); }, kMessageTimeout)) << "Alt+U";
   // A posted key is handled while the harness looks on: wait for the rebuilt list.
@@ -148,7 +123,7 @@ TEST_F(Commands, ButtonsAndTheirKeysMoveTheSelectedWindowAndStackleStaysAbove) {
       },
       kMessageTimeout));
 
-  Select(stackle, beta);
+  ASSERT_TRUE(stackle.Select(beta));
   PressMnemonic(stackle, L'b');
   EXPECT_TRUE(WaitUntil([&] { return ZOrder().back() == beta; }, kMessageTimeout)) << "Alt+B";
   EXPECT_TRUE(
@@ -158,7 +133,7 @@ TEST_F(Commands, ButtonsAndTheirKeysMoveTheSelectedWindowAndStackleStaysAbove) {
 
   // Escape brings the selected window to the front and leaves the dialog open.
   ASSERT_TRUE(stackle.Click(7));
-  Select(stackle, alpha);
+  ASSERT_TRUE(stackle.Select(alpha));
   SetWindowPos(beta, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   ASSERT_GT(ZIndex(alpha), ZIndex(beta));
   PostMessageW(stackle.Control(kWindowList), WM_KEYDOWN, VK_ESCAPE, 0);
@@ -172,7 +147,7 @@ TEST_F(Commands, AHiddenWindowStaysListedAndComesBackWhenStackleEnds) {
   const HWND mail = helper.windows()[0];
   {
     Stackle stackle(dir_);
-    Select(stackle, mail);
+    ASSERT_TRUE(stackle.Select(mail));
     ASSERT_TRUE(stackle.Click(kShowHideButton));
     EXPECT_FALSE(IsWindowVisible(mail));
     EXPECT_EQ(Labels(stackle, helper), (std::vector<std::wstring>{L"Editor", L"(Hide):Mail"}));
@@ -190,7 +165,7 @@ TEST_F(Commands, AWindowHiddenByAKilledStackleIsListedAgainAndShownAtTheNextExit
   const HWND mail = helper.windows()[0];
   {
     Stackle stackle(dir_);
-    Select(stackle, mail);
+    ASSERT_TRUE(stackle.Select(mail));
     ASSERT_TRUE(stackle.Click(kShowHideButton));
     ASSERT_FALSE(IsWindowVisible(mail));
     stackle.process().Terminate();
@@ -232,7 +207,8 @@ TEST_F(Commands, ThePerWindowMenuActsOnTheEntryUnderTheMouse) {
       WaitUntil([&] { return GetPriorityClass(helper.process().handle()) == HIGH_PRIORITY_CLASS; },
                 kMessageTimeout))
       << "優先度 高";
-  EXPECT_EQ(stackle.Send(stackle.Control(kWindowList), LB_GETCURSEL), IndexOf(stackle, mail))
+  EXPECT_EQ(stackle.Send(stackle.Control(kWindowList), LB_GETCURSEL),
+            IndexOf(stackle.ReadList().value_or(std::vector<ListEntry>{}), mail))
       << "a priority command does not refresh";
   EXPECT_TRUE(IsZoomed(mail));
 

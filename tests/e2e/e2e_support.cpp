@@ -486,6 +486,41 @@ std::optional<std::size_t> HandleCount(DWORD process_id) {
   return count;
 }
 
+std::vector<TestWindow> TitledWindows(const std::vector<std::wstring>& titles) {
+  std::vector<TestWindow> windows;
+  for (const std::wstring& title : titles)
+    windows.push_back({.title = title});
+  return windows;
+}
+
+std::optional<int> IndexOf(const std::vector<ListEntry>& list, HWND window) {
+  const auto it = std::ranges::find(list, window, &ListEntry::window);
+  if (it == list.end()) return std::nullopt;
+  return static_cast<int>(it - list.begin());
+}
+
+std::vector<std::wstring> LabelsOf(const Helper& helper, const std::vector<ListEntry>& list) {
+  std::vector<std::wstring> labels;
+  for (const ListEntry& entry : list) {
+    if (helper.Owns(entry.window)) labels.push_back(entry.label);
+  }
+  return labels;
+}
+
+bool IsTopMost(HWND window) {
+  return (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
+
+bool Stackle::Select(HWND window) const {
+  const auto list = ReadList();
+  const auto index = list ? IndexOf(*list, window) : std::nullopt;
+  if (!index) return false;
+  const HWND list_box = Control(kWindowList);
+  return Send(list_box, LB_SETCURSEL, *index) == *index &&
+         Send(dialog_, WM_COMMAND, MAKEWPARAM(kWindowList, LBN_SELCHANGE),
+              reinterpret_cast<LPARAM>(list_box));
+}
+
 std::string PriorityClassName(DWORD priority) {
   switch (priority) {
     case IDLE_PRIORITY_CLASS:

@@ -130,6 +130,14 @@ struct ListEntry {
 };
 void PrintTo(const ListEntry& entry, std::ostream* out);
 
+// Plain helper windows titled `titles`.
+std::vector<TestWindow> TitledWindows(const std::vector<std::wstring>& titles);
+// Where `window`'s entry stands in `list`.
+std::optional<int> IndexOf(const std::vector<ListEntry>& list, HWND window);
+// The labels of `list`'s entries that name one of `helper`'s windows, in list order.
+std::vector<std::wstring> LabelsOf(const Helper& helper, const std::vector<ListEntry>& list);
+bool IsTopMost(HWND window);
+
 // A running stackle.exe whose main dialog has appeared. Closes it on destruction.
 class Stackle {
  public:
@@ -148,6 +156,8 @@ class Stackle {
   // Clicks a button; returns once the dialog has handled the click.
   bool Click(int button) const;
   std::wstring Caption() const;
+  // Selects `window`'s entry as a click on it does: the list selects, then tells the dialog.
+  bool Select(HWND window) const;
 
  private:
   Process process_;

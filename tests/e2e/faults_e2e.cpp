@@ -21,37 +21,12 @@ class FaultsE2e : public testing::Test {
   TempDir dir_;
 };
 
-std::vector<std::wstring> LabelsOf(const Helper& helper, const std::vector<ListEntry>& list) {
-  std::vector<std::wstring> labels;
-  for (const ListEntry& entry : list) {
-    if (helper.Owns(entry.window)) labels.push_back(entry.label);
-  }
-  return labels;
-}
-
-std::optional<int> IndexOf(const std::vector<ListEntry>& list, HWND window) {
-  const auto it = std::ranges::find(list, window, &ListEntry::window);
-  if (it == list.end()) return std::nullopt;
-  return static_cast<int>(it - list.begin());
-}
-
 // Asks for a refresh as the button does, and waits until it is done.
 bool Refresh(const Stackle& stackle, Duration timeout = kMessageTimeout) {
   DWORD_PTR ignored = 0;
   return SendMessageTimeoutW(stackle.dialog(), WM_COMMAND, MAKEWPARAM(kRefreshButton, BN_CLICKED),
                              reinterpret_cast<LPARAM>(stackle.Control(kRefreshButton)),
                              SMTO_ABORTIFHUNG, static_cast<UINT>(timeout.count()), &ignored) != 0;
-}
-
-// Selects `window`'s entry as a click on it does.
-bool Select(const Stackle& stackle, HWND window) {
-  const auto list = stackle.ReadList();
-  const auto index = list ? IndexOf(*list, window) : std::nullopt;
-  if (!index) return false;
-  const HWND list_box = stackle.Control(kWindowList);
-  return stackle.Send(list_box, LB_SETCURSEL, *index) == *index &&
-         stackle.Send(stackle.dialog(), WM_COMMAND, MAKEWPARAM(kWindowList, LBN_SELCHANGE),
-                      reinterpret_cast<LPARAM>(list_box));
 }
 
 // Opens the window menu of the icon and chooses the item of `window`'s entry, which is where
@@ -105,10 +80,6 @@ HWND OpenWindowMenu(Stackle& stackle) {
   PostMessageW(stackle.dialog(), WM_CONTEXTMENU,
                reinterpret_cast<WPARAM>(stackle.Control(kWindowList)), MAKELPARAM(at.x, at.y));
   return WaitForPopupMenu(stackle.process().id());
-}
-
-bool IsTopMost(HWND window) {
-  return (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
 }
 
 double Seconds(std::chrono::steady_clock::duration duration) {
@@ -248,7 +219,7 @@ TEST_F(FaultsE2e, HandleCountStaysSteadyOverAThousandRefreshes) {
   Helper on_top({{.title = L"Steady on top", .topmost = true}}, dir_);
   Helper unlisted({{.title = L"Steady unlisted", .hidden = true}}, dir_);
   Stackle stackle(dir_);
-  ASSERT_TRUE(Select(stackle, plain.windows()[3]));
+  ASSERT_TRUE(stackle.Select(plain.windows()[3]));
   ASSERT_TRUE(stackle.Click(kShowHideButton));
   const auto list = stackle.ReadList();
   ASSERT_TRUE(list);
@@ -297,7 +268,7 @@ TEST_F(FaultsE2e, CommandsOnAHungProgramsWindowLeaveStackleAnsweringAndOnTop) {
        }},
       {"hide with the button",
        [&] {
-         ASSERT_TRUE(Select(stackle, hung));
+         ASSERT_TRUE(stackle.Select(hung));
          PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(kShowHideButton, BN_CLICKED),
                       reinterpret_cast<LPARAM>(stackle.Control(kShowHideButton)));
        }},

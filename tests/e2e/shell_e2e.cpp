@@ -26,22 +26,6 @@ class ShellE2e : public testing::Test {
   TempDir dir_;
 };
 
-std::vector<TestWindow> TitledWindows(const std::vector<std::wstring>& titles) {
-  std::vector<TestWindow> windows;
-  for (const std::wstring& title : titles)
-    windows.push_back({.title = title});
-  return windows;
-}
-
-// The labels of `list`'s entries that name one of `helper`'s windows, in list order.
-std::vector<std::wstring> LabelsOf(const Helper& helper, const std::vector<ListEntry>& list) {
-  std::vector<std::wstring> labels;
-  for (const ListEntry& entry : list) {
-    if (helper.Owns(entry.window)) labels.push_back(entry.label);
-  }
-  return labels;
-}
-
 std::vector<std::string> Narrowed(const std::vector<std::wstring>& texts) {
   std::vector<std::string> narrow;
   std::ranges::transform(texts, std::back_inserter(narrow), Narrow);

@@ -45,13 +45,6 @@ std::vector<ListEntry> ExpectedInZOrder(const Helper& helper,
   return expected;
 }
 
-std::vector<TestWindow> PlainWindows(const std::vector<std::wstring>& titles) {
-  std::vector<TestWindow> requests;
-  for (const std::wstring& title : titles)
-    requests.push_back({.title = title});
-  return requests;
-}
-
 // Labels for windows titled `titles`: the title itself when `listed` holds it.
 std::vector<std::optional<std::wstring>> ListedTitles(const std::vector<std::wstring>& titles,
                                                       const std::vector<std::wstring>& listed) {
@@ -74,22 +67,6 @@ std::optional<std::string> EncodeAnsi(std::wstring_view text) {
   WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()),
                       bytes.data(), size, nullptr, &lossy);
   return bytes;
-}
-
-std::string PriorityName(DWORD priority) {
-  switch (priority) {
-    case IDLE_PRIORITY_CLASS:
-      return "idle";
-    case NORMAL_PRIORITY_CLASS:
-      return "normal";
-    case HIGH_PRIORITY_CLASS:
-      return "high";
-    default: {
-      char hex[16];
-      std::snprintf(hex, sizeof hex, "0x%lx", priority);
-      return hex;
-    }
-  }
 }
 
 // Starts Stackle with `nolist` in its current directory and checks which of `helper`'s windows
@@ -208,7 +185,7 @@ TEST_F(StackleE2e, NolistTxtExcludesTitlesContainingAnyOfItsLines) {
       {"a blank line excludes every window", "Alpha\n\nbeta\n", {}},
       {"a blank CRLF line excludes every window", "Alpha\r\n\r\nbeta\r\n", {}},
   };
-  Helper helper(PlainWindows(titles), dir_);
+  Helper helper(TitledWindows(titles), dir_);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     ExpectListedWithNolist(helper, titles, c.nolist, c.listed);
@@ -224,7 +201,7 @@ TEST_F(StackleE2e, NolistTxtInTheAnsiCodePageExcludesJapaneseTitles) {
                                             L"English memo"};
   const auto nolist = EncodeAnsi(L"日本語\r\n表示\r\n");
   ASSERT_TRUE(nolist);
-  Helper helper(PlainWindows(titles), dir_);
+  Helper helper(TitledWindows(titles), dir_);
   ExpectListedWithNolist(helper, titles, *nolist, {L"日本の地図", L"English memo"});
 }
 
@@ -234,7 +211,7 @@ TEST_F(StackleE2e, NolistTxtInTheAnsiCodePageExcludesWesternTitles) {
     GTEST_SKIP() << "the ANSI code page " << GetACP() << " has no single-byte é";
   }
   const std::vector<std::wstring> titles = {L"Café menu", L"Cafe menu"};
-  Helper helper(PlainWindows(titles), dir_);
+  Helper helper(TitledWindows(titles), dir_);
   ExpectListedWithNolist(helper, titles, *nolist, {L"Cafe menu"});
 }
 
@@ -252,7 +229,7 @@ TEST_F(StackleE2e, NolistTxtIsUtf8WhenItStartsWithAByteOrderMark) {
       // Without it the bytes are read in the ANSI code page, where they spell other text.
       {"without the mark", "Café\r\n", titles},
   };
-  Helper helper(PlainWindows(titles), dir_);
+  Helper helper(TitledWindows(titles), dir_);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     ExpectListedWithNolist(helper, titles, c.nolist, c.listed);
@@ -299,8 +276,7 @@ TEST_F(StackleE2e, EachRefreshSetsTheListedWindowsProcessesPriority) {
       ASSERT_TRUE(stackle.Click(kRefreshButton));
     }
     for (std::size_t i = 0; i < cases.size(); ++i) {
-      EXPECT_EQ(PriorityName(GetPriorityClass(helpers[i]->process().handle())),
-                PriorityName(cases[i].priority))
+      EXPECT_EQ(PriorityOf(helpers[i]->process().handle()), PriorityClassName(cases[i].priority))
           << "for a process with " << cases[i].name;
     }
   }
