@@ -123,7 +123,7 @@ class CLayerDialog final : public MessageTarget {
   // Whether the notification-area icon is there: without it a minimized dialog must stay
   // reachable, so it is not hidden.
   bool tray_icon_added_ = false;
-  // Whether the tooltips and the icon, set up once the dialog first stands idle, are there.
+  // Whether the work left for the first idle moment (the tooltips, the icon) has been done.
   bool start_up_finished_ = false;
 };
 

@@ -31,6 +31,7 @@ void SimDialog::Open(MessageTarget& target) {
 }
 
 void SimDialog::DeliverIdle() {
+  // The real loop would go on for as long as the dialog asks; a test stops after 100.
   for (int i = 0; i < 100 && IsOpen(); ++i) {
     const auto more = Send({kWmKickIdle, 0, 0});
     if (!more || *more == 0) break;
