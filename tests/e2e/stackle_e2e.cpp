@@ -102,6 +102,7 @@ TEST_F(StackleE2e, ListsVisibleTitledWindowsInZOrderLabelledWithTheirState) {
       {{.title = L""}, std::nullopt},
       {{.title = L"日本語のウィンドウ"}, L"日本語のウィンドウ"},
       {{.title = L"Beyond the BMP \U0001F600\U00020BB7"}, L"Beyond the BMP \U0001F600\U00020BB7"},
+      {{.title = L"Long " + std::wstring(600, L'x')}, L"Long " + std::wstring(600, L'x')},
       {{.title = L"Plain window, last"}, L"Plain window, last"},
   };
   std::vector<TestWindow> requests;

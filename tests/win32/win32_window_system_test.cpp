@@ -75,7 +75,7 @@ class Win32Desktop {
 
 TEST(Win32WindowSystem, ReadsTitlesOfEveryLengthWhole) {
   Win32Desktop desktop;
-  for (std::size_t length : {1u, 255u, 256u, 4000u}) {
+  for (std::size_t length : {1u, 254u, 255u, 256u, 511u, 512u, 4000u}) {
     const Text title(length, u'ア');
     const WindowRef w = desktop.Open(title, u"StackleTestA", false);
     EXPECT_EQ(desktop.windows().Title(w), title) << length;

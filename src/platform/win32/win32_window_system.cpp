@@ -1,6 +1,7 @@
 #include "platform/win32/win32_window_system.h"
 
 #include <algorithm>
+#include <string>
 
 #include "platform/win32/text_win32.h"
 #include "platform/win32/unique_resource.h"
@@ -10,6 +11,9 @@ namespace {
 
 // The window property that marks a window Stackle has hidden.
 constexpr wchar_t kHiddenMark[] = L"Stackle.Hidden";
+
+// The longest title read whole, in characters: far beyond any caption a window shows.
+constexpr int kMaxTitleRead = 1 << 20;
 
 // Close requests are numbered; a request counts as handled once its callback has run. A
 // request given up on may still be answered later; its number is then already passed.
@@ -56,14 +60,20 @@ WindowRef Win32WindowSystem::TopWindow() {
 
 Text Win32WindowSystem::Title(WindowRef window) {
   // GetWindowText reads another process's title without sending it a message, so a hung
-  // program cannot stall the walk.
-  const int length = ::GetWindowTextLengthW(ToHwnd(window));
-  if (length <= 0) return {};
-  Text title(static_cast<std::size_t>(length) + 1, u'\0');
-  const int copied =
-      ::GetWindowTextW(ToHwnd(window), reinterpret_cast<wchar_t*>(title.data()), length + 1);
-  title.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
-  return title;
+  // program cannot stall the walk. GetWindowTextLength makes no such promise (on Windows it
+  // sends WM_GETTEXTLENGTH), so the length is found by reading: most titles fit the first
+  // buffer, and a longer one is read again into one twice as large.
+  const HWND hwnd = ToHwnd(window);
+  wchar_t first[256];
+  int copied = ::GetWindowTextW(hwnd, first, 256);
+  if (copied < 255) return FromWide(first, copied > 0 ? static_cast<std::size_t>(copied) : 0);
+  std::wstring longer;
+  for (int size = 512; size <= kMaxTitleRead; size *= 2) {
+    longer.resize(static_cast<std::size_t>(size));
+    copied = ::GetWindowTextW(hwnd, longer.data(), size);
+    if (copied < size - 1) break;
+  }
+  return FromWide(longer.data(), copied > 0 ? static_cast<std::size_t>(copied) : 0);
 }
 
 Text Win32WindowSystem::ClassName(WindowRef window) {
