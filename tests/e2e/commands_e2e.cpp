@@ -142,41 +142,35 @@ TEST_F(Commands, ButtonsAndTheirKeysMoveTheSelectedWindowAndStackleStaysAbove) {
   EXPECT_LT(ZIndex(stackle.dialog()), ZIndex(alpha));
 }
 
-TEST_F(Commands, AHiddenWindowStaysListedAndComesBackWhenStackleEnds) {
-  Helper helper({{.title = L"Mail"}, {.title = L"Editor"}}, dir_);
-  const HWND mail = helper.windows()[0];
-  {
-    Stackle stackle(dir_);
-    ASSERT_TRUE(stackle.Select(mail));
-    ASSERT_TRUE(stackle.Click(kShowHideButton));
-    EXPECT_FALSE(IsWindowVisible(mail));
-    EXPECT_EQ(Labels(stackle, helper), (std::vector<std::wstring>{L"Editor", L"(Hide):Mail"}));
-    EXPECT_EQ(GetPriorityClass(helper.process().handle()), static_cast<DWORD>(IDLE_PRIORITY_CLASS))
-        << "a process with a hidden window is held at idle";
-    PostMessageW(stackle.dialog(), WM_CLOSE, 0, 0);
-    ASSERT_TRUE(stackle.process().WaitForExit(kExitTimeout));
+TEST_F(Commands, AHiddenWindowStaysListedAndComesBackWhenStackleEndsEvenAfterAKill) {
+  for (const bool killed : {false, true}) {
+    SCOPED_TRACE(killed ? "killed, then started and closed" : "closed");
+    Helper helper({{.title = L"Mail"}, {.title = L"Editor"}}, dir_);
+    const HWND mail = helper.windows()[0];
+    const std::vector<std::wstring> listed = {L"Editor", L"(Hide):Mail"};
+    {
+      Stackle stackle(dir_);
+      ASSERT_TRUE(stackle.Select(mail));
+      ASSERT_TRUE(stackle.Click(kShowHideButton));
+      EXPECT_FALSE(IsWindowVisible(mail));
+      EXPECT_EQ(Labels(stackle, helper), listed);
+      EXPECT_EQ(PriorityOf(helper.process().handle()), "idle")
+          << "a process with a hidden window is held at idle";
+      if (killed) {
+        stackle.process().Terminate();
+      } else {
+        PostMessageW(stackle.dialog(), WM_CLOSE, 0, 0);
+      }
+      ASSERT_TRUE(stackle.process().WaitForExit(kExitTimeout));
+    }
+    if (killed) {
+      EXPECT_FALSE(IsWindowVisible(mail)) << "killed: nothing showed it";
+      Stackle stackle(dir_);
+      EXPECT_EQ(Labels(stackle, helper), listed) << "the next run takes it over";
+    }
+    EXPECT_TRUE(IsWindowVisible(mail));
+    EXPECT_EQ(PriorityOf(helper.process().handle()), "normal");
   }
-  EXPECT_TRUE(IsWindowVisible(mail));
-  EXPECT_EQ(GetPriorityClass(helper.process().handle()), static_cast<DWORD>(NORMAL_PRIORITY_CLASS));
-}
-
-TEST_F(Commands, AWindowHiddenByAKilledStackleIsListedAgainAndShownAtTheNextExit) {
-  Helper helper({{.title = L"Mail"}, {.title = L"Editor"}}, dir_);
-  const HWND mail = helper.windows()[0];
-  {
-    Stackle stackle(dir_);
-    ASSERT_TRUE(stackle.Select(mail));
-    ASSERT_TRUE(stackle.Click(kShowHideButton));
-    ASSERT_FALSE(IsWindowVisible(mail));
-    stackle.process().Terminate();
-    ASSERT_TRUE(stackle.process().WaitForExit(kExitTimeout));
-  }
-  EXPECT_FALSE(IsWindowVisible(mail)) << "killed: nothing showed it";
-  {
-    Stackle stackle(dir_);
-    EXPECT_EQ(Labels(stackle, helper), (std::vector<std::wstring>{L"Editor", L"(Hide):Mail"}));
-  }
-  EXPECT_TRUE(IsWindowVisible(mail));
 }
 
 TEST_F(Commands, ThePerWindowMenuActsOnTheEntryUnderTheMouse) {

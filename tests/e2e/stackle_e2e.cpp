@@ -169,22 +169,15 @@ TEST_F(StackleE2e, NolistTxtExcludesTitlesContainingAnyOfItsLines) {
     std::optional<std::string> nolist;
     std::vector<std::wstring> listed;
   };
+  // How lines split and match is the unit tests' work; here, that the file beside the
+  // program is read and applied.
   const std::vector<Case> cases = {
       {"no nolist.txt", std::nullopt, titles},
       {"an empty nolist.txt", "", titles},
-      {"LF lines match at the start, middle and end, case-sensitively",
-       "Alpha\nbeta\ngamma\n",
+      {"lines match at the start, middle and end, case-sensitively",
+       "Alpha\r\nbeta\ngamma",
        {L"ALPHA BETA GAMMA", L"Delta plain"}},
-      {"CRLF lines", "Alpha\r\nbeta\r\ngamma\r\n", {L"ALPHA BETA GAMMA", L"Delta plain"}},
-      {"a last line without a line end",
-       "Notes\nplain",
-       {L"Alpha report", L"The beta draft", L"ALPHA BETA GAMMA"}},
-      {"a whole title",
-       "Delta plain\n",
-       {L"Alpha report", L"The beta draft", L"Notes gamma", L"ALPHA BETA GAMMA"}},
-      {"an entry longer than every title", "Delta plain, and more\n", titles},
-      {"a blank line excludes every window", "Alpha\n\nbeta\n", {}},
-      {"a blank CRLF line excludes every window", "Alpha\r\n\r\nbeta\r\n", {}},
+      {"a blank line excludes every window", "Alpha\r\n\r\nbeta\r\n", {}},
   };
   Helper helper(TitledWindows(titles), dir_);
   for (const Case& c : cases) {
