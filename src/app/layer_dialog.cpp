@@ -155,7 +155,8 @@ bool CLayerDialog::OnInitDialog() {
   RefreshWindowList();
   ReadSettings();
   StartMouseFollowTimer();
-  // The list, the first control with a tab stop, takes the keyboard focus.
+  // The tooltips and the notification-area icon follow once the dialog has painted
+  // (FinishStartUp). The list, the first control with a tab stop, takes the keyboard focus.
   return true;
 }
 
