@@ -60,9 +60,9 @@ WindowRef Win32WindowSystem::TopWindow() {
 
 Text Win32WindowSystem::Title(WindowRef window) {
   // GetWindowText reads another process's title without sending it a message, so a hung
-  // program cannot stall the walk. GetWindowTextLength makes no such promise (on Windows it
-  // sends WM_GETTEXTLENGTH), so the length is found by reading: most titles fit the first
-  // buffer, and a longer one is read again into one twice as large.
+  // program cannot stall the walk. The length is found by reading, not by asking first: most
+  // titles fit the first buffer in one call, and a longer one is read again into a buffer
+  // twice as large.
   const HWND hwnd = ToHwnd(window);
   wchar_t first[256];
   int copied = ::GetWindowTextW(hwnd, first, 256);
