@@ -44,7 +44,7 @@ class Model {
     if (what < 45) {
       // Whatever the user's action turned from visible to hidden, Stackle hid.
       std::set<WindowRef> visible;
-      for (WindowRef w : OthersWindows()) {
+      for (WindowRef w : windows_.OthersWindows()) {
         if (windows_.IsVisible(w)) visible.insert(w);
       }
       UserActs();
@@ -187,16 +187,8 @@ class Model {
                         .on_close = static_cast<sim::OnClose>(Pick(3))});
   }
 
-  std::vector<WindowRef> OthersWindows() {
-    std::vector<WindowRef> others;
-    for (WindowRef w : windows_.ZOrder()) {
-      if (windows_.ProcessOf(w) != windows_.OwnProcess()) others.push_back(w);
-    }
-    return others;
-  }
-
   void OtherProgramActs() {
-    const auto others = OthersWindows();
+    const auto others = windows_.OthersWindows();
     if (others.size() < 3 || Pick(6) == 0) return OpenWindow();
     const WindowRef w = others[Pick(static_cast<int>(others.size()))];
     switch (Pick(7)) {

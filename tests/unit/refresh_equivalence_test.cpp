@@ -79,10 +79,7 @@ class RandomDesktop {
 
   // What other programs do between two refreshes.
   void OthersAct() {
-    std::vector<WindowRef> others;
-    for (WindowRef w : windows.ZOrder()) {
-      if (windows.ProcessOf(w) != windows.OwnProcess()) others.push_back(w);
-    }
+    const std::vector<WindowRef> others = windows.OthersWindows();
     if (others.empty() || Pick(6) == 0) return static_cast<void>(OpenWindow());
     const WindowRef w = others[Pick(others.size())];
     const ShowCommand commands[] = {ShowCommand::kShow, ShowCommand::kHide, ShowCommand::kMinimize};

@@ -75,15 +75,19 @@ std::wstring EventName(const wchar_t* what, int index) {
   return std::wstring(L"Local\\StackleBench") + what + std::to_wstring(index);
 }
 
-int RunHelper(int process, int count) {
+// A window class that draws nothing of its own.
+void RegisterPlainClass(const wchar_t* name) {
   WNDCLASSW plain{};
   plain.lpfnWndProc = PlainProc;
   plain.hInstance = GetModuleHandleW(nullptr);
   plain.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  plain.lpszClassName = L"StackleBenchWindow";
+  plain.lpszClassName = name;
   RegisterClassW(&plain);
-  plain.lpszClassName = L"CabinetWClass";
-  RegisterClassW(&plain);
+}
+
+int RunHelper(int process, int count) {
+  RegisterPlainClass(L"StackleBenchWindow");
+  RegisterPlainClass(L"CabinetWClass");
 
   std::vector<HWND> windows;
   for (int g = process; g < count; g += kProcesses) {
@@ -584,18 +588,14 @@ int RunHarness(const std::wstring& stackle, const std::wstring& minimal,
 
   // The harness's own window: untitled, so that neither Stackle nor the baseline lists it,
   // with a list box like Stackle's for the baseline, away from the benchmark's windows.
-  WNDCLASSW plain{};
-  plain.lpfnWndProc = PlainProc;
-  plain.hInstance = GetModuleHandleW(nullptr);
-  plain.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  plain.lpszClassName = L"StackleBenchHarness";
-  RegisterClassW(&plain);
-  HWND harness = CreateWindowExW(0, plain.lpszClassName, L"", WS_POPUP | WS_BORDER | WS_VISIBLE,
-                                 900, 420, 330, 260, nullptr, nullptr, plain.hInstance, nullptr);
-  HWND list = CreateWindowExW(
-      WS_EX_CLIENTEDGE, L"LISTBOX", nullptr,
-      WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 0, 0, 200, 196,
-      harness, reinterpret_cast<HMENU>(kListId), plain.hInstance, nullptr);
+  RegisterPlainClass(L"StackleBenchHarness");
+  const HINSTANCE instance = GetModuleHandleW(nullptr);
+  HWND harness = CreateWindowExW(0, L"StackleBenchHarness", L"", WS_POPUP | WS_BORDER | WS_VISIBLE,
+                                 900, 420, 330, 260, nullptr, nullptr, instance, nullptr);
+  HWND list =
+      CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", nullptr,
+                      WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 0, 0,
+                      200, 196, harness, reinterpret_cast<HMENU>(kListId), instance, nullptr);
   if (!harness || !list) return 1;
   Pump();
   Baseline baseline(list);

@@ -53,6 +53,14 @@ class SimWindowSystem final : public WindowSystem {
   SimWindow& Get(WindowRef window);
   // Top to bottom.
   const std::vector<WindowRef>& ZOrder() const { return z_order_; }
+  // The windows of every process but Stackle's own, top first.
+  std::vector<WindowRef> OthersWindows() const {
+    std::vector<WindowRef> others;
+    for (WindowRef w : z_order_) {
+      if (windows_.at(w).process != own_process_) others.push_back(w);
+    }
+    return others;
+  }
   std::uint32_t PriorityOf(ProcessId process) const { return processes_.at(process).priority; }
   // Sets a class directly, as another program would, bypassing refusals.
   void ForcePriority(ProcessId process, std::uint32_t priority);
