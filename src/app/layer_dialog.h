@@ -86,6 +86,7 @@ class CLayerDialog final : public MessageTarget {
   void RelayoutControls(std::int32_t cx, std::int32_t cy);
   void OnGetMinMaxInfo(MinMaxInfo& info);
   std::optional<std::intptr_t> OnPaint();
+  void HideIntoTray();
   void SetOwnPriority(PriorityClass priority);
 
   // The per-window menu and its commands.

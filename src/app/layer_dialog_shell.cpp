@@ -91,10 +91,7 @@ void CLayerDialog::OnSize(std::uintptr_t type, std::int32_t cx, std::int32_t cy)
   const WindowRef own = dialog_.Window();
   if (type == kSizeMinimized) {
     SetOwnPriority(PriorityClass::kIdle);
-    // Into the tray, the icon added first if it is not yet; with no icon there, the dialog
-    // stays on the task bar instead of vanishing.
-    FinishStartUp();
-    if (tray_icon_added_) windows_.Show(own, ShowCommand::kHide);
+    HideIntoTray();
     return;
   }
   SetOwnPriority(PriorityClass::kRealtime);
@@ -121,9 +118,15 @@ void CLayerDialog::OnGetMinMaxInfo(MinMaxInfo& info) {
 std::optional<std::intptr_t> CLayerDialog::OnPaint() {
   if (!windows_.IsMinimized(dialog_.Window())) return std::nullopt;
   dialog_.PaintMinimized();
+  HideIntoTray();
+  return 0;
+}
+
+void CLayerDialog::HideIntoTray() {
+  // The icon added first if it is not yet; with no icon there, the dialog stays on the task
+  // bar instead of vanishing.
   FinishStartUp();
   if (tray_icon_added_) windows_.Show(dialog_.Window(), ShowCommand::kHide);
-  return 0;
 }
 
 }  // namespace stackle
