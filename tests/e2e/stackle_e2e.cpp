@@ -186,47 +186,41 @@ TEST_F(StackleE2e, NolistTxtExcludesTitlesContainingAnyOfItsLines) {
   }
 }
 
-TEST_F(StackleE2e, NolistTxtInTheAnsiCodePageExcludesJapaneseTitles) {
-  if (GetACP() != 932) {
-    GTEST_SKIP() << "the ANSI code page is " << GetACP()
-                 << ", not 932 (Japanese): a Japanese nolist.txt in it cannot be written";
-  }
+TEST_F(StackleE2e, NolistTxtIsReadInTheAnsiCodePageOrAsUtf8AfterAByteOrderMark) {
   const std::vector<std::wstring> titles = {L"日本語のメモ", L"表示の設定", L"日本の地図",
+                                            L"Café menu",    L"Cafe menu",  L"Smile \U0001F600",
                                             L"English memo"};
-  const auto nolist = EncodeAnsi(L"日本語\r\n表示\r\n");
-  ASSERT_TRUE(nolist);
-  Helper helper(TitledWindows(titles), dir_);
-  ExpectListedWithNolist(helper, titles, *nolist, {L"日本の地図", L"English memo"});
-}
-
-TEST_F(StackleE2e, NolistTxtInTheAnsiCodePageExcludesWesternTitles) {
-  const auto nolist = EncodeAnsi(L"Café\r\n");
-  if (!nolist || *nolist == "Caf\xC3\xA9\r\n") {
-    GTEST_SKIP() << "the ANSI code page " << GetACP() << " has no single-byte é";
-  }
-  const std::vector<std::wstring> titles = {L"Café menu", L"Cafe menu"};
-  Helper helper(TitledWindows(titles), dir_);
-  ExpectListedWithNolist(helper, titles, *nolist, {L"Cafe menu"});
-}
-
-TEST_F(StackleE2e, NolistTxtIsUtf8WhenItStartsWithAByteOrderMark) {
-  const std::vector<std::wstring> titles = {L"日本語のメモ", L"日本の地図", L"Café menu",
-                                            L"Smile \U0001F600 please", L"English memo"};
-  const std::string entries = "日本語\r\n\U0001F600\r\nCafé\r\n";
+  const auto all_but = [&](const std::vector<std::wstring>& excluded) {
+    std::vector<std::wstring> listed;
+    std::ranges::copy_if(titles, std::back_inserter(listed), [&](const std::wstring& title) {
+      return std::ranges::find(excluded, title) == excluded.end();
+    });
+    return listed;
+  };
   struct Case {
     const char* name;
-    std::string nolist;
+    std::optional<std::string> nolist;  // nothing: the code page cannot write it
     std::vector<std::wstring> listed;
   };
+  const auto western = EncodeAnsi(L"Café\r\n");
   const std::vector<Case> cases = {
-      {"with the mark", "\xEF\xBB\xBF" + entries, {L"日本の地図", L"English memo"}},
-      // Without it the bytes are read in the ANSI code page, where they spell other text.
-      {"without the mark", "Café\r\n", titles},
+      {"Japanese in the ANSI code page", EncodeAnsi(L"日本語\r\n表示\r\n"),
+       all_but({L"日本語のメモ", L"表示の設定"})},
+      {"Western in the ANSI code page", western && western->size() == 6 ? western : std::nullopt,
+       all_but({L"Café menu"})},
+      {"UTF-8 after a byte-order mark", "\xEF\xBB\xBF日本語\r\n\U0001F600\r\nCafé\r\n",
+       all_but({L"日本語のメモ", L"Café menu", L"Smile \U0001F600"})},
+      // Without the mark the bytes are read in the ANSI code page, where they spell other text.
+      {"UTF-8 without the mark", "Café\r\n", titles},
   };
   Helper helper(TitledWindows(titles), dir_);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    ExpectListedWithNolist(helper, titles, c.nolist, c.listed);
+    if (!c.nolist) {
+      std::printf("skipped under code page %u: %s\n", GetACP(), c.name);
+      continue;
+    }
+    ExpectListedWithNolist(helper, titles, *c.nolist, c.listed);
   }
 }
 
@@ -276,46 +270,18 @@ TEST_F(StackleE2e, EachRefreshSetsTheListedWindowsProcessesPriority) {
   }
 }
 
-TEST_F(StackleE2e, DialogStaysOnTopAndIsCaptionedStackle) {
+// The template is read back control by control by the adapter tests; here, that the real
+// program shows it, on top, under its caption.
+TEST_F(StackleE2e, DialogStaysOnTopCaptionedStackleWithItsListAndButtons) {
   Stackle stackle(dir_);
-  EXPECT_TRUE(GetWindowLongPtrW(stackle.dialog(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+  EXPECT_TRUE(IsTopMost(stackle.dialog()));
+  for (const int id : {kWindowList, kRefreshButton, kBringToFrontButton, kExitButton}) {
+    EXPECT_TRUE(IsWindowVisible(stackle.Control(id))) << "control " << id;
+  }
+  EXPECT_EQ(Narrow(WindowTitle(stackle.Control(kRefreshButton))), Narrow(L"ｳｲﾝﾄﾞｳの取得(&G)"));
   EXPECT_EQ(Narrow(stackle.Caption()), "Stackle");
   ASSERT_TRUE(stackle.Click(kRefreshButton));
   EXPECT_EQ(Narrow(stackle.Caption()), "Stackle") << "after a refresh";
-}
-
-TEST_F(StackleE2e, DialogShowsTheWindowListAndItsButtons) {
-  struct Case {
-    int id;
-    const wchar_t* class_name;
-    bool visible;
-    std::optional<std::wstring> text;
-  };
-  const std::vector<Case> cases = {
-      {kWindowList, L"listbox", true, std::nullopt},
-      {kRefreshButton, L"button", true, L"ｳｲﾝﾄﾞｳの取得(&G)"},
-      {kBringToFrontButton, L"button", true, L"一番手前に(&T)"},
-      {3, L"button", true, std::nullopt},
-      {6, L"button", true, std::nullopt},
-      {4, L"button", true, std::nullopt},
-      {1003, L"button", true, std::nullopt},
-      {kExitButton, L"button", true, L"終了(&X)"},
-      {1002, L"listbox", false, std::nullopt},
-      {1004, L"listbox", false, std::nullopt},
-  };
-  Stackle stackle(dir_);
-  for (const Case& c : cases) {
-    SCOPED_TRACE("control " + std::to_string(c.id));
-    const HWND control = stackle.Control(c.id);
-    ASSERT_TRUE(control);
-    wchar_t class_name[64] = {};
-    GetClassNameW(control, class_name, 64);
-    EXPECT_EQ(Narrow(CharLowerW(class_name)), Narrow(c.class_name));
-    EXPECT_EQ(IsWindowVisible(control) != FALSE, c.visible);
-    if (c.text) {
-      EXPECT_EQ(Narrow(WindowTitle(control)), Narrow(*c.text));
-    }
-  }
 }
 
 TEST_F(StackleE2e, SecondCopyEndsAtOnceAndLeavesTheFirstRunning) {
