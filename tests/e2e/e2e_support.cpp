@@ -486,6 +486,25 @@ std::optional<std::size_t> HandleCount(DWORD process_id) {
   return count;
 }
 
+// Opens the window menu of the icon and chooses the item of `window`'s entry, which is where
+// the entry stands in the list the menu was built from. Returns once the choice is handled.
+bool ChooseInTrayWindowMenu(Stackle& stackle, HWND window, Duration timeout) {
+  PressTrayIcon(stackle, WM_LBUTTONDOWN);
+  const DWORD own = stackle.process().id();
+  const HWND menu = WaitForPopupMenu(own, timeout);
+  if (!menu) return false;
+  const auto list = stackle.ReadList();
+  const auto index = list ? IndexOf(*list, window) : std::nullopt;
+  if (!index) {
+    PostKey(menu, VK_ESCAPE);
+    return false;
+  }
+  ChooseMenuItem(menu, VK_DOWN, *index + 1);
+  // The menu posts its command before it closes.
+  return WaitUntil([&] { return !FindPopupMenu(own); }, timeout) &&
+         WaitForPostedMessages(stackle, timeout);
+}
+
 std::vector<TestWindow> TitledWindows(const std::vector<std::wstring>& titles) {
   std::vector<TestWindow> windows;
   for (const std::wstring& title : titles)

@@ -186,6 +186,10 @@ bool DeleteTrayIcon(HWND owner);
 // Tells every top-level window that the shell's task bar was created anew.
 void BroadcastTaskbarCreated();
 
+// Opens the window menu of the icon and chooses the item of `window`'s entry, which is where
+// the entry stands in the list the menu was built from. Returns once the choice is handled.
+bool ChooseInTrayWindowMenu(Stackle& stackle, HWND window, Duration timeout = kMessageTimeout);
+
 // The visible popup menu of `process_id`; nullptr when none is open.
 HWND FindPopupMenu(DWORD process_id);
 // Waits for a popup menu of `process_id` to open; nullptr when none did in time.

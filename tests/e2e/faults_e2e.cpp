@@ -29,25 +29,6 @@ bool Refresh(const Stackle& stackle, Duration timeout = kMessageTimeout) {
                              SMTO_ABORTIFHUNG, static_cast<UINT>(timeout.count()), &ignored) != 0;
 }
 
-// Opens the window menu of the icon and chooses the item of `window`'s entry, which is where
-// the entry stands in the list the menu was built from. Returns once the choice is handled.
-bool ChooseInTrayWindowMenu(Stackle& stackle, HWND window, Duration timeout = kMessageTimeout) {
-  PressTrayIcon(stackle, WM_LBUTTONDOWN);
-  const DWORD own = stackle.process().id();
-  const HWND menu = WaitForPopupMenu(own, timeout);
-  if (!menu) return false;
-  const auto list = stackle.ReadList();
-  const auto index = list ? IndexOf(*list, window) : std::nullopt;
-  if (!index) {
-    PostKey(menu, VK_ESCAPE);
-    return false;
-  }
-  ChooseMenuItem(menu, VK_DOWN, *index + 1);
-  // The menu posts its command before it closes.
-  return WaitUntil([&] { return !FindPopupMenu(own); }, timeout) &&
-         WaitForPostedMessages(stackle, timeout);
-}
-
 // Rests the mouse on `window`'s entry. The pointer reaches Stackle as a move some time later:
 // arriving while a menu is open, a move away from the menu's items unselects them. Rest it
 // there well before opening a menu.

@@ -87,54 +87,25 @@ TEST_F(ShellE2e, TrayWindowMenuHidesTheChosenWindowAndShowsItAgain) {
   Stackle stackle(dir_);
   const HANDLE helper_process = helper.process().handle();
 
-  // The menu repeats the list, which it refreshes first: read once the menu is open, the list
-  // says where the target's item is, and how many items there are.
-  HWND menu = nullptr;
-  std::ptrdiff_t index = 0;
-  std::ptrdiff_t count = 0;
-  const auto open_and_find = [&] {
-    menu = OpenTrayMenu(stackle, WM_LBUTTONDOWN);
-    ASSERT_TRUE(menu) << "the window menu did not open";
-    const auto list = stackle.ReadList();
-    ASSERT_TRUE(list) << "the window list does not answer";
-    const auto it = std::ranges::find(*list, target, &ListEntry::window);
-    ASSERT_NE(it, list->end()) << "the target is not listed";
-    index = it - list->begin();
-    count = std::ssize(*list);
-  };
-
-  ASSERT_NO_FATAL_FAILURE(open_and_find());
-  ChooseMenuItem(menu, VK_DOWN, static_cast<int>(index) + 1);
-  std::optional<std::vector<ListEntry>> list;
-  const auto hidden_last = [&] {
-    list = stackle.ReadList();
-    return list && !list->empty() && !IsWindowVisible(target) &&
-           list->back() == ListEntry{L"(Hide):Tray pick two", target};
-  };
-  EXPECT_TRUE(WaitUntil(hidden_last, kMessageTimeout))
-      << "visible: " << IsWindowVisible(target) << ", list "
-      << testing::PrintToString(list.value_or(std::vector<ListEntry>{}));
+  ASSERT_TRUE(ChooseInTrayWindowMenu(stackle, target)) << "the window menu did not offer it";
+  auto list = stackle.ReadList();
+  ASSERT_TRUE(list) << "the window list does not answer";
+  EXPECT_FALSE(IsWindowVisible(target));
   EXPECT_TRUE(IsWindowVisible(helper.windows()[0]) && IsWindowVisible(helper.windows()[2]))
       << "another window was hidden too";
   EXPECT_EQ(PriorityOf(helper_process), "idle");
   EXPECT_EQ(
-      LabelsOf(helper, list.value_or(std::vector<ListEntry>{})),
-      (std::vector<std::wstring>{L"Tray pick three", L"Tray pick one", L"(Hide):Tray pick two"}));
+      LabelsOf(helper, *list),
+      (std::vector<std::wstring>{L"Tray pick three", L"Tray pick one", L"(Hide):Tray pick two"}))
+      << "the hidden window is listed last";
 
-  // The hidden window's item is the last one, the one a first Up selects; choosing it shows
-  // the window again.
-  ASSERT_NO_FATAL_FAILURE(open_and_find());
-  ASSERT_EQ(index, count - 1) << "the hidden window is not listed last";
-  ChooseMenuItem(menu, VK_UP, 1);
-  const auto shown_again = [&] {
-    list = stackle.ReadList();
-    return list && IsWindowVisible(target) &&
-           std::ranges::count(*list, target, &ListEntry::window) == 1 &&
-           std::ranges::find(*list, target, &ListEntry::window)->label == L"Tray pick two";
-  };
-  EXPECT_TRUE(WaitUntil(shown_again, kMessageTimeout))
-      << "visible: " << IsWindowVisible(target) << ", list "
-      << testing::PrintToString(list.value_or(std::vector<ListEntry>{}));
+  ASSERT_TRUE(ChooseInTrayWindowMenu(stackle, target)) << "the window menu did not offer it";
+  list = stackle.ReadList();
+  ASSERT_TRUE(list) << "the window list does not answer";
+  EXPECT_TRUE(IsWindowVisible(target));
+  EXPECT_EQ(std::ranges::count(*list, ListEntry{L"Tray pick two", target}), 1)
+      << testing::PrintToString(*list);
+  EXPECT_EQ(std::ranges::count(*list, target, &ListEntry::window), 1);
   EXPECT_EQ(PriorityOf(helper_process), "normal");
 }
 
