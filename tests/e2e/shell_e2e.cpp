@@ -149,31 +149,6 @@ TEST_F(ShellE2e, TrayToolMenuHidesTheDialogAndRestoresItReadingNolistTxtAgain) {
   EXPECT_EQ(PriorityOf(own), "idle") << "after the menu";
 }
 
-TEST_F(ShellE2e, TrayToolMenuOpensHelpAndAboutAndEndsStackle) {
-  Stackle stackle(dir_);
-  const DWORD own = stackle.process().id();
-
-  // The items: hide or restore, help, About, exit; separators are skipped by the keys.
-  HWND menu = OpenTrayMenu(stackle, WM_RBUTTONDOWN);
-  ASSERT_TRUE(menu);
-  ChooseMenuItem(menu, VK_DOWN, 2);
-  ExpectHelpBoxAndDismiss(WaitForOwnDialog(stackle, L"Stackle"));
-
-  menu = OpenTrayMenu(stackle, WM_RBUTTONDOWN);
-  ASSERT_TRUE(menu);
-  ChooseMenuItem(menu, VK_UP, 2);
-  const HWND about = WaitForOwnDialog(stackle, kAboutCaption);
-  ASSERT_TRUE(about) << "the About dialog did not open";
-  PostMessageW(about, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-  EXPECT_TRUE(WaitUntilGone(about)) << "the About dialog did not close";
-  EXPECT_TRUE(FindDialogsCaptioned(own, kAboutCaption).empty());
-
-  menu = OpenTrayMenu(stackle, WM_RBUTTONDOWN);
-  ASSERT_TRUE(menu);
-  ChooseMenuItem(menu, VK_UP, 1);
-  EXPECT_TRUE(stackle.process().WaitForExit(kExitTimeout)) << "Stackle still runs";
-}
-
 TEST_F(ShellE2e, MinimizingHidesTheDialogIntoTheIconAtIdlePriority) {
   const std::string realtime = GrantedRealtime(dir_);
   Stackle stackle(dir_);
@@ -296,38 +271,64 @@ TEST_F(ShellE2e, ResizingLaysTheControlsOutAndNeverShrinksBelowTheCreationSize) 
   EXPECT_EQ(info.ptMaxSize.y, 20002);
 }
 
-TEST_F(ShellE2e, SystemMenuOpensHelpAndAboutWhoseIntervalIsSavedAtExit) {
-  Stackle stackle(dir_);
-  const DWORD own = stackle.process().id();
+TEST_F(ShellE2e, SystemAndTrayMenusOpenHelpAndAboutWhoseIntervalIsSavedAtExit) {
+  struct Case {
+    const char* name;
+    std::function<HWND(Stackle&)> open_menu;
+    int help_ups, about_ups;  // from the last item
+    std::function<void(Stackle&)> exit;
+    const wchar_t* interval;
+    const char* saved;
+  };
+  const std::vector<Case> cases = {
+      // Help just above the last item, About; closed with the close box.
+      {"the system menu", OpenSystemMenu, 2, 1,
+       [](Stackle& stackle) { PostMessageW(stackle.dialog(), WM_CLOSE, 0, 0); }, L"1000",
+       "03E8\r\n"},
+      // Hide or restore, help, About, exit; separators are skipped by the keys.
+      {"the icon's tool menu",
+       [](Stackle& stackle) { return OpenTrayMenu(stackle, WM_RBUTTONDOWN); }, 3, 2,
+       [](Stackle& stackle) {
+         const HWND menu = OpenTrayMenu(stackle, WM_RBUTTONDOWN);
+         ASSERT_TRUE(menu);
+         ChooseMenuItem(menu, VK_UP, 1);
+       },
+       // The longest interval: the menu that follows is not cut short by a followed window.
+       L"5000", "1388\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    Stackle stackle(dir);
+    const DWORD own = stackle.process().id();
+    HWND menu = c.open_menu(stackle);
+    ASSERT_TRUE(menu) << "the menu did not open";
+    ChooseMenuItem(menu, VK_UP, c.help_ups);
+    ExpectHelpBoxAndDismiss(WaitForOwnDialog(stackle, L"Stackle"));
+    EXPECT_TRUE(Answers(stackle.dialog(), kMessageTimeout));
 
-  // Just above the last item, help.
-  HWND menu = OpenSystemMenu(stackle);
-  ASSERT_TRUE(menu) << "the system menu did not open";
-  ChooseMenuItem(menu, VK_UP, 2);
-  ExpectHelpBoxAndDismiss(WaitForOwnDialog(stackle, L"Stackle"));
-  EXPECT_TRUE(Answers(stackle.dialog(), kMessageTimeout));
+    // About shows the interval in use (none without stackle.dat) and takes a new one. Last
+    // here: once the mouse is followed, whatever it rests on comes forward.
+    menu = c.open_menu(stackle);
+    ASSERT_TRUE(menu) << "the menu did not open again";
+    ChooseMenuItem(menu, VK_UP, c.about_ups);
+    const HWND about = WaitForOwnDialog(stackle, kAboutCaption);
+    ASSERT_TRUE(about) << "the About dialog did not open";
+    const HWND interval = GetDlgItem(about, kAboutInterval);
+    EXPECT_EQ(Narrow(TextOf(interval)), "0");
+    ASSERT_TRUE(stackle.Send(interval, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(c.interval)));
+    PostMessageW(about, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(about, IDOK)));
+    EXPECT_TRUE(WaitUntilGone(about)) << "the About dialog did not close";
+    EXPECT_TRUE(FindDialogsCaptioned(own, kAboutCaption).empty());
 
-  // The last item, About, shows the interval in use (none without stackle.dat) and takes a
-  // new one. Last here: once the mouse is followed, whatever it rests on comes forward.
-  menu = OpenSystemMenu(stackle);
-  ASSERT_TRUE(menu) << "the system menu did not open again";
-  ChooseMenuItem(menu, VK_UP, 1);
-  const HWND about = WaitForOwnDialog(stackle, kAboutCaption);
-  ASSERT_TRUE(about) << "the About dialog did not open";
-  const HWND interval = GetDlgItem(about, kAboutInterval);
-  EXPECT_EQ(Narrow(TextOf(interval)), "0");
-  ASSERT_TRUE(stackle.Send(interval, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"1000")));
-  PostMessageW(about, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-               reinterpret_cast<LPARAM>(GetDlgItem(about, IDOK)));
-  EXPECT_TRUE(WaitUntilGone(about)) << "the About dialog did not close";
-  EXPECT_TRUE(FindDialogsCaptioned(own, kAboutCaption).empty());
-
-  PostMessageW(stackle.dialog(), WM_CLOSE, 0, 0);
-  ASSERT_TRUE(stackle.process().WaitForExit(kExitTimeout)) << "Stackle still runs";
-  std::ifstream file(dir_.path() / "stackle.dat", std::ios::binary);
-  const std::string saved{std::istreambuf_iterator<char>(file), {}};
-  ASSERT_EQ(saved.size(), 22u) << saved;
-  EXPECT_EQ(saved.substr(16), "03E8\r\n") << saved;
+    c.exit(stackle);
+    ASSERT_TRUE(stackle.process().WaitForExit(kExitTimeout)) << "Stackle still runs";
+    std::ifstream file(dir.path() / "stackle.dat", std::ios::binary);
+    const std::string saved{std::istreambuf_iterator<char>(file), {}};
+    ASSERT_EQ(saved.size(), 22u) << saved;
+    EXPECT_EQ(saved.substr(16), c.saved) << saved;
+  }
 }
 
 // Whether the shell forgets a window's icon by itself once the window is destroyed, as Wine's
