@@ -505,6 +505,20 @@ bool ChooseInTrayWindowMenu(Stackle& stackle, HWND window, Duration timeout) {
          WaitForPostedMessages(stackle, timeout);
 }
 
+// Waits for a dialog of Stackle's, other than its main one, captioned `caption`.
+HWND WaitForOwnDialog(const Stackle& stackle, std::wstring_view caption) {
+  HWND found = nullptr;
+  WaitUntil(
+      [&] {
+        for (HWND dialog : FindDialogsCaptioned(stackle.process().id(), caption)) {
+          if (dialog != stackle.dialog()) found = dialog;
+        }
+        return found != nullptr;
+      },
+      kMessageTimeout);
+  return found;
+}
+
 std::vector<TestWindow> TitledWindows(const std::vector<std::wstring>& titles) {
   std::vector<TestWindow> windows;
   for (const std::wstring& title : titles)

@@ -145,6 +145,7 @@ class Stackle {
   ~Stackle();
 
   Process& process() { return process_; }
+  const Process& process() const { return process_; }
   HWND dialog() const { return dialog_; }
   HWND Control(int id) const { return GetDlgItem(dialog_, id); }
 
@@ -202,6 +203,9 @@ void ChooseMenuItem(HWND menu, UINT key, int times);
 
 // The visible top-level dialogs of `process_id` captioned `caption`.
 std::vector<HWND> FindDialogsCaptioned(DWORD process_id, std::wstring_view caption);
+// Waits for a visible dialog of Stackle's, other than its main one, captioned `caption`: the
+// About dialog, a message box. Nullptr when none came in time.
+HWND WaitForOwnDialog(const Stackle& stackle, std::wstring_view caption);
 // `window`'s text as the window itself tells it (WM_GETTEXT): for a control that keeps its own
 // text, such as an edit control, this is not always the title the system holds.
 std::wstring TextOf(HWND window);

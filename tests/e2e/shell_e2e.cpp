@@ -52,20 +52,6 @@ HWND OpenSystemMenu(Stackle& stackle) {
   return WaitForPopupMenu(stackle.process().id());
 }
 
-// Waits for a dialog of Stackle's, other than its main one, captioned `caption`.
-HWND WaitForOwnDialog(Stackle& stackle, std::wstring_view caption) {
-  HWND found = nullptr;
-  WaitUntil(
-      [&] {
-        for (HWND dialog : FindDialogsCaptioned(stackle.process().id(), caption)) {
-          if (dialog != stackle.dialog()) found = dialog;
-        }
-        return found != nullptr;
-      },
-      kMessageTimeout);
-  return found;
-}
-
 bool WaitUntilGone(HWND window) {
   return WaitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); }, kMessageTimeout);
 }
