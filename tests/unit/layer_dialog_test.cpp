@@ -50,20 +50,6 @@ TEST(MainDialog, OpensAlwaysOnTopWithTheWindowList) {
   EXPECT_EQ(d.Labels(), std::vector<Text>{u"Notes.txt - Editor"});
 }
 
-TEST(MainDialog, RefreshButtonRebuildsTheListAndResetsTheCaption) {
-  Desktop d;
-  CLayerDialog layer(d.windows, d.dialog, d.files);
-  d.dialog.Open(layer);
-  d.dialog.SetCaption(u"(TopMost):Something selected");
-  d.dialog.SelectWindowListEntry(0);
-  d.windows.AddWindow({.title = u"Calendar", .process = d.editor});
-
-  d.dialog.Send(CommandMessage(IDC_REFRESH));
-  EXPECT_EQ(d.Labels(), (std::vector<Text>{u"Calendar", u"Notes.txt - Editor"}));
-  EXPECT_EQ(d.dialog.Caption(), u"Stackle");
-  EXPECT_EQ(d.dialog.WindowListSelection(), std::nullopt);
-}
-
 TEST(MainDialog, ClosesOnlyThroughTheAcceptPath) {
   struct Case {
     const char* what;
