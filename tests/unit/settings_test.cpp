@@ -1,9 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "app/layer_dialog.h"
-#include "platform/sim/sim_dialog.h"
-#include "platform/sim/sim_files.h"
-#include "res/resource.h"
 #include "settings/about_dialog.h"
 #include "settings/mouse_follow.h"
 #include "settings/settings_file.h"
@@ -21,33 +17,27 @@ TEST(SettingsFile, ReadsTheFirstLineAsAFourDigitScan) {
     std::uint32_t interval;
   };
   const Rect kept{1, 2, 3, 4};
+  // clang-format off
   const Case cases[] = {
       {"the usual line", "00320064014A01A401F4\r\n", 5, {100, 50, 420, 330}, 500},
       {"lower case", "00320064014a01a401f4\r\n", 5, {100, 50, 420, 330}, 500},
       {"blanks between fields", "0032 0064\t014A  01A4 01F4", 5, {100, 50, 420, 330}, 500},
       {"LF only", "00320064014A01A401F4\n", 5, {100, 50, 420, 330}, 500},
       {"no line end", "00320064014A01A401F4", 5, {100, 50, 420, 330}, 500},
-      {"only the first line counts",
-       "00320064014A01A401F4\r\n0000000000000000FFFF\r\n",
-       5,
-       {100, 50, 420, 330},
-       500},
+      {"only the first line counts", "00320064014A01A401F4\r\n0000000000000000FFFF\r\n", 5, {100, 50, 420, 330}, 500},
       {"four fields", "00320064014A01A4", 4, {100, 50, 420, 330}, 0},
       {"three fields", "00320064014A", 3, {100, 50, 3, 330}, 0},
       {"short fields end at the first non-digit", "1 2 3 4 5 x", 5, {2, 1, 4, 3}, 5},
       {"garbage", "hello", 0, kept, 0},
       {"a sign is not a digit", "-001", 0, kept, 0},
-      {"an interval above 5000 is read as it is",
-       "00000000010001001388",
-       5,
-       {0, 0, 256, 256},
-       5000},
+      {"an interval above 5000 is read as it is", "00000000010001001388", 5, {0, 0, 256, 256}, 5000},
       {"the largest interval", "0000000001000100FFFF", 5, {0, 0, 256, 256}, 0xFFFF},
       {"the wide form", "#-50,-1200,330,-880,65536\r\n", 5, {-1200, -50, -880, 330}, 65536},
       {"a broken wide form reads nothing", "#-50,-1200,330\r\n", 0, kept, 0},
       {"a wide form out of range reads nothing", "#0,0,0,99999999999,1\r\n", 0, kept, 0},
       {"empty", "", 0, kept, 0},
   };
+  // clang-format on
   for (const Case& c : cases) {
     const StoredSettings read =
         ParseSettings(c.content, {.fields = 0, .rect = kept, .interval = 0});
@@ -84,34 +74,29 @@ TEST(SettingsFile, PlacesTheDialogOnlyWhereItCanBeSeen) {
     StoredSettings stored;
     std::optional<Rect> placed;
   };
+  // clang-format off
   const Case cases[] = {
       {"on the second monitor", {5, {1500, 100, 1820, 380}, 0}, Rect{1500, 100, 1820, 380}},
       {"three fields do not move it", {3, {1500, 100, 1820, 380}, 0}, std::nullopt},
       {"no width", {4, {100, 100, 100, 380}, 0}, std::nullopt},
       {"upside down", {4, {100, 380, 420, 100}, 0}, std::nullopt},
-      {"a removed monitor on the right",
-       {5, {2700, 100, 3020, 380}, 0},
-       Rect{2240, 100, 2560, 380}},
-      {"a removed monitor on the left, larger than the work area",
-       {5, {-3000, -50, -1000, 1950}, 0},
-       Rect{0, 0, 1280, 760}},
-      {"edges whose distance overflows",
-       {5, {INT32_MIN, 0, INT32_MAX, 100}, 0},
-       Rect{0, 0, 1280, 100}},
+      {"a removed monitor on the right", {5, {2700, 100, 3020, 380}, 0}, Rect{2240, 100, 2560, 380}},
+      {"a removed monitor on the left, larger than the work area", {5, {-3000, -50, -1000, 1950}, 0}, Rect{0, 0, 1280, 760}},
+      {"edges whose distance overflows", {5, {INT32_MIN, 0, INT32_MAX, 100}, 0}, Rect{0, 0, 1280, 100}},
   };
+  // clang-format on
   for (const Case& c : cases)
     EXPECT_EQ(PlaceableRect(c.stored, windows), c.placed) << c.what;
 }
 
 struct Desk : SimDesk {
-  ProcessId p = windows.AddProcess();
-  WindowRef bottom = windows.AddWindow({.title = u"Desktop", .process = p});
+  ProcessId p = editor_process;
 };
 
 TEST(Settings, RestoreThePlaceAndStartMouseFollow) {
   Desk d;
   d.files.files[u"stackle.dat"] = "00320064014A01A401F4\r\n";
-  d.dialog.Open(d.layer);
+  d.Open();
   EXPECT_EQ(d.windows.WindowRect(d.dialog.Window()), (Rect{100, 50, 420, 330}));
   EXPECT_EQ(d.dialog.timers, (std::map<std::uint32_t, std::uint32_t>{{1, 500}}));
 
@@ -124,7 +109,7 @@ TEST(Settings, RestoreThePlaceAndStartMouseFollow) {
 TEST(Settings, AreWrittenAtExitWhereverTheyCanBe) {
   {
     Desk d;  // first run: no file, mouse-follow off
-    d.dialog.Open(d.layer);
+    d.Open();
     EXPECT_TRUE(d.dialog.timers.empty());
     d.windows.MoveWindow(d.dialog.Window(), {10, 20, 330, 300});
     d.dialog.Send({kWmClose, 0, 0});
@@ -133,7 +118,7 @@ TEST(Settings, AreWrittenAtExitWhereverTheyCanBe) {
   {
     Desk d;  // closed while minimized: the rectangle recorded before
     d.files.files[u"stackle.dat"] = "00320064014A01A4000A\r\nsecond line\r\n";
-    d.dialog.Open(d.layer);
+    d.Open();
     d.windows.Get(d.dialog.Window()).minimized = true;
     d.windows.Get(d.dialog.Window()).rect = {-32000, -32000, -31840, -31970};
     d.dialog.Send({kWmClose, 0, 0});
@@ -143,13 +128,13 @@ TEST(Settings, AreWrittenAtExitWhereverTheyCanBe) {
     Desk d;  // a directory where nothing can be written: the old file stays
     d.files.files[u"stackle.dat"] = "old";
     d.files.unwritable[u"stackle.dat"] = true;
-    d.dialog.Open(d.layer);
+    d.Open();
     d.dialog.Send({kWmClose, 0, 0});
     EXPECT_EQ(d.files.files[u"stackle.dat"], "old");
   }
   {
     Desk d;  // the Windows session ends: written without the dialog being destroyed
-    d.dialog.Open(d.layer);
+    d.Open();
     d.windows.MoveWindow(d.dialog.Window(), {0, 0, 320, 280});
     d.dialog.Send({kWmEndSession, 1, 0});
     EXPECT_EQ(d.files.files[u"stackle.dat"], "00000000011801400000\r\n");
@@ -165,21 +150,18 @@ TEST(AboutDialog, HandsBackOnlyAConfirmedValidInterval) {
     std::uint32_t handed_back;
     std::size_t warnings;
   };
+  // clang-format off
   const Case cases[] = {
       {"OK without editing", 500, {u"500"}, false, 500, 0},
       {"the upper bound", 500, {u"5000"}, false, 5000, 0},
       {"zero", 500, {u"0"}, false, 0, 0},
       {"surrounding blanks", 500, {u" 250 "}, false, 250, 0},
       {"5001 refused, then cancel", 500, {u"5001"}, true, 500, 1},
-      {"letters, a sign, nothing, then cancel",
-       500,
-       {u"abc", u"-1", u"", u"12a", u"+5"},
-       true,
-       500,
-       5},
+      {"letters, a sign, nothing, then cancel", 500, {u"abc", u"-1", u"", u"12a", u"+5"}, true, 500, 5},
       {"a huge number is out of range", 500, {u"99999999999999999999", u"42"}, false, 42, 1},
       {"cancel at once, with a value the file gave", 9000, {}, true, 9000, 0},
   };
+  // clang-format on
   for (const Case& c : cases) {
     CAboutDialog about;
     about.SetInterval(c.handed_in);
@@ -206,20 +188,10 @@ TEST(AboutDialog, HandsBackOnlyAConfirmedValidInterval) {
   }
 }
 
-TEST(AboutDialog, ShowsTheVersionAndBuildTexts) {
-  CAboutDialog about;
-  sim::SimChildDialog child(about);
-  about.Attach(child);
-  about.HandleMessage({kWmInitDialog, 0, 0});
-  EXPECT_EQ(child.items[IDC_ABOUT_VERSION], u"Version 2.3 with MFC42.DLL version");
-  EXPECT_EQ(BuildText("May 19 1998", "17:53:39"), u"Built Time : May 19 1998 17:53:39");
-  EXPECT_TRUE(child.items[IDC_ABOUT_BUILD].starts_with(u"Built Time : "));
-}
-
 TEST(AboutDialog, FromTheSystemMenuRestartsTheTimerHoweverItCloses) {
   Desk d;
   d.files.files[u"stackle.dat"] = "00320064014A01A401F4";
-  d.dialog.Open(d.layer);
+  d.Open();
   const struct {
     std::optional<std::u16string> typed;  // nothing: cancel
     std::map<std::uint32_t, std::uint32_t> timers;
@@ -288,7 +260,7 @@ TEST(MouseFollow, TicksRefreshTheListOnlyWhenTheFollowedWindowChanges) {
   const WindowRef b =
       d.windows.AddWindow({.title = u"B", .process = d.p, .rect = {200, 0, 300, 100}});
   d.windows.AddChild(b, {210, 10, 250, 30});
-  d.dialog.Open(d.layer);
+  d.Open();
   d.windows.Place(d.dialog.Window(), InsertAfter::kNoTopMost, false);
   d.windows.Get(d.dialog.Window()).rect = {600, 0, 900, 300};
 

@@ -1,4 +1,5 @@
-// Stackle on a simulated desktop, as most tests set it up.
+// Stackle on a simulated desktop, as most tests set it up: below its dialog an editor and a
+// mail program, and a desktop window at the bottom that is never listed.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -6,29 +7,52 @@
 #include "app/layer_dialog.h"
 #include "platform/sim/sim_dialog.h"
 #include "platform/sim/sim_files.h"
+#include "res/resource.h"
 
 namespace stackle {
+
+inline constexpr std::uint32_t kIdle = 0x40, kNormal = 0x20, kHigh = 0x80, kRealtime = 0x100;
 
 struct SimDesk {
   sim::SimWindowSystem windows;
   sim::SimDialog dialog{windows};
   sim::SimFiles files;
   CLayerDialog layer{windows, dialog, files};
+  ProcessId editor_process = windows.AddProcess();
+  ProcessId mail_process = windows.AddProcess();
+  WindowRef bottom = windows.AddWindow({.title = u"Desktop", .process = editor_process});
+  WindowRef mail = windows.AddWindow({.title = u"Inbox - Mail", .process = mail_process});
+  WindowRef editor = windows.AddWindow({.title = u"Notes - Editor", .process = editor_process});
 
+  void Open() { dialog.Open(layer); }
   std::vector<Text> Labels() const {
     std::vector<Text> labels;
     for (const auto& e : dialog.Entries())
       labels.push_back(e.label);
     return labels;
   }
+  std::optional<std::size_t> IndexOf(WindowRef window) const {
+    for (std::size_t i = 0; i < dialog.Entries().size(); ++i) {
+      if (dialog.Entries()[i].window == window) return i;
+    }
+    return std::nullopt;
+  }
   // Selects the window's entry as the user would.
   void Select(WindowRef window) {
-    for (std::size_t i = 0; i < dialog.Entries().size(); ++i) {
-      if (dialog.Entries()[i].window == window) return dialog.UserSelects(i);
-    }
+    if (const auto i = IndexOf(window)) return dialog.UserSelects(*i);
     ADD_FAILURE() << "not listed";
   }
   void Command(int id) { dialog.Send(CommandMessage(id)); }
+  // A right click on a row of the list, choosing `choice` from the menu if one opens.
+  void RightClickRow(std::size_t row, std::optional<int> choice = std::nullopt) {
+    dialog.choose_from_menu = [choice](const Menu&) { return choice; };
+    windows.cursor = Point{40, static_cast<std::int32_t>(row) * sim::SimDialog::kRowHeight};
+    dialog.Send({kWmContextMenu, dialog.WindowListControl(), 0});
+  }
+  void RightClick(WindowRef window, std::optional<int> choice) {
+    RightClickRow(IndexOf(window).value_or(999), choice);
+  }
+  std::uint32_t OwnPriority() { return windows.PriorityOf(windows.OwnProcess()); }
 };
 
 }  // namespace stackle

@@ -5,7 +5,7 @@
 #include <map>
 
 #include "catalogue/text.h"
-#include "platform/sim/sim_window_system.h"
+#include "sim_desk.h"
 
 namespace stackle {
 namespace {
@@ -20,7 +20,7 @@ enum Flags : unsigned {
 
 struct W {
   Text title;
-  int process = 1;
+  int process = 1;  // 9 refuses to be opened
   unsigned flags = 0;
 };
 
@@ -31,8 +31,6 @@ struct Scenario {
   std::vector<Text> labels;
   std::map<int, std::uint32_t> priorities;  // by process; every process starts at idle
 };
-
-constexpr std::uint32_t kIdle = 0x40, kNormal = 0x20, kHigh = 0x80;
 
 std::vector<Text> Labels(const std::vector<WindowListEntry>& entries) {
   std::vector<Text> labels;
@@ -49,70 +47,43 @@ std::string Show(const std::vector<Text>& labels) {
 }
 
 TEST(WindowListWalk, ListsWhatTheUserExpects) {
+  // clang-format off
   const Scenario scenarios[] = {
       {"lists visible titled windows top to bottom, never the bottom-most",
        {{u"Stackle", 0, kOwnDialog}, {u"Editor", 1}, {u"Mail", 2}, {u"Desktop", 3}},
-       {},
-       {u"Editor", u"Mail"},
-       {{1, kNormal}, {2, kNormal}, {3, kIdle}}},
+       {}, {u"Editor", u"Mail"}, {{1, kNormal}, {2, kNormal}, {3, kIdle}}},
       {"starts directly above the own dialog: windows higher up are not visited",
-       {{u"Clock", 1, kTopMost},
-        {u"", 0},
-        {u"Stackle", 0, kOwnDialog},
-        {u"Mail", 2},
-        {u"Desktop", 3}},
-       {},
-       {u"Mail"},
-       {{1, kIdle}, {2, kNormal}}},
+       {{u"Clock", 1, kTopMost}, {u"", 0}, {u"Stackle", 0, kOwnDialog}, {u"Mail", 2}, {u"Desktop", 3}},
+       {}, {u"Mail"}, {{1, kIdle}, {2, kNormal}}},
       {"walks from the top when nothing lies above the own dialog",
-       {{u"Stackle", 0, kOwnDialog | kTopMost},
-        {u"Clock", 1, kTopMost},
-        {u"Mail", 2},
-        {u"Desktop", 3}},
-       {},
-       {u"(TopMost):Clock", u"Mail"},
-       {{1, kHigh}, {2, kNormal}}},
+       {{u"Stackle", 0, kOwnDialog | kTopMost}, {u"Clock", 1, kTopMost}, {u"Mail", 2}, {u"Desktop", 3}},
+       {}, {u"(TopMost):Clock", u"Mail"}, {{1, kHigh}, {2, kNormal}}},
       {"hidden, untitled and excluded windows are skipped without a priority change",
-       {{u"Stackle", 0, kOwnDialog},
-        {u"Secret", 1, kHidden},
-        {u"", 2},
-        {u"Calculator", 3},
-        {u"Mail", 4},
+       {{u"Stackle", 0, kOwnDialog}, {u"Secret", 1, kHidden}, {u"", 2}, {u"Calculator", 3}, {u"Mail", 4},
         {u"Desktop", 5}},
-       {u"Calc"},
-       {u"Mail"},
-       {{1, kIdle}, {2, kIdle}, {3, kIdle}, {4, kNormal}}},
+       {u"Calc"}, {u"Mail"}, {{1, kIdle}, {2, kIdle}, {3, kIdle}, {4, kNormal}}},
       {"prefixes: minimized, then always-on-top, then folder; a folder stays at normal",
-       {{u"Stackle", 0, kOwnDialog | kTopMost},
-        {u"C:\\", 1, kMinimized | kTopMost | kFolder},
-        {u"Docs", 2, kFolder},
-        {u"Player", 3, kMinimized},
-        {u"Pinned", 4, kTopMost | kMinimized},
-        {u"Desktop", 5}},
-       {},
-       {u"(Icon):(TopMost):(Folda):C:\\", u"(Icon):(TopMost):Pinned", u"(Folda):Docs",
-        u"(Icon):Player"},
+       {{u"Stackle", 0, kOwnDialog | kTopMost}, {u"C:\\", 1, kMinimized | kTopMost | kFolder}, {u"Docs", 2, kFolder},
+        {u"Player", 3, kMinimized}, {u"Pinned", 4, kTopMost | kMinimized}, {u"Desktop", 5}},
+       {}, {u"(Icon):(TopMost):(Folda):C:\\", u"(Icon):(TopMost):Pinned", u"(Folda):Docs", u"(Icon):Player"},
        {{1, kNormal}, {2, kNormal}, {3, kNormal}, {4, kHigh}}},
       {"a process with an always-on-top and an ordinary window ends at normal",
-       {{u"Stackle", 0, kOwnDialog | kTopMost},
-        {u"Palette", 1, kTopMost},
-        {u"Drawing", 1},
-        {u"Desktop", 5}},
-       {},
-       {u"(TopMost):Palette", u"Drawing"},
-       {{1, kNormal}}},
+       {{u"Stackle", 0, kOwnDialog | kTopMost}, {u"Palette", 1, kTopMost}, {u"Drawing", 1}, {u"Desktop", 5}},
+       {}, {u"(TopMost):Palette", u"Drawing"}, {{1, kNormal}}},
+      {"a process that refuses to be opened keeps its class",
+       {{u"Stackle", 0, kOwnDialog | kTopMost}, {u"Task Manager", 9, kTopMost}, {u"Desktop", 9}},
+       {}, {u"(TopMost):Task Manager"}, {{9, kIdle}}},
       {"a blank exclusion line leaves out every titled window",
        {{u"Stackle", 0, kOwnDialog}, {u"Editor", 1}, {u"Mail", 2}, {u"Desktop", 3}},
-       {u"zzz", u""},
-       {},
-       {{1, kIdle}, {2, kIdle}}},
+       {u"zzz", u""}, {}, {{1, kIdle}, {2, kIdle}}},
   };
+  // clang-format on
 
   for (const Scenario& s : scenarios) {
     sim::SimWindowSystem windows;
     std::map<int, ProcessId> processes{{0, windows.OwnProcess()}};
     for (const W& w : s.z_order) {
-      if (!processes.contains(w.process)) processes[w.process] = windows.AddProcess();
+      if (!processes.contains(w.process)) processes[w.process] = windows.AddProcess(w.process == 9);
       windows.ForcePriority(processes[w.process], kIdle);
     }
     // Each new window enters at the top of its band, so add them bottom first.
@@ -152,17 +123,6 @@ TEST(WindowListWalk, EndsKeepingWhatItFoundWhenAWindowVanishesMidWalk) {
     if (from == second) windows.DestroyWindow(second);
   };
   EXPECT_EQ(Labels(WalkWindowList(windows, own, {})), (std::vector<Text>{u"First", u"Second"}));
-}
-
-TEST(WindowListWalk, SkipsProcessesThatRefuseToBeOpened) {
-  sim::SimWindowSystem windows;
-  const ProcessId guarded = windows.AddProcess(/*refuses_open=*/true);
-  windows.AddWindow({.title = u"Desktop", .process = guarded});
-  windows.AddWindow({.title = u"Task Manager", .process = guarded, .topmost = true});
-  const WindowRef own =
-      windows.AddWindow({.title = u"Stackle", .process = windows.OwnProcess(), .topmost = true});
-  EXPECT_EQ(Labels(WalkWindowList(windows, own, {})), std::vector<Text>{u"(TopMost):Task Manager"});
-  EXPECT_EQ(windows.PriorityOf(guarded), kNormal);
 }
 
 }  // namespace

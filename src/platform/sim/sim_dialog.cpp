@@ -8,17 +8,13 @@ void SimDialog::Open(MessageTarget& target) {
   target_ = &target;
   ending_ = false;
   caption_ = u"Stackle";
-  // The template: 162 × 98 units, list on the left, seven buttons of 62 × 14 in a column.
+  // The template's size: 162 × 98 units of two pixels.
   const Rect client{0, 0, 324, 196};
   window_ = windows_.AddWindow({.title = caption_,
                                 .class_name = u"#32770",
                                 .process = windows_.OwnProcess(),
                                 .rect = {100, 100, 100 + client.right + 2 * kFrame,
                                          100 + client.bottom + kCaption + kFrame}});
-  controls = {{1000, {0, 0, 200, 196}}};
-  const int column[] = {7, 2, 3, 6, 4, 1003, 1};
-  for (int i = 0; i < 7; ++i)
-    controls[column[i]] = {200, 28 * i, 324, 28 * i + 28};
   // The window system reports the size once while it creates the window, and whenever a
   // move changes it.
   windows_.after_move = [this](WindowRef moved) {
@@ -60,26 +56,11 @@ std::optional<std::intptr_t> SimDialog::Send(const Message& message) {
   return result;
 }
 
-void SimDialog::UserSelects(std::size_t index) {
-  selection_ = index;
-  Send(CommandMessage(1000, kLbnSelChange));
-}
-
 int SimDialog::RunModal(MessageTarget& target) {
   Open(target);
   if (while_running && IsOpen()) while_running(*this);
   if (IsOpen()) Send({kWmClose, 0, 0});
   return result_;
-}
-
-void SimDialog::SetCaption(const Text& caption) {
-  caption_ = caption;
-  windows_.Get(window_).title = caption;
-}
-
-void SimDialog::EndDialog(int result) {
-  result_ = result;
-  ending_ = true;
 }
 
 void SimDialog::Destroy() {
@@ -91,41 +72,6 @@ void SimDialog::Destroy() {
   entries_.clear();
   selection_.reset();
   posted_commands_.clear();
-}
-
-void SimDialog::ClearWindowList() {
-  entries_.clear();
-  selection_.reset();
-  if (list_redraws_) ++list_paints_;
-}
-
-void SimDialog::SetWindowListRedraw(bool on) {
-  if (on && !list_redraws_) ++list_paints_;
-  list_redraws_ = on;
-}
-
-bool SimDialog::AddWindowListEntry(const Text& label, WindowRef window) {
-  entries_.push_back({label, window});
-  if (list_redraws_) ++list_paints_;
-  return true;
-}
-
-}  // namespace stackle::sim
-
-namespace stackle::sim {
-
-std::optional<Text> SimDialog::WindowListLabel(std::size_t index) {
-  if (index >= entries_.size()) return std::nullopt;
-  return entries_[index].label;
-}
-
-std::optional<WindowRef> SimDialog::WindowListWindow(std::size_t index) {
-  if (index >= entries_.size()) return std::nullopt;
-  return entries_[index].window;
-}
-
-void SimDialog::SelectWindowListEntry(std::size_t index) {
-  if (index < entries_.size()) selection_ = index;
 }
 
 std::optional<std::size_t> SimDialog::WindowListEntryNear(Point screen) {
@@ -142,39 +88,12 @@ void SimDialog::SetUpTooltips() {
                       .visible = false,
                       .topmost = windows_.IsTopMost(window_),
                       .owner = window_});
-  tooltips_active_ = true;
-  tooltip_count_ = 8;
 }
 
 void SimDialog::ShowPopupMenu(const Menu& menu, Point at) {
   menus_shown.emplace_back(menu, at);
   if (!choose_from_menu) return;
   if (auto id = choose_from_menu(menu)) posted_commands_.push_back(*id);
-}
-
-bool SimDialog::AddTrayIcon() {
-  if (shell_refuses_icons) return false;
-  tray_icon = true;
-  ++tray_icons_added;
-  return true;
-}
-
-void SimDialog::AppendToSystemMenu(const Menu& items) {
-  system_menu.insert(system_menu.end(), items.begin(), items.end());
-}
-
-bool SimDialog::OpenHelpFile() {
-  if (!help_file_present) return false;
-  help_open = true;
-  return true;
-}
-
-std::optional<Rect> SimDialog::ControlRect(int id) {
-  auto it = controls.find(id);
-  if (it == controls.end()) return std::nullopt;
-  const Rect& window = windows_.Get(window_).rect;
-  const std::int32_t x = window.left + kFrame, y = window.top + kCaption;
-  return Rect{it->second.left + x, it->second.top + y, it->second.right + x, it->second.bottom + y};
 }
 
 Text SimDialog::StringResource(int id) {
@@ -188,12 +107,6 @@ Text SimDialog::StringResource(int id) {
   }
 }
 
-std::uint32_t SimDialog::SetTimer(std::uint32_t id, std::uint32_t interval) {
-  if (timers_fail) return 0;
-  timers[id] = interval;
-  return id;
-}
-
 int SimDialog::RunChildDialog(ChildDialog& dialog) {
   SimChildDialog child(dialog);
   dialog.Attach(child);
@@ -201,7 +114,7 @@ int SimDialog::RunChildDialog(ChildDialog& dialog) {
   if (while_child_open) while_child_open(child);
   if (child.IsOpen()) child.Press(kIdCancel);
   children_shown.push_back(child);
-  return *child.Result();
+  return *child.result;
 }
 
 }  // namespace stackle::sim

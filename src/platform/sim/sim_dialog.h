@@ -20,22 +20,21 @@ class SimChildDialog final : public ChildDialogSurface {
 
   // Clicks a button (or presses Enter or Escape).
   void Press(int id) { dialog_.HandleMessage(CommandMessage(id)); }
-  bool IsOpen() const { return !result_; }
-  std::optional<int> Result() const { return result_; }
+  bool IsOpen() const { return !result; }
 
   std::map<int, Text> items;
   std::vector<Text> warnings;
   std::optional<int> focused_item;
+  std::optional<int> result;
 
   void SetItemText(int id, const Text& text) override { items[id] = text; }
   Text ItemText(int id) override { return items[id]; }
   void FocusItem(int id) override { focused_item = id; }
   void ShowWarning(const Text& text) override { warnings.push_back(text); }
-  void EndDialog(int result) override { result_ = result; }
+  void EndDialog(int value) override { result = value; }
 
  private:
   ChildDialog& dialog_;
-  std::optional<int> result_;
 };
 
 class SimDialog final : public DialogHost {
@@ -62,18 +61,16 @@ class SimDialog final : public DialogHost {
 
   const std::vector<WindowListEntry>& Entries() const { return entries_; }
   // Selects as the user would, with the selection-change notification.
-  void UserSelects(std::size_t index);
+  void UserSelects(std::size_t index) {
+    selection_ = index;
+    Send(CommandMessage(1000, kLbnSelChange));
+  }
   const Text& Caption() const { return caption_; }
   bool HasIcons() const { return has_icons_; }
   bool HasFocus() const { return focused_; }
   void LoseFocus() { focused_ = false; }
-  bool TooltipsActive() const { return tooltips_active_; }
-  // Whether the list draws, and how often it has been painted: once per change while it
-  // draws, once when drawing comes back on.
+  // Whether the list draws; a refresh turns drawing off while it rebuilds the list.
   bool WindowListRedraws() const { return list_redraws_; }
-  int WindowListPaints() const { return list_paints_; }
-  std::size_t TooltipCount() const { return tooltip_count_; }
-  int Result() const { return result_; }
 
   // Each list entry is a row of this many pixels, from the screen's top edge down.
   static constexpr std::int32_t kRowHeight = 16;
@@ -88,7 +85,6 @@ class SimDialog final : public DialogHost {
   std::vector<SimChildDialog> children_shown;
   // Running timers by identifier, with their periods.
   std::map<std::uint32_t, std::uint32_t> timers;
-  bool timers_fail = false;
 
   static constexpr std::uint32_t kTaskbarCreated = 0xC123;
   static constexpr std::intptr_t kIconHandle = 0x2A0;
@@ -101,45 +97,68 @@ class SimDialog final : public DialogHost {
   bool help_file_present = false;
   bool help_open = false;
   std::vector<Text> information_shown;
-  int minimized_paints = 0;
-  // The controls' places in the client area; the buttons start where the template has them
-  // (one template unit is two pixels here).
-  std::map<int, Rect> controls;
   // The client area is the window less this frame on each side and a caption on top.
   static constexpr std::int32_t kFrame = 4, kCaption = 20;
 
   WindowRef Window() override { return window_; }
-  void BindControls() override { bound_ = true; }
-  void SetCaption(const Text& caption) override;
+  void BindControls() override {}
+  void SetCaption(const Text& caption) override {
+    windows_.Get(window_).title = caption_ = caption;
+  }
   void SetIcons() override { has_icons_ = true; }
-  void EndDialog(int result) override;
+  void EndDialog(int result) override {
+    result_ = result;
+    ending_ = true;
+  }
   WindowRef WindowListControl() override { return window_ + 1; }
-  void ClearWindowList() override;
-  void SetWindowListRedraw(bool on) override;
-  bool AddWindowListEntry(const Text& label, WindowRef window) override;
+  void ClearWindowList() override {
+    entries_.clear();
+    selection_.reset();
+  }
+  void SetWindowListRedraw(bool on) override { list_redraws_ = on; }
+  bool AddWindowListEntry(const Text& label, WindowRef window) override {
+    entries_.push_back({label, window});
+    return true;
+  }
   std::size_t WindowListCount() override { return entries_.size(); }
-  std::optional<Text> WindowListLabel(std::size_t index) override;
-  std::optional<WindowRef> WindowListWindow(std::size_t index) override;
+  std::optional<Text> WindowListLabel(std::size_t i) override {
+    return i < entries_.size() ? std::optional(entries_[i].label) : std::nullopt;
+  }
+  std::optional<WindowRef> WindowListWindow(std::size_t i) override {
+    return i < entries_.size() ? std::optional(entries_[i].window) : std::nullopt;
+  }
   std::optional<std::size_t> WindowListSelection() override { return selection_; }
-  void SelectWindowListEntry(std::size_t index) override;
+  void SelectWindowListEntry(std::size_t i) override {
+    if (i < entries_.size()) selection_ = i;
+  }
   std::optional<std::size_t> WindowListEntryNear(Point screen) override;
   void Focus() override { focused_ = true; }
   void SetUpTooltips() override;
-  void ActivateTooltips(bool active) override { tooltips_active_ = active; }
+  void ActivateTooltips(bool) override {}
   void ShowPopupMenu(const Menu& menu, Point at) override;
-  bool AddTrayIcon() override;
+  bool AddTrayIcon() override {
+    if (shell_refuses_icons) return false;
+    ++tray_icons_added;
+    return tray_icon = true;
+  }
   void RemoveTrayIcon() override { tray_icon = false; }
   std::uint32_t TaskbarCreatedMessage() override { return kTaskbarCreated; }
-  void AppendToSystemMenu(const Menu& items) override;
-  bool OpenHelpFile() override;
+  void AppendToSystemMenu(const Menu& items) override {
+    system_menu.insert(system_menu.end(), items.begin(), items.end());
+  }
+  bool OpenHelpFile() override { return help_open = help_file_present; }
   void QuitHelp() override { help_open = false; }
   void ShowInformation(const Text& text) override { information_shown.push_back(text); }
-  std::optional<Rect> ControlRect(int id) override;
-  void MoveControl(int id, const Rect& client) override { controls[id] = client; }
-  void PaintMinimized() override { ++minimized_paints; }
+  // The layout's places are checked on the real dialog.
+  std::optional<Rect> ControlRect(int) override { return std::nullopt; }
+  void MoveControl(int, const Rect&) override {}
+  void PaintMinimized() override {}
   std::intptr_t DragIcon() override { return kIconHandle; }
   Text StringResource(int id) override;
-  std::uint32_t SetTimer(std::uint32_t id, std::uint32_t interval) override;
+  std::uint32_t SetTimer(std::uint32_t id, std::uint32_t interval) override {
+    timers[id] = interval;
+    return id;
+  }
   void KillTimer(std::uint32_t id) override { timers.erase(id); }
   int RunChildDialog(ChildDialog& dialog) override;
 
@@ -149,14 +168,10 @@ class SimDialog final : public DialogHost {
   SimWindowSystem& windows_;
   MessageTarget* target_ = nullptr;
   WindowRef window_ = kNoWindow;
-  bool bound_ = false;
   bool ending_ = false;
   bool has_icons_ = false;
   bool focused_ = false;
-  bool tooltips_active_ = false;
   bool list_redraws_ = true;
-  int list_paints_ = 0;
-  std::size_t tooltip_count_ = 0;
   std::deque<int> posted_commands_;
   int result_ = 0;
   Text caption_;

@@ -23,10 +23,8 @@ WindowRef SimWindowSystem::AddWindow(WindowSpec spec) {
   SimWindow window;
   static_cast<WindowSpec&>(window) = std::move(spec);
   window.handle = handle;
-  const WindowRef owner = window.owner;
   z_order_.insert(z_order_.begin() + TopOfBand(window.topmost), handle);
   windows_[handle] = std::move(window);
-  if (Find(owner)) LiftOwnedWindows(owner);
   return handle;
 }
 
@@ -63,11 +61,6 @@ SimWindow& SimWindowSystem::Get(WindowRef window) {
 
 void SimWindowSystem::ForcePriority(ProcessId process, std::uint32_t priority) {
   processes_.at(process).priority = priority;
-}
-
-SimWindow* SimWindowSystem::Find(WindowRef window) {
-  auto it = windows_.find(window);
-  return it == windows_.end() ? nullptr : &it->second;
 }
 
 std::ptrdiff_t SimWindowSystem::IndexOf(WindowRef window) const {
@@ -112,44 +105,6 @@ WindowRef SimWindowSystem::WindowAbove(WindowRef window) {
   return z_order_[index - 1];
 }
 
-WindowRef SimWindowSystem::TopWindow() {
-  return z_order_.empty() ? kNoWindow : z_order_.front();
-}
-
-Text SimWindowSystem::Title(WindowRef window) {
-  const SimWindow* w = Find(window);
-  return w ? w->title : Text();
-}
-
-Text SimWindowSystem::ClassName(WindowRef window) {
-  const SimWindow* w = Find(window);
-  return w ? w->class_name : Text();
-}
-
-bool SimWindowSystem::IsTopMost(WindowRef window) {
-  const SimWindow* w = Find(window);
-  return w && w->topmost;
-}
-
-bool SimWindowSystem::IsVisible(WindowRef window) {
-  const SimWindow* w = Find(window);
-  return w && w->visible;
-}
-
-bool SimWindowSystem::IsMinimized(WindowRef window) {
-  const SimWindow* w = Find(window);
-  return w && w->minimized;
-}
-
-bool SimWindowSystem::IsMaximized(WindowRef window) {
-  const SimWindow* w = Find(window);
-  return w && w->maximized;
-}
-
-bool SimWindowSystem::Exists(WindowRef window) {
-  return Find(window) != nullptr;
-}
-
 void SimWindowSystem::Place(WindowRef window, InsertAfter where, bool activate) {
   SimWindow* w = Find(window);
   if (!w) return;
@@ -175,18 +130,7 @@ void SimWindowSystem::Place(WindowRef window, InsertAfter where, bool activate) 
       MoveTo(window, z_order_.size());
       break;
   }
-  LiftOwnedWindows(window);
   if (activate) foreground_ = window;
-}
-
-void SimWindowSystem::LiftOwnedWindows(WindowRef owner) {
-  const bool topmost = windows_.at(owner).topmost;
-  for (auto& [handle, w] : windows_) {
-    if (w.owner != owner) continue;
-    w.topmost = topmost;
-    std::erase(z_order_, handle);
-    z_order_.insert(z_order_.begin() + IndexOf(owner), handle);
-  }
 }
 
 void SimWindowSystem::Show(WindowRef window, ShowCommand command) {
@@ -217,24 +161,11 @@ void SimWindowSystem::Show(WindowRef window, ShowCommand command) {
   }
 }
 
-void SimWindowSystem::BringToForeground(WindowRef window) {
-  if (Find(window)) foreground_ = window;
-}
-
 void SimWindowSystem::RequestClose(WindowRef window) {
   SimWindow* w = Find(window);
   if (!w) return;
   if (during_close) during_close(window);
   if (w->on_close == OnClose::kCloses) DestroyWindow(window);
-}
-
-void SimWindowSystem::SetHiddenMark(WindowRef window, bool marked) {
-  if (SimWindow* w = Find(window)) w->hidden_mark = marked;
-}
-
-bool SimWindowSystem::HasHiddenMark(WindowRef window) {
-  const SimWindow* w = Find(window);
-  return w && w->hidden_mark;
 }
 
 namespace {
@@ -267,18 +198,6 @@ WindowRef SimWindowSystem::WindowAt(Point screen) {
   return kNoWindow;
 }
 
-WindowRef SimWindowSystem::Parent(WindowRef window) {
-  const SimWindow* w = Find(window);
-  if (!w) return kNoWindow;
-  return w->parent != kNoWindow ? w->parent : w->owner;
-}
-
-std::optional<Rect> SimWindowSystem::WindowRect(WindowRef window) {
-  const SimWindow* w = Find(window);
-  if (!w) return std::nullopt;
-  return w->rect;
-}
-
 void SimWindowSystem::MoveWindow(WindowRef window, const Rect& rect) {
   SimWindow* w = Find(window);
   if (!w) return;
@@ -302,11 +221,6 @@ Rect SimWindowSystem::NearestWorkArea(const Rect& rect) {
     return distance(a.first) < distance(b.first);
   });
   return nearest->second;
-}
-
-ProcessId SimWindowSystem::ProcessOf(WindowRef window) {
-  const SimWindow* w = Find(window);
-  return w ? w->process : 0;
 }
 
 void SimWindowSystem::SetProcessPriority(ProcessId process, PriorityClass priority) {

@@ -27,7 +27,7 @@ struct WindowSpec {
   bool maximized = false;
   bool topmost = false;
   OnClose on_close = OnClose::kCloses;
-  // An owned window stays directly above its owner, in the owner's band.
+  // A pop-up's owner, which the pop-up reports as its parent.
   WindowRef owner = kNoWindow;
   Rect rect{100, 100, 400, 300};
 };
@@ -76,30 +76,38 @@ class SimWindowSystem final : public WindowSystem {
   WindowRef BottomWindow(WindowRef any) override;
   WindowRef WindowBelow(WindowRef window) override;
   WindowRef WindowAbove(WindowRef window) override;
-  WindowRef TopWindow() override;
-  Text Title(WindowRef window) override;
-  Text ClassName(WindowRef window) override;
-  bool IsTopMost(WindowRef window) override;
-  bool IsVisible(WindowRef window) override;
-  bool IsMinimized(WindowRef window) override;
-  bool IsMaximized(WindowRef window) override;
-  bool Exists(WindowRef window) override;
+  WindowRef TopWindow() override { return z_order_.empty() ? kNoWindow : z_order_.front(); }
+  Text Title(WindowRef w) override { return Find(w) ? Find(w)->title : Text(); }
+  Text ClassName(WindowRef w) override { return Find(w) ? Find(w)->class_name : Text(); }
+  bool IsTopMost(WindowRef w) override { return Find(w) && Find(w)->topmost; }
+  bool IsVisible(WindowRef w) override { return Find(w) && Find(w)->visible; }
+  bool IsMinimized(WindowRef w) override { return Find(w) && Find(w)->minimized; }
+  bool IsMaximized(WindowRef w) override { return Find(w) && Find(w)->maximized; }
+  bool Exists(WindowRef w) override { return Find(w) != nullptr; }
   void Place(WindowRef window, InsertAfter where, bool activate) override;
   void Show(WindowRef window, ShowCommand command) override;
-  void BringToForeground(WindowRef window) override;
+  void BringToForeground(WindowRef w) override {
+    if (Find(w)) foreground_ = w;
+  }
   void RequestClose(WindowRef window) override;
-  void SetHiddenMark(WindowRef window, bool marked) override;
-  bool HasHiddenMark(WindowRef window) override;
+  void SetHiddenMark(WindowRef w, bool marked) override {
+    if (Find(w)) Find(w)->hidden_mark = marked;
+  }
+  bool HasHiddenMark(WindowRef w) override { return Find(w) && Find(w)->hidden_mark; }
   std::optional<Point> CursorPosition() override { return cursor; }
   WindowRef WindowAt(Point screen) override;
-  WindowRef Parent(WindowRef window) override;
-  std::optional<Rect> WindowRect(WindowRef window) override;
+  WindowRef Parent(WindowRef w) override {
+    return !Find(w) ? kNoWindow : Find(w)->parent ? Find(w)->parent : Find(w)->owner;
+  }
+  std::optional<Rect> WindowRect(WindowRef w) override {
+    return Find(w) ? std::optional(Find(w)->rect) : std::nullopt;
+  }
   void MoveWindow(WindowRef window, const Rect& rect) override;
   bool AnyMonitorShows(const Rect& rect) override;
   Rect NearestWorkArea(const Rect& rect) override;
   // Called after a window was moved, as the window system reports a size change.
   std::function<void(WindowRef)> after_move;
-  ProcessId ProcessOf(WindowRef window) override;
+  ProcessId ProcessOf(WindowRef w) override { return Find(w) ? Find(w)->process : 0; }
   void SetProcessPriority(ProcessId process, PriorityClass priority) override;
   std::optional<std::uint32_t> ProcessPriority(ProcessId process) override;
   ProcessId OwnProcess() override { return own_process_; }
@@ -110,12 +118,14 @@ class SimWindowSystem final : public WindowSystem {
     bool refuses_open = false;
   };
 
-  SimWindow* Find(WindowRef window);
+  SimWindow* Find(WindowRef window) {
+    const auto it = windows_.find(window);
+    return it == windows_.end() ? nullptr : &it->second;
+  }
   std::ptrdiff_t IndexOf(WindowRef window) const;
   // Index where a window of the given band enters at its top.
   std::size_t TopOfBand(bool topmost) const;
   void MoveTo(WindowRef window, std::size_t index);
-  void LiftOwnedWindows(WindowRef owner);
 
   std::map<WindowRef, SimWindow> windows_;
   std::vector<WindowRef> z_order_;
