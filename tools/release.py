@@ -24,7 +24,9 @@ def plain_text(markdown):
             break
         if re.fullmatch(r'\s*!\[[^\]]*\]\([^)]*\)\s*', line):
             continue
-        line = re.sub(r'\[([^\]]+)\]\(([^)]+)\)', r'\1 (\2)', line)
+        line = re.sub(r'\[([^\]]+)\]\([^)]+\)', r'\1', line)
+        # The guides are named as they are in the archive.
+        line = re.sub(r'\b(README(\.ja)?)\.md\b', r'\1.txt', line)
         lines.append(line.replace('**', ''))
     while lines and not lines[-1].strip():
         lines.pop()
