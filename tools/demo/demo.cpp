@@ -154,6 +154,7 @@ bool SaveScreen(const std::wstring& path, RECT area) {
   Rest(300);  // let everything on the screen finish painting
   const int width = area.right - area.left;
   const int height = area.bottom - area.top;
+  if (width <= 0 || height <= 0) return false;
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
   HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
