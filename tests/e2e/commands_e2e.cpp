@@ -1,105 +1,84 @@
-// End to end: what Stackle does to the selected window — the buttons and their keys, the
-// per-window menu, hiding — on real windows, a hung program's among them, and across a kill.
+// End to end: Stackle's commands — buttons, keys, the per-window menu, the icon and its menus,
+// the system menu — on real windows (a hung one too), on itself, across a kill; help and About.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <set>
-
 #include "e2e_support.h"
-#include "res/resource.h"
 
 namespace stackle::e2e {
 namespace {
 
 TEST(Commands, ButtonsAndTheirKeysMoveTheSelectedWindowAndStackleStaysAbove) {
   Helper helper({{.title = L"Alpha"}, {.title = L"Beta"}});
-  const HWND alpha = helper.windows()[0], beta = helper.windows()[1];
-  TempDir dir;
-  Stackle stackle(dir);
-  const HWND dialog = stackle.dialog();
-  struct Step {
-    const char* name;
-    HWND selected;
-    std::function<void()> press;
-    std::function<bool()> done;
+  const HWND alpha = helper.windows[0], beta = helper.windows[1];
+  Stackle stackle;
+  const HWND dialog = stackle.dialog, list = stackle.list;
+  const auto above = [](HWND upper, HWND lower) {
+    const std::vector<HWND> z = ZOrder();
+    return std::ranges::find(z, upper) < std::ranges::find(z, lower);
   };
-  const auto mnemonic = [&](wchar_t key) {
-    return [&, key] { PostMessageW(stackle.Control(IDC_WINDOW_LIST), WM_SYSCHAR, key, 1 << 29); };
+  // A key press or an Alt+letter, posted to the list, where the dialog manager sees it.
+  const auto post = [&](UINT message, WPARAM key) {
+    return [=] { PostMessageW(list, message, key, message == WM_SYSCHAR ? 1 << 29 : 1); };
   };
-  const std::vector<Step> steps = {
-      {"always on top", alpha, [&] { stackle.Click(IDC_ALWAYS_ON_TOP); },
-       [&] { return IsTopMost(alpha); }},
-      {"Alt+U", alpha, mnemonic(L'u'), [&] { return !IsTopMost(alpha); }},
-      {"Enter", beta, [&] { stackle.PressKey(VK_RETURN); }, [&] { return Above(beta, alpha); }},
-      {"Escape", alpha, [&] { stackle.PressKey(VK_ESCAPE); }, [&] { return Above(alpha, beta); }},
-      {"Alt+B", alpha, mnemonic(L'b'), [&] { return !GetWindow(alpha, GW_HWNDNEXT); }},
-  };
-  for (const Step& step : steps) {
-    SCOPED_TRACE(step.name);
-    ASSERT_TRUE(stackle.Select(step.selected));
-    step.press();
-    EXPECT_TRUE(WaitUntil(step.done));
-    EXPECT_TRUE(WaitUntil([&] { return IsTopMost(dialog) && Above(dialog, step.selected); }))
+  const std::vector<std::tuple<const char*, HWND, std::function<void()>, std::function<bool()>>>
+      steps = {
+          {"always on top", alpha, [&] { stackle.Click(IDC_ALWAYS_ON_TOP); },
+           [&] { return IsTopMost(alpha); }},
+          {"Alt+U", alpha, post(WM_SYSCHAR, 'u'), [&] { return !IsTopMost(alpha); }},
+          {"Enter", beta, post(WM_KEYDOWN, VK_RETURN), [&] { return above(beta, alpha); }},
+          {"Escape", alpha, post(WM_KEYDOWN, VK_ESCAPE), [&] { return above(alpha, beta); }},
+          {"Alt+B", alpha, post(WM_SYSCHAR, 'b'), [&] { return !GetWindow(alpha, GW_HWNDNEXT); }},
+      };
+  for (const auto& [name, selected, act, done] : steps) {
+    SCOPED_TRACE(name);
+    ASSERT_TRUE(stackle.Select(selected));
+    act();
+    EXPECT_TRUE(WaitUntil(done));
+    EXPECT_TRUE(WaitUntil([&] { return IsTopMost(dialog) && above(dialog, selected); }))
         << "Stackle stays above";
   }
   EXPECT_TRUE(IsWindowVisible(dialog)) << "Enter and Escape leave the dialog open";
   PostMessageW(dialog, WM_CLOSE, 0, 0);
-  EXPECT_TRUE(stackle.process().WaitForExit()) << "the close box ends Stackle";
+  EXPECT_TRUE(stackle.process.WaitForExit()) << "the close box ends Stackle";
 }
 
 TEST(Commands, ThePerWindowMenuActsOnTheEntryUnderTheMouse) {
   Helper helper({{.title = L"Mail"}, {.title = L"Editor"}});
-  const HWND mail = helper.windows()[0];
-  TempDir dir;
-  Stackle stackle(dir);
+  const HWND mail = helper.windows[0];
+  Stackle stackle;
   ASSERT_TRUE(stackle.Choose(stackle.OpenWindowMenu(mail), {'X'}));  // 最大化
   EXPECT_TRUE(WaitUntil([&] { return IsZoomed(mail); }));
 
   ASSERT_TRUE(stackle.Choose(stackle.OpenWindowMenu(mail), {'H'}));  // 優先度 高
-  EXPECT_TRUE(WaitUntil([&] { return HelpersPriority() == HIGH_PRIORITY_CLASS; }));
-  EXPECT_EQ(stackle.Send(stackle.Control(IDC_WINDOW_LIST), LB_GETCURSEL), stackle.IndexOf(mail))
+  EXPECT_TRUE(WaitUntil([&] { return helper.Priority() == HIGH_PRIORITY_CLASS; }));
+  EXPECT_EQ(stackle.Send(stackle.list, LB_GETCURSEL), stackle.IndexOf(mail))
       << "no refresh after a priority";
 
   ASSERT_TRUE(stackle.Choose(stackle.OpenWindowMenu(mail), {'C'}));  // 閉じる
-  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(mail) && IsTopMost(stackle.dialog()); }));
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(mail) && IsTopMost(stackle.dialog); }));
 }
 
 TEST(Commands, CommandsOnAHungProgramsWindowLeaveStackleAnsweringAndOnTop) {
   Helper helper({{.title = L"Stopped responding"}});
-  const HWND hung = helper.windows()[0];
-  TempDir dir;
-  Stackle stackle(dir);
-  const HWND dialog = stackle.dialog();
+  const HWND hung = helper.windows[0];
+  Stackle stackle;
+  const HWND dialog = stackle.dialog;
   helper.Hang();
   // Wine calls a program hung once it has not looked at its messages for five seconds.
   ASSERT_TRUE(WaitUntil([&] { return IsHungAppWindow(hung); }));
-  struct Case {
-    const char* name;
-    std::function<bool()> ask;
-  };
-  const std::vector<Case> cases = {
-      {"minimize from the per-window menu",
-       [&] { return stackle.Choose(stackle.OpenWindowMenu(hung), {'N'}); }},
-      {"hide with the button",
-       [&] {
-         return stackle.Select(hung) &&
-                PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_SHOW_HIDE, BN_CLICKED),
-                             reinterpret_cast<LPARAM>(stackle.Control(IDC_SHOW_HIDE)));
-       }},
-      {"close from the per-window menu",
-       [&] { return stackle.Choose(stackle.OpenWindowMenu(hung), {'C'}); }},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
+  // 最小化 from the per-window menu, hiding with the button, 閉じる from the menu.
+  for (const char key : std::string_view("NHC")) {
+    SCOPED_TRACE(key);
     // Each command ends with a refresh, which puts a listed window's program back to normal.
     ASSERT_TRUE(SetPriorityClass(GetCurrentProcess(), BELOW_NORMAL_PRIORITY_CLASS));
-    ASSERT_TRUE(c.ask());
+    ASSERT_TRUE(key == 'H' ? stackle.Select(hung) && stackle.Click(IDC_SHOW_HIDE)
+                           : stackle.Choose(stackle.OpenWindowMenu(hung), {UINT(key)}));
     EXPECT_TRUE(WaitUntil([&] {
-      return HelpersPriority() == NORMAL_PRIORITY_CLASS && IsTopMost(dialog) &&
+      return helper.Priority() == NORMAL_PRIORITY_CLASS && IsTopMost(dialog) &&
              stackle.Send(dialog, WM_NULL);
     }));
     // Still there, and not hidden: hidden later, when it recovers, it would escape the list.
-    EXPECT_EQ(stackle.Labels(helper), std::vector<std::wstring>{L"Stopped responding"});
+    EXPECT_EQ(stackle.List(&helper), (std::vector<Entry>{{L"Stopped responding", hung}}));
     EXPECT_TRUE(IsWindowVisible(hung));
   }
 }
@@ -108,46 +87,124 @@ TEST(Commands, AHiddenWindowStaysListedAndComesBackWhenStackleEndsEvenAfterAKill
   for (const bool killed : {false, true}) {
     SCOPED_TRACE(killed ? "killed, then started and closed" : "closed");
     Helper helper({{.title = L"Mail"}, {.title = L"Editor"}});
-    const HWND mail = helper.windows()[0];
-    const std::vector<std::wstring> listed = {L"Editor", L"(Hide):Mail"};
+    const HWND mail = helper.windows[0];
+    const std::vector<Entry> listed = {{L"Editor", helper.windows[1]}, {L"(Hide):Mail", mail}};
     TempDir dir;
     {
-      Stackle stackle(dir);
+      Stackle stackle(&dir);
       ASSERT_TRUE(stackle.Select(mail));
       ASSERT_TRUE(stackle.Click(IDC_SHOW_HIDE));
       EXPECT_FALSE(IsWindowVisible(mail));
-      EXPECT_EQ(stackle.Labels(helper), listed);
-      EXPECT_EQ(HelpersPriority(), IDLE_PRIORITY_CLASS);
-      if (killed) stackle.process().Terminate();
+      EXPECT_EQ(stackle.List(&helper), listed);
+      EXPECT_EQ(helper.Priority(), IDLE_PRIORITY_CLASS);
+      if (killed) TerminateProcess(stackle.process.info.hProcess, 1);
     }
     if (killed) {
       EXPECT_FALSE(IsWindowVisible(mail)) << "killed: nothing showed it";
-      Stackle stackle(dir);
-      EXPECT_EQ(stackle.Labels(helper), listed) << "the next run takes it over";
+      Stackle stackle(&dir);
+      EXPECT_EQ(stackle.List(&helper), listed) << "the next run takes it over";
     }
     EXPECT_TRUE(IsWindowVisible(mail));
-    EXPECT_EQ(HelpersPriority(), NORMAL_PRIORITY_CLASS);
+    EXPECT_EQ(helper.Priority(), NORMAL_PRIORITY_CLASS);
   }
 }
 
-TEST(Commands, HandlesStaySteadyOverManyRefreshesWhileWindowsComeAndGo) {
-  Helper churn({}, /*churn=*/true);
-  Helper kept({{.title = L"Hidden by Stackle"}, {.title = L"On top", .topmost = true}});
-  TempDir dir;
-  Stackle stackle(dir);
-  ASSERT_TRUE(stackle.Select(kept.windows()[0]));
-  ASSERT_TRUE(stackle.Click(IDC_SHOW_HIDE));
-  for (int i = 0; i < 10; ++i)
-    ASSERT_TRUE(stackle.Click(IDC_REFRESH));
-  const std::size_t before = HandleCount(stackle.process().id());
-  ASSERT_GT(before, 0u) << "the handle count cannot be read";
-  std::set<std::wstring> seen;
-  for (int i = 0; i < 500; ++i) {
-    ASSERT_TRUE(stackle.Click(IDC_REFRESH)) << "refresh " << i;
-    if (i % 10 == 0) std::ranges::copy(stackle.Labels(churn), std::inserter(seen, seen.end()));
+TEST(ShellE2e, TheIconsWindowMenuHidesTheChosenWindowAndShowsItAgain) {
+  Helper helper({{.title = L"Tray pick one"}, {.title = L"Tray pick two"}, {.title = L"Three"}});
+  const HWND target = helper.windows[1];
+  Stackle stackle;
+  const auto choose_target = [&] {
+    const HWND menu = stackle.OpenMenu(kTrayCallback, 0, WM_LBUTTONDOWN);
+    // The menu holds the entries of the list, rebuilt as it opened.
+    std::vector<UINT> keys(stackle.IndexOf(target) + 1, VK_DOWN);
+    keys.push_back(VK_RETURN);
+    return stackle.Choose(menu, keys);
+  };
+  ASSERT_TRUE(choose_target());
+  EXPECT_FALSE(IsWindowVisible(target));
+  EXPECT_TRUE(IsWindowVisible(helper.windows[0]) && IsWindowVisible(helper.windows[2]));
+  EXPECT_EQ(helper.Priority(), IDLE_PRIORITY_CLASS);
+  const std::vector<Entry> listed = stackle.List(&helper);
+  ASSERT_EQ(listed.size(), 3u);
+  EXPECT_EQ(listed.back(), Entry(L"(Hide):Tray pick two", target));
+
+  ASSERT_TRUE(choose_target());
+  EXPECT_TRUE(IsWindowVisible(target));
+  EXPECT_EQ(helper.Priority(), NORMAL_PRIORITY_CLASS);
+}
+
+TEST(ShellE2e, TheIconHidesAndRestoresTheDialogAndComesBackWithANewTaskbar) {
+  Stackle stackle;
+  const HWND dialog = stackle.dialog;
+  // The shell holds the icon when modifying it succeeds.
+  const auto icon = [&](DWORD command) {
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof(data);
+    data.hWnd = dialog;
+    return Shell_NotifyIconW(command, &data) != FALSE;
+  };
+  const UINT taskbar_created = RegisterWindowMessageW(L"TaskbarCreated");
+  ASSERT_TRUE(WaitUntil([&] { return icon(NIM_MODIFY); })) << "no icon after start";
+  ASSERT_TRUE(icon(NIM_DELETE));
+  PostMessageW(HWND_BROADCAST, taskbar_created, 0, 0);
+  EXPECT_TRUE(WaitUntil([&] { return icon(NIM_MODIFY); })) << "the icon is not back";
+  // Announced while the icon is there, it stays, and Stackle still counts on it.
+  PostMessageW(HWND_BROADCAST, taskbar_created, 0, 0);
+
+  // M, the minimize box, hides it; from the tool menu R (元のサイズに戻す) shows and N hides it.
+  for (const char key : std::string_view("MRNR")) {
+    SCOPED_TRACE(key);
+    ASSERT_TRUE(key == 'M' ? PostMessageW(dialog, WM_SYSCOMMAND, SC_MINIMIZE, 0) != FALSE
+                           : stackle.Choose(stackle.OpenMenu(kTrayCallback, 0, WM_RBUTTONDOWN),
+                                            {UINT(key)}));
+    EXPECT_TRUE(WaitUntil([&] {
+      return IsWindowVisible(dialog) == (key == 'R') && (key == 'M' || !IsIconic(dialog));
+    }));
   }
-  EXPECT_LE(HandleCount(stackle.process().id()), before + 4);
-  EXPECT_GE(seen.size(), 20u) << "windows came and went under the walks";
+}
+
+TEST(ShellE2e, TheSystemAndIconMenusOpenHelpAndAboutWhoseIntervalIsKeptAtExit) {
+  for (const bool icon : {false, true}) {
+    SCOPED_TRACE(icon ? "the icon's menu, then its 終了" : "the system menu, then Exit");
+    TempDir dir;
+    Stackle stackle(&dir);
+    const auto dismiss = [&](HWND box) {
+      return box && PostMessageW(box, WM_COMMAND, IDOK, 0) &&
+             WaitUntil([&] { return !IsWindow(box); }) && stackle.Settle();
+    };
+    const auto menu = [&] {
+      return icon ? stackle.OpenMenu(kTrayCallback, 0, WM_RBUTTONDOWN)
+                  : stackle.OpenMenu(WM_SYSCOMMAND, SC_KEYMENU, L' ');
+    };
+    ASSERT_TRUE(stackle.Choose(menu(), {'H'}));
+    const HWND help = stackle.Wait(L"#32770", L"Stackle");
+    wchar_t text[64] = {};
+    GetWindowTextW(GetDlgItem(help, 0xFFFF), text, 64);
+    EXPECT_TRUE(std::wstring_view(text).starts_with(L"Stackle はウインドウの重なり順")) << text;
+    ASSERT_TRUE(dismiss(help));
+
+    // Wine's own system menu has an "About Wine" item on A.
+    ASSERT_TRUE(stackle.Choose(
+        menu(), icon ? std::vector<UINT>{'A'} : std::vector<UINT>{VK_UP, VK_RETURN}));
+    const HWND about = stackle.Wait(L"#32770", L"ﾊﾞｰｼﾞｮﾝ情報 Stackle");
+    ASSERT_TRUE(about) << "no About dialog";
+    const auto submit = [&](const wchar_t* interval) {
+      stackle.Send(GetDlgItem(about, IDC_ABOUT_INTERVAL), WM_SETTEXT, 0, LPARAM(interval));
+      PostMessageW(about, WM_COMMAND, IDOK, 0);
+    };
+    submit(L"5001");
+    ASSERT_TRUE(dismiss(stackle.Wait(L"#32770", L"Stackle"))) << "no message";
+    EXPECT_FALSE(FindWindowOf(stackle.process, L"#32770", L"Stackle", stackle.dialog))
+        << "more than one message";
+    EXPECT_TRUE(IsWindowVisible(about)) << "5001 closed About";
+    // The longest through the icon, so that no followed window cuts the next menu short.
+    submit(icon ? L"5000" : L"1000");
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); }));
+
+    icon ? stackle.Choose(menu(), {'X'}) : stackle.Click(IDC_EXIT);
+    ASSERT_TRUE(stackle.process.WaitForExit()) << "Stackle still runs";
+    EXPECT_EQ(dir.Read("stackle.dat").substr(16), icon ? "1388\r\n" : "03E8\r\n");
+  }
 }
 
 }  // namespace

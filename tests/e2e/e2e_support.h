@@ -1,160 +1,280 @@
-// What the end-to-end tests drive: the real stackle.exe in its own current directory, and
-// windows owned by threads of this harness for it to list. Every type here cleans up after
-// itself, so a failing check never leaves a window or a process behind for the next test.
+// The real stackle.exe in a directory of its own, and windows of this harness for it to list;
+// each type here cleans up after itself, so a failing check leaves nothing to the next test.
 #pragma once
 
 #include <windows.h>
 
+#include <shellapi.h>
+
+#include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <optional>
-#include <ostream>
+#include <stdexcept>
 #include <string>
-#include <string_view>
 #include <thread>
 #include <vector>
 
+#include "res/resource.h"
+
 namespace stackle::e2e {
 
-using namespace std::chrono_literals;
-using Duration = std::chrono::milliseconds;
+inline constexpr DWORD kTimeout = 30'000;  // ms: room for a loaded machine; waits end once met
+inline constexpr UINT kTrayCallback = WM_USER + 100;  // the icon's callback message
+inline std::wstring stackle_path;                     // from the command line
 
-// Long enough for a loaded machine; a wait ends as soon as its condition holds.
-inline constexpr Duration kTimeout = 30s;
-// The notification-area icon's callback message.
-inline constexpr UINT kTrayCallback = WM_USER + 100;
-
-bool WaitUntil(const std::function<bool()>& condition, Duration timeout = kTimeout);
-// The stackle.exe under test, from the command line.
-const std::wstring& StacklePath();
+inline bool WaitUntil(const std::function<bool()>& condition) {
+  for (const ULONGLONG start = GetTickCount64(); !condition(); Sleep(10))
+    if (GetTickCount64() - start > kTimeout) return false;
+  return true;
+}
 
 // A fresh directory under the system's temporary directory, removed with its contents.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  const std::filesystem::path& path() const { return path_; }
-  void Write(const std::filesystem::path& name, std::string_view bytes) const;
-  std::string Read(const std::filesystem::path& name) const;
-
- private:
-  std::filesystem::path path_;
+struct TempDir {
+  TempDir() { std::filesystem::create_directories(path); }
+  ~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
+  }
+  void Write(const char* name, std::string_view bytes) const {
+    std::ofstream(path / name, std::ios::binary) << bytes;
+  }
+  std::string Read(const char* name) const {
+    std::ifstream file(path / name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), {}};
+  }
+  static inline int count = 0;
+  const std::filesystem::path path =
+      std::filesystem::temp_directory_path() /
+      (L"stackle-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++count));
 };
 
-// A started process, ended on destruction if it still runs.
-class Process {
- public:
-  Process(const std::wstring& program, const std::filesystem::path& current_directory);
-  ~Process();
-  DWORD id() const { return info_.dwProcessId; }
-  bool Running() const { return !WaitForExit(0ms); }
-  bool WaitForExit(Duration timeout = kTimeout) const;
-  void Terminate();
-
- private:
-  PROCESS_INFORMATION info_{};
+// stackle.exe started in `directory`, ended on destruction if it still runs.
+struct Process {
+  explicit Process(const std::filesystem::path& directory) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    if (!CreateProcessW(stackle_path.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr,
+                        directory.c_str(), &startup, &info)) {
+      throw std::runtime_error("cannot start stackle.exe");
+    }
+  }
+  ~Process() {
+    if (Running() && TerminateProcess(info.hProcess, 1)) WaitForExit();
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+  }
+  bool WaitForExit(DWORD ms = kTimeout) const { return !WaitForSingleObject(info.hProcess, ms); }
+  bool Running() const { return !WaitForExit(0); }
+  PROCESS_INFORMATION info{};
 };
 
-// How a helper window is made.
 struct TestWindow {
-  std::wstring title = {};
+  std::wstring title = L"";
   std::wstring class_name = L"StackleE2eWindow";
-  bool minimized = false;
-  bool topmost = false;
-  bool hidden = false;
-  bool control = false;  // a button in the window, for the mouse to rest on
+  bool minimized = false, topmost = false, hidden = false, control = false;  // control: a button
 };
 
-// A thread of this harness that owns one top-level window per request, created in order (the
-// last on top), and handles their messages until it is destroyed. Churning, it also keeps
-// creating and destroying shown titled windows.
+// A thread that makes a top-level window per request (the last on top) and handles their messages.
 class Helper {
  public:
-  explicit Helper(std::vector<TestWindow> requests, bool churn = false);
-  ~Helper();
-  const std::vector<HWND>& windows() const { return windows_; }
-  bool Owns(HWND window) const;
-  // From now on the thread stops handling messages, as a hung program does.
-  void Hang();
+  explicit Helper(const std::vector<TestWindow>& requests) {
+    thread_ = std::thread([this, requests] {
+      thread_id_ = GetCurrentThreadId();
+      const HINSTANCE instance = GetModuleHandleW(nullptr);
+      for (const TestWindow& request : requests) {
+        WNDCLASSW window_class{};
+        window_class.lpfnWndProc = DefWindowProcW;
+        window_class.hInstance = instance;
+        window_class.lpszClassName = request.class_name.c_str();
+        RegisterClassW(&window_class);  // fails harmlessly once registered
+        const int at = 40 + 20 * int(windows.size());
+        const HWND window = CreateWindowExW(
+            request.topmost ? WS_EX_TOPMOST : 0, request.class_name.c_str(), request.title.c_str(),
+            WS_OVERLAPPEDWINDOW, at, at, 320, 200, nullptr, nullptr, instance, nullptr);
+        windows.push_back(window);
+        if (request.control)
+          CreateWindowExW(0, L"BUTTON", L"Control", WS_CHILD | WS_VISIBLE, 10, 10, 150, 40, window,
+                          nullptr, instance, nullptr);
+        if (request.hidden) continue;
+        // Without activation, so that Stackle's dialog keeps the foreground.
+        ShowWindow(window, request.minimized ? SW_SHOWMINNOACTIVE : SW_SHOWNOACTIVATE);
+        SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        // Wine can restack a window as it first paints it: paint it before the next one comes.
+        UpdateWindow(window);
+      }
+      for (MSG message; !stop_;) {
+        while (!hung_ && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+          DispatchMessageW(&message);
+        ready_ = true;
+        if (hung_) stop_.wait(false);
+        if (!hung_) MsgWaitForMultipleObjects(0, nullptr, FALSE, INFINITE, QS_ALLINPUT);
+      }
+      for (HWND window : windows)
+        DestroyWindow(window);
+    });
+    if (!WaitUntil([&] { return ready_.load(); })) throw std::runtime_error("no helper windows");
+  }
+  ~Helper() {
+    stop_ = true;
+    stop_.notify_all();
+    PostThreadMessageW(thread_id_, WM_NULL, 0, 0);
+    thread_.join();
+  }
+  bool Owns(HWND window) const { return std::ranges::count(windows, window) != 0; }
+  // From now on the thread leaves its messages alone, as a hung program does.
+  void Hang() {
+    hung_ = true;
+    PostThreadMessageW(thread_id_, WM_NULL, 0, 0);
+  }
+  // Stackle sets the priority class of a listed window's process: this one.
+  DWORD Priority() const { return GetPriorityClass(GetCurrentProcess()); }
+
+  std::vector<HWND> windows;
 
  private:
-  void Run(const std::vector<TestWindow>& requests, bool churn);
-
-  std::vector<HWND> windows_;
   std::atomic<bool> ready_ = false, hung_ = false, stop_ = false;
-  DWORD thread_id_ = 0;
+  std::atomic<DWORD> thread_id_ = 0;
   std::thread thread_;
 };
 
-// Stackle sets the priority class of a listed window's process: the helpers' is this one.
-inline DWORD HelpersPriority() {
-  return GetPriorityClass(GetCurrentProcess());
+inline bool IsTopMost(HWND window) {
+  return GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST;
+}
+// Every top-level window from the top of the Z-order down.
+inline std::vector<HWND> ZOrder() {
+  std::vector<HWND> windows;
+  for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT))
+    windows.push_back(window);
+  return windows;
 }
 
-struct ListEntry {
-  std::wstring label;
-  HWND window = nullptr;
-  friend bool operator==(const ListEntry&, const ListEntry&) = default;
-};
-void PrintTo(const ListEntry& entry, std::ostream* out);
+// `process`'s topmost visible window of `class_name` (and `caption` unless null) but `except`.
+inline HWND FindWindowOf(const Process& process, std::wstring_view class_name,
+                         const wchar_t* caption = nullptr, HWND except = nullptr) {
+  for (HWND window : ZOrder()) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    // Another process's text is read without a message, so a hung helper cannot stop this.
+    if (owner != process.info.dwProcessId || window == except || !IsWindowVisible(window)) continue;
+    wchar_t name[64] = {}, text[64] = {};
+    GetClassNameW(window, name, 64);
+    GetWindowTextW(window, text, 64);
+    if (name == class_name && (!caption || std::wstring_view(text) == caption)) return window;
+  }
+  return nullptr;
+}
 
-// Every top-level window from the top of the Z-order down.
-std::vector<HWND> ZOrder();
-bool Above(HWND upper, HWND lower);
-bool IsTopMost(HWND window);
-// The visible top-level windows of class `class_name` that `process_id` owns, top first.
-std::vector<HWND> WindowsOf(DWORD process_id, std::wstring_view class_name);
+using Entry = std::pair<std::wstring, HWND>;  // a list entry: its label and its window
 
-// A running stackle.exe whose dialog is shown and in front. Closed on destruction.
-class Stackle {
- public:
-  explicit Stackle(const TempDir& dir);
-  ~Stackle();
+// stackle.exe, in `dir` or a fresh directory, once its dialog is shown in front; closed at the end.
+struct Stackle {
+  explicit Stackle(const TempDir* dir = nullptr) : process((dir ? dir : &own_dir)->path) {
+    const bool shown = WaitUntil([&] {
+      dialog = FindWindowOf(process, L"#32770");
+      return !process.Running() || (dialog && GetForegroundWindow() == dialog);
+    });
+    if (!shown || !process.Running()) throw std::runtime_error("Stackle's dialog did not come");
+    list = Control(IDC_WINDOW_LIST);
+  }
+  ~Stackle() {
+    if (process.Running() && PostMessageW(dialog, WM_CLOSE, 0, 0)) process.WaitForExit();
+  }
 
-  Process& process() { return process_; }
-  HWND dialog() const { return dialog_; }
-  HWND Control(int id) const { return GetDlgItem(dialog_, id); }
-
+  HWND Control(int id) const { return GetDlgItem(dialog, id); }
   // Sends and waits for the answer; nothing when none comes in time.
   std::optional<LRESULT> Send(HWND window, UINT message, WPARAM wparam = 0,
-                              LPARAM lparam = 0) const;
-  // Waits until Stackle has handled every message posted to it so far.
-  bool Settle() const;
-  std::vector<ListEntry> List() const;
-  // The labels of the entries that name one of `helper`'s windows, in list order.
-  std::vector<std::wstring> Labels(const Helper& helper) const;
-  std::optional<int> IndexOf(HWND window) const;
+                              LPARAM lparam = 0) const {
+    DWORD_PTR result = 0;
+    const bool answered =
+        SendMessageTimeoutW(window, message, wparam, lparam, SMTO_ABORTIFHUNG, kTimeout, &result);
+    return answered ? std::optional(LRESULT(result)) : std::nullopt;
+  }
   bool Click(int button) const { return Send(Control(button), BM_CLICK).has_value(); }
+  // Waits until Stackle has handled all it was posted: once this mark posted to the list is.
+  bool Settle() const {
+    static WPARAM mark = 4000;
+    const WPARAM expected = ++mark;
+    return PostMessageW(list, LB_SETHORIZONTALEXTENT, expected, 0) && WaitUntil([&] {
+             return !process.Running() || Send(list, LB_GETHORIZONTALEXTENT) == LRESULT(expected);
+           }) &&
+           process.Running();
+  }
+  // The list's entries, or only those that name one of `helper`'s windows.
+  std::vector<Entry> List(const Helper* helper = nullptr) const {
+    // A rebuild in the middle of the read starts it over.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+      const LRESULT count = Send(list, LB_GETCOUNT).value_or(LB_ERR);
+      std::vector<Entry> entries;
+      LRESULT i = 0;
+      for (; i < count; ++i) {
+        const LRESULT length = Send(list, LB_GETTEXTLEN, i).value_or(LB_ERR);
+        std::wstring label(std::max<LRESULT>(length, 0), L'\0');
+        const HWND window = HWND(Send(list, LB_GETITEMDATA, i).value_or(LB_ERR));
+        if (length == LB_ERR || Send(list, LB_GETTEXT, i, LPARAM(label.data())) != length) break;
+        if (!helper || helper->Owns(window)) entries.emplace_back(label, window);
+      }
+      if (count >= 0 && i == count && Send(list, LB_GETCOUNT) == count) return entries;
+    }
+    return {};
+  }
+  // `window`'s place in the list; past its end when it is not there.
+  LRESULT IndexOf(HWND window) const {
+    const std::vector<Entry> entries = List();
+    return std::ranges::find(entries, window, &Entry::second) - entries.begin();
+  }
   // Selects `window`'s entry as a click on it does.
-  bool Select(HWND window) const;
-  // Posts a key press to the window list, where the dialog manager sees it.
-  void PressKey(UINT virtual_key) const;
+  bool Select(HWND window) const {
+    const LRESULT index = IndexOf(window);
+    return Send(list, LB_SETCURSEL, index) == index &&
+           Send(dialog, WM_COMMAND, MAKEWPARAM(IDC_WINDOW_LIST, LBN_SELCHANGE), LPARAM(list));
+  }
 
-  // Posts `message` to the dialog and waits for the popup menu it opens: the icon's
-  // callback, Alt+Space, or a context menu request.
-  HWND OpenMenu(UINT message, WPARAM wparam, LPARAM lparam) const;
+  // Waits for a window of Stackle's other than its dialog; null when none comes.
+  HWND Wait(const wchar_t* class_name, const wchar_t* caption = nullptr) const {
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = FindWindowOf(process, class_name, caption, dialog)); });
+    return found;
+  }
+  // Posts `message` (the icon's callback, Alt+Space, ...) and waits for the menu it opens.
+  HWND OpenMenu(UINT message, WPARAM wparam, LPARAM lparam) const {
+    // The user clicks the dialog first: its activation on the way would cancel the menu.
+    const bool ready = !IsWindowVisible(dialog) || WaitUntil([&] {
+      return GetForegroundWindow() == dialog || (SetForegroundWindow(dialog), false);
+    });
+    return ready && PostMessageW(dialog, message, wparam, lparam) ? Wait(L"#32768") : nullptr;
+  }
   // Opens the per-window menu of `window`'s entry, the mouse resting on it.
-  HWND OpenWindowMenu(HWND window) const;
-  // Presses `keys` in an open `menu` (an item's mnemonic, or arrows then Enter) and waits
-  // until the chosen command has been handled, or has opened its dialog.
-  bool Choose(HWND menu, const std::vector<UINT>& keys) const;
-  // Stackle's visible dialogs captioned `caption`, other than its main one.
-  std::vector<HWND> Dialogs(std::wstring_view caption) const;
-  HWND WaitForDialog(std::wstring_view caption) const;
+  HWND OpenWindowMenu(HWND window) const {
+    const LRESULT index = IndexOf(window);
+    RECT item{};
+    if (Send(list, LB_GETITEMRECT, index, LPARAM(&item)) == LB_ERR) return nullptr;
+    POINT at{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
+    ClientToScreen(list, &at);
+    SetCursorPos(at.x, at.y);
+    // Stackle may see the pointer where it was: a menu for another entry is asked for again.
+    for (int attempt = 0; attempt < 10; ++attempt) {
+      const HWND menu = OpenMenu(WM_CONTEXTMENU, WPARAM(list), 0);
+      if (!menu || Send(list, LB_GETCURSEL) == index) return menu;
+      Choose(menu, {VK_ESCAPE});
+    }
+    return nullptr;
+  }
+  // Presses `keys` (a mnemonic, or arrows then Enter) in `menu`, and waits for the command. A
+  // mnemonic goes as the character it types, which a stray mouse move cannot unselect.
+  bool Choose(HWND menu, const std::vector<UINT>& keys) const {
+    if (!menu) return false;
+    for (const UINT key : keys)
+      PostMessageW(menu, key >= 'A' && key <= 'Z' ? WM_CHAR : WM_KEYDOWN, key, 1);
+    // The menu posts its command before it closes.
+    return WaitUntil([&] { return !IsWindowVisible(menu); }) && Settle();
+  }
 
- private:
-  Process process_;
-  HWND dialog_ = nullptr;
+  TempDir own_dir;
+  Process process;
+  HWND dialog = nullptr, list = nullptr;
 };
-
-// `window`'s text as the window itself tells it.
-std::wstring TextOf(HWND window);
-// Whether the shell holds the icon `owner` added: modifying it succeeds.
-bool TrayIconExists(HWND owner);
-bool DeleteTrayIcon(HWND owner);
-// The number of kernel handles `process_id` holds; 0 when the system does not tell.
-std::size_t HandleCount(DWORD process_id);
 
 }  // namespace stackle::e2e
