@@ -47,24 +47,6 @@ TEST(SettingsFile, ReadsTheFirstLineAsAFourDigitScan) {
   }
 }
 
-TEST(SettingsFile, WritesWhatItReadsBack) {
-  EXPECT_EQ(FormatSettings({100, 50, 420, 330}, 500), "00320064014A01A401F4\r\n");
-  EXPECT_EQ(FormatSettings({0, 0, 0xFFFF, 0xFFFF}, 0).size(), 22u);
-  const std::pair<Rect, std::uint32_t> round_trips[] = {
-      {{100, 50, 420, 330}, 500},
-      {{-1280, -4, -960, 276}, 0},
-      {{1900, 10, 70000, 300}, 250},
-      {{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, UINT32_MAX},
-  };
-  for (const auto& [rect, interval] : round_trips) {
-    const std::string line = FormatSettings(rect, interval);
-    const StoredSettings read = ParseSettings(line, {});
-    EXPECT_EQ(read.fields, 5) << line;
-    EXPECT_EQ(read.rect, rect) << line;
-    EXPECT_EQ(read.interval, interval) << line;
-  }
-}
-
 TEST(SettingsFile, PlacesTheDialogOnlyWhereItCanBeSeen) {
   sim::SimWindowSystem windows;
   windows.monitors = {{{0, 0, 1280, 800}, {0, 0, 1280, 760}},
@@ -89,12 +71,8 @@ TEST(SettingsFile, PlacesTheDialogOnlyWhereItCanBeSeen) {
     EXPECT_EQ(PlaceableRect(c.stored, windows), c.placed) << c.what;
 }
 
-struct Desk : SimDesk {
-  ProcessId p = editor_process;
-};
-
 TEST(Settings, RestoreThePlaceAndStartMouseFollow) {
-  Desk d;
+  SimDesk d;
   d.files.files[u"stackle.dat"] = "00320064014A01A401F4\r\n";
   d.Open();
   EXPECT_EQ(d.windows.WindowRect(d.dialog.Window()), (Rect{100, 50, 420, 330}));
@@ -108,15 +86,7 @@ TEST(Settings, RestoreThePlaceAndStartMouseFollow) {
 
 TEST(Settings, AreWrittenAtExitWhereverTheyCanBe) {
   {
-    Desk d;  // first run: no file, mouse-follow off
-    d.Open();
-    EXPECT_TRUE(d.dialog.timers.empty());
-    d.windows.MoveWindow(d.dialog.Window(), {10, 20, 330, 300});
-    d.dialog.Send({kWmClose, 0, 0});
-    EXPECT_EQ(d.files.files[u"stackle.dat"], "0014000A012C014A0000\r\n");
-  }
-  {
-    Desk d;  // closed while minimized: the rectangle recorded before
+    SimDesk d;  // closed while minimized: the rectangle recorded before
     d.files.files[u"stackle.dat"] = "00320064014A01A4000A\r\nsecond line\r\n";
     d.Open();
     d.windows.Get(d.dialog.Window()).minimized = true;
@@ -125,7 +95,7 @@ TEST(Settings, AreWrittenAtExitWhereverTheyCanBe) {
     EXPECT_EQ(d.files.files[u"stackle.dat"], "00320064014A01A4000A\r\n");
   }
   {
-    Desk d;  // a directory where nothing can be written: the old file stays
+    SimDesk d;  // a directory where nothing can be written: the old file stays
     d.files.files[u"stackle.dat"] = "old";
     d.files.unwritable[u"stackle.dat"] = true;
     d.Open();
@@ -133,7 +103,7 @@ TEST(Settings, AreWrittenAtExitWhereverTheyCanBe) {
     EXPECT_EQ(d.files.files[u"stackle.dat"], "old");
   }
   {
-    Desk d;  // the Windows session ends: written without the dialog being destroyed
+    SimDesk d;  // the Windows session ends: written without the dialog being destroyed
     d.Open();
     d.windows.MoveWindow(d.dialog.Window(), {0, 0, 320, 280});
     d.dialog.Send({kWmEndSession, 1, 0});
@@ -189,7 +159,7 @@ TEST(AboutDialog, HandsBackOnlyAConfirmedValidInterval) {
 }
 
 TEST(AboutDialog, FromTheSystemMenuRestartsTheTimerHoweverItCloses) {
-  Desk d;
+  SimDesk d;
   d.files.files[u"stackle.dat"] = "00320064014A01A401F4";
   d.Open();
   const struct {
@@ -250,37 +220,6 @@ TEST(MouseFollow, BringsForwardTheWindowUnderTheCursorOnce) {
   ws.cursor.reset();
   EXPECT_EQ(FollowTarget(ws, kNoWindow), kNoWindow) << "the cursor cannot be read";
   (void)a_button, (void)a_nested, (void)b_button, (void)box;
-}
-
-TEST(MouseFollow, TicksRefreshTheListOnlyWhenTheFollowedWindowChanges) {
-  Desk d;
-  const WindowRef a =
-      d.windows.AddWindow({.title = u"A", .process = d.p, .rect = {0, 0, 100, 100}});
-  d.windows.AddChild(a, {10, 10, 50, 30});
-  const WindowRef b =
-      d.windows.AddWindow({.title = u"B", .process = d.p, .rect = {200, 0, 300, 100}});
-  d.windows.AddChild(b, {210, 10, 250, 30});
-  d.Open();
-  d.windows.Place(d.dialog.Window(), InsertAfter::kNoTopMost, false);
-  d.windows.Get(d.dialog.Window()).rect = {600, 0, 900, 300};
-
-  const auto tick_at = [&](Point p) {
-    d.windows.cursor = p;
-    d.dialog.SelectWindowListEntry(0);
-    d.dialog.Send({kWmTimer, 1, 0});
-    return d.dialog.WindowListSelection() == std::nullopt;  // a refresh clears the selection
-  };
-  EXPECT_TRUE(tick_at({20, 20}));
-  EXPECT_EQ(d.windows.Foreground(), a);
-  EXPECT_FALSE(tick_at({20, 20}));
-  EXPECT_TRUE(tick_at({220, 20}));
-  EXPECT_EQ(d.windows.Foreground(), b);
-  EXPECT_TRUE(tick_at({20, 20}));
-  EXPECT_EQ(d.windows.Foreground(), a);
-  // The user clicks B; back over A, A is still the window last followed: nothing happens.
-  d.windows.BringToForeground(b);
-  EXPECT_FALSE(tick_at({20, 20}));
-  EXPECT_EQ(d.windows.Foreground(), b);
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 
 #include <map>
 
-#include "catalogue/text.h"
 #include "sim_desk.h"
 
 namespace stackle {
@@ -37,13 +36,6 @@ std::vector<Text> Labels(const std::vector<WindowListEntry>& entries) {
   for (const auto& e : entries)
     labels.push_back(e.label);
   return labels;
-}
-
-std::string Show(const std::vector<Text>& labels) {
-  std::string out;
-  for (const Text& l : labels)
-    out += "[" + EncodeUtf8(l) + "] ";
-  return out;
 }
 
 TEST(WindowListWalk, ListsWhatTheUserExpects) {
@@ -102,7 +94,7 @@ TEST(WindowListWalk, ListsWhatTheUserExpects) {
     exclusions.Replace(s.exclusions);
 
     const auto labels = Labels(WalkWindowList(windows, own, exclusions));
-    EXPECT_EQ(labels, s.labels) << s.what << "\n  got " << Show(labels);
+    EXPECT_EQ(labels, s.labels) << s.what;
     for (const auto& [process, priority] : s.priorities) {
       EXPECT_EQ(windows.PriorityOf(processes[process]), priority)
           << s.what << ": process " << process;

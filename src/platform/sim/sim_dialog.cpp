@@ -58,7 +58,6 @@ std::optional<std::intptr_t> SimDialog::Send(const Message& message) {
 
 int SimDialog::RunModal(MessageTarget& target) {
   Open(target);
-  if (while_running && IsOpen()) while_running(*this);
   if (IsOpen()) Send({kWmClose, 0, 0});
   return result_;
 }
@@ -78,16 +77,6 @@ std::optional<std::size_t> SimDialog::WindowListEntryNear(Point screen) {
   if (entries_.empty()) return std::nullopt;
   const std::int32_t row = screen.y < 0 ? 0 : screen.y / kRowHeight;
   return std::min<std::size_t>(static_cast<std::size_t>(row), entries_.size() - 1);
-}
-
-void SimDialog::SetUpTooltips() {
-  // The tooltip control is an untitled pop-up owned by the dialog, just above it.
-  windows_.AddWindow({.title = u"",
-                      .class_name = u"tooltips_class32",
-                      .process = windows_.OwnProcess(),
-                      .visible = false,
-                      .topmost = windows_.IsTopMost(window_),
-                      .owner = window_});
 }
 
 void SimDialog::ShowPopupMenu(const Menu& menu, Point at) {

@@ -54,9 +54,7 @@ class SimDialog final : public DialogHost {
   void SendSize(std::uintptr_t type);
   bool IsOpen() const { return target_ != nullptr; }
 
-  // Called while the modal run is up; the run then closes the dialog as the close box would
-  // if the callback left it open.
-  std::function<void(SimDialog&)> while_running;
+  // Opens the dialog and closes it as the close box would.
   int RunModal(MessageTarget& target) override;
 
   const std::vector<WindowListEntry>& Entries() const { return entries_; }
@@ -133,7 +131,7 @@ class SimDialog final : public DialogHost {
   }
   std::optional<std::size_t> WindowListEntryNear(Point screen) override;
   void Focus() override { focused_ = true; }
-  void SetUpTooltips() override;
+  void SetUpTooltips() override {}
   void ActivateTooltips(bool) override {}
   void ShowPopupMenu(const Menu& menu, Point at) override;
   bool AddTrayIcon() override {
