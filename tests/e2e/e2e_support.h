@@ -51,14 +51,16 @@ struct TempDir {
       (L"stackle-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++count));
 };
 
-// stackle.exe started in `directory`, ended on destruction if it still runs.
+// stackle.exe (or the `command_line`'s program) started in `directory`, ended on destruction
+// if it still runs.
 struct Process {
-  explicit Process(const std::filesystem::path& directory) {
+  explicit Process(const std::filesystem::path& directory, std::wstring command_line = L"") {
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
-    if (!CreateProcessW(stackle_path.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr,
-                        directory.c_str(), &startup, &info)) {
-      throw std::runtime_error("cannot start stackle.exe");
+    if (!CreateProcessW(command_line.empty() ? stackle_path.c_str() : nullptr,
+                        command_line.empty() ? nullptr : command_line.data(), nullptr, nullptr,
+                        FALSE, 0, nullptr, directory.c_str(), &startup, &info)) {
+      throw std::runtime_error("cannot start the program");
     }
   }
   ~Process() {

@@ -169,6 +169,8 @@ struct RecordRunning : testing::EmptyTestEventListener {
 
 int wmain(int argc, wchar_t** argv) {
   using namespace stackle::e2e;
+  // The other process whose priority class the adapter tests change.
+  if (argc == 2 && std::wstring_view(argv[1]) == L"--child") return Sleep(60'000), 0;
   testing::InitGoogleTest(&argc, argv);
   if (argc != 2 || !std::wstring_view(argv[1]).starts_with(L"--stackle=")) {
     std::fprintf(stderr, "usage: stackle_e2e --stackle=PATH [gtest flags]\n");

@@ -1,0 +1,110 @@
+// The Win32 adapters against real windows and files, and the window-system contract that the
+// simulation also keeps. Run as the `win32` test, apart from the end-to-end cases.
+#include <gtest/gtest.h>
+
+#include "contract/window_system_contract.h"
+#include "e2e_support.h"
+#include "platform/win32/text_win32.h"
+#include "platform/win32/unique_resource.h"
+#include "platform/win32/win32_files.h"
+#include "platform/win32/win32_window_system.h"
+
+namespace stackle {
+namespace {
+
+using win32::FromHwnd;
+
+// Top-level windows of this thread, and another process to act on: this program, waiting.
+class Win32Desktop {
+ public:
+  ~Win32Desktop() {
+    for (HWND w : opened_)
+      DestroyWindow(w);
+  }
+  WindowSystem& windows() { return windows_; }
+  WindowRef Open(const Text& title, const Text& class_name, bool topmost) {
+    WNDCLASSW window_class{};
+    window_class.lpfnWndProc = DefWindowProcW;
+    window_class.lpszClassName = win32::Wide(class_name);
+    RegisterClassW(&window_class);  // fails harmlessly once registered
+    const HWND w = CreateWindowExW(topmost ? WS_EX_TOPMOST : 0, win32::Wide(class_name),
+                                   win32::Wide(title), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10,
+                                   200, 120, nullptr, nullptr, nullptr, nullptr);
+    EXPECT_NE(w, nullptr);
+    opened_.push_back(w);
+    return FromHwnd(w);
+  }
+  ProcessId OtherProcess() { return child_.info.dwProcessId; }
+
+ private:
+  win32::Win32WindowSystem windows_;
+  std::vector<HWND> opened_;
+  e2e::Process child_{std::filesystem::temp_directory_path(), [] {
+                        wchar_t self[MAX_PATH] = {};
+                        GetModuleFileNameW(nullptr, self, MAX_PATH);
+                        return L"\"" + std::wstring(self) + L"\" --child";
+                      }()};
+};
+
+TEST(Win32WindowSystem, ReadsTitlesOfEveryLengthWhole) {
+  Win32Desktop desktop;
+  for (std::size_t length : {1u, 254u, 255u, 256u, 511u, 512u, 4000u}) {
+    const Text title(length, u'ア');
+    EXPECT_EQ(desktop.windows().Title(desktop.Open(title, u"StackleTestA", false)), title)
+        << length;
+  }
+}
+
+// A fresh directory made the current one for the test's lifetime.
+struct InTempDir : e2e::TempDir {
+  InTempDir() { SetCurrentDirectoryW(path.c_str()); }
+  ~InTempDir() { SetCurrentDirectoryW(std::filesystem::temp_directory_path().c_str()); }
+};
+
+win32::UniqueFile Hold(DWORD access, DWORD share) {
+  return win32::UniqueFile(
+      CreateFileW(L"nolist.txt", access, share, nullptr, OPEN_EXISTING, 0, nullptr));
+}
+
+TEST(Win32Files, ReadsFilesOfTheCurrentDirectoryAndNothingElse) {
+  InTempDir dir;
+  win32::Win32Files files;
+  EXPECT_EQ(files.ReadFile(u"nolist.txt"), std::nullopt) << "missing";
+
+  const std::string bytes("a\r\n\0b\xff\n", 7);
+  dir.Write("nolist.txt", bytes);
+  EXPECT_EQ(files.ReadFile(u"nolist.txt"), bytes) << "read byte for byte";
+  {
+    // An editor keeps the file open for writing while the user works on it.
+    const auto held = Hold(GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    ASSERT_TRUE(held);
+    EXPECT_EQ(files.ReadFile(u"nolist.txt"), bytes) << "read while an editor holds it";
+  }
+  DeleteFileW(L"nolist.txt");
+  CreateDirectoryW(L"nolist.txt", nullptr);
+  EXPECT_EQ(files.ReadFile(u"nolist.txt"), std::nullopt) << "a directory of that name";
+}
+
+TEST(Win32Files, ReplacesAFileWholeOrNotAtAll) {
+  InTempDir dir;
+  win32::Win32Files files;
+  EXPECT_TRUE(files.SaveFile(u"nolist.txt", "first\r\n"));
+  EXPECT_TRUE(files.SaveFile(u"nolist.txt", "second\r\n"));
+  EXPECT_EQ(files.ReadFile(u"nolist.txt"), "second\r\n");
+  {
+    // Another program holds the file without letting it be replaced.
+    const auto held = Hold(GENERIC_READ, 0);
+    ASSERT_TRUE(held);
+    EXPECT_FALSE(files.SaveFile(u"nolist.txt", "third\r\n"));
+  }
+  EXPECT_EQ(files.ReadFile(u"nolist.txt"), "second\r\n");
+  EXPECT_EQ(GetFileAttributesW(L"nolist.txt.new"), INVALID_FILE_ATTRIBUTES)
+      << "no temporary file is left behind";
+}
+
+}  // namespace
+
+namespace contract {
+INSTANTIATE_TYPED_TEST_SUITE_P(Win32, WindowSystemContract, Win32Desktop);
+}  // namespace contract
+}  // namespace stackle
