@@ -71,19 +71,6 @@ TEST(SettingsFile, PlacesTheDialogOnlyWhereItCanBeSeen) {
     EXPECT_EQ(PlaceableRect(c.stored, windows), c.placed) << c.what;
 }
 
-TEST(Settings, RestoreThePlaceAndStartMouseFollow) {
-  SimDesk d;
-  d.files.files[u"stackle.dat"] = "00320064014A01A401F4\r\n";
-  d.Open();
-  EXPECT_EQ(d.windows.WindowRect(d.dialog.Window()), (Rect{100, 50, 420, 330}));
-  EXPECT_EQ(d.dialog.timers, (std::map<std::uint32_t, std::uint32_t>{{1, 500}}));
-
-  d.windows.MoveWindow(d.dialog.Window(), {-1000, 20, -600, 300});
-  d.dialog.Send({kWmClose, 0, 0});
-  EXPECT_TRUE(d.dialog.timers.empty());
-  EXPECT_EQ(d.files.files[u"stackle.dat"], "#20,-1000,300,-600,500\r\n");
-}
-
 TEST(Settings, AreWrittenAtExitWhereverTheyCanBe) {
   {
     SimDesk d;  // closed while minimized: the rectangle recorded before

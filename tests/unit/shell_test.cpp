@@ -69,41 +69,23 @@ TEST(TrayWindowMenu, ActsOnThePressesAndOnTheListAsItStandsWhenChosen) {
   EXPECT_EQ(long_menu.back().id, 45000);
 }
 
-TEST(SystemMenu, AddsHelpAndAboutAndRoutesTheirCommands) {
+TEST(SystemMenu, RoutesHelpAndAboutAndLeavesTheRestToTheSystem) {
   Desk d;
   EXPECT_EQ(d.Ids(d.dialog.system_menu), (std::vector<int>{0, kIdHelp, IDM_ABOUT}));
-  EXPECT_EQ(d.dialog.system_menu[2].text, u"ﾊﾞｰｼﾞｮﾝ情報 (&A)...");
-  EXPECT_TRUE(BuildSystemMenuAdditions(u"", IDM_ABOUT).empty());
-
-  for (std::uintptr_t id : {16u, 31u})
+  for (std::uintptr_t id : {16u, 31u})  // the system uses the low four bits
     d.dialog.Send({kWmSysCommand, id, 0});
-  d.Command(kIdTrayAbout);
-  EXPECT_EQ(d.dialog.children_shown.size(), 3u);
   d.dialog.Send({kWmSysCommand, 32, 0});
-  EXPECT_EQ(d.dialog.children_shown.size(), 3u);
+  EXPECT_EQ(d.dialog.children_shown.size(), 2u);
+  for (std::uintptr_t id : {0xF060u, 0xF020u})  // close, minimize
+    EXPECT_EQ(d.dialog.Send({kWmSysCommand, id, 0}), std::nullopt);
 
-  d.dialog.Send({kWmSysCommand, kIdHelp, 0});
-  EXPECT_EQ(d.dialog.information_shown.size(), 1u) << "no help file: the built-in help";
+  // With a help file the viewer shows it, and is told to quit at exit.
   d.dialog.help_file_present = true;
-  d.Command(kIdHelp);
+  d.dialog.Send({kWmSysCommand, kIdHelp, 0});
   EXPECT_TRUE(d.dialog.help_open);
-  EXPECT_EQ(d.dialog.information_shown.size(), 1u);
-
-  const std::uintptr_t kScClose = 0xF060, kScMinimize = 0xF020;
-  EXPECT_EQ(d.dialog.Send({kWmSysCommand, kScClose, 0}), std::nullopt);
-  EXPECT_EQ(d.dialog.Send({kWmSysCommand, kScMinimize, 0}), std::nullopt);
+  EXPECT_TRUE(d.dialog.information_shown.empty());
   d.dialog.Send({kWmClose, 0, 0});
-  EXPECT_FALSE(d.dialog.help_open) << "the help viewer is told to quit at exit";
-}
-
-TEST(Sizing, APaintWhileMinimizedHidesIntoTheTray) {
-  Desk d;
-  const WindowRef own = d.dialog.Window();
-  EXPECT_TRUE(d.dialog.HasIcons());
-  d.windows.Get(own).minimized = true;
-  EXPECT_EQ(d.dialog.Send({kWmPaint, 0, 0}), 0);
-  EXPECT_FALSE(d.windows.IsVisible(own));
-  EXPECT_EQ(d.dialog.Send({kWmQueryDragIcon, 0, 0}), sim::SimDialog::kIconHandle);
+  EXPECT_FALSE(d.dialog.help_open);
 }
 
 TEST(TrayIcon, ComesAfterTheListAndBackWithTheTaskBarAndIsNeverTheOnlyWayOut) {

@@ -64,7 +64,6 @@ class SimDialog final : public DialogHost {
     Send(CommandMessage(1000, kLbnSelChange));
   }
   const Text& Caption() const { return caption_; }
-  bool HasIcons() const { return has_icons_; }
   bool HasFocus() const { return focused_; }
   void LoseFocus() { focused_ = false; }
   // Whether the list draws; a refresh turns drawing off while it rebuilds the list.
@@ -85,7 +84,6 @@ class SimDialog final : public DialogHost {
   std::map<std::uint32_t, std::uint32_t> timers;
 
   static constexpr std::uint32_t kTaskbarCreated = 0xC123;
-  static constexpr std::intptr_t kIconHandle = 0x2A0;
   bool tray_icon = false;
   bool shell_refuses_icons = false;
   // Whether Open lets the dialog stand idle, as the modal loop does once its queue runs empty.
@@ -103,7 +101,7 @@ class SimDialog final : public DialogHost {
   void SetCaption(const Text& caption) override {
     windows_.Get(window_).title = caption_ = caption;
   }
-  void SetIcons() override { has_icons_ = true; }
+  void SetIcons() override {}
   void EndDialog(int result) override {
     result_ = result;
     ending_ = true;
@@ -151,7 +149,7 @@ class SimDialog final : public DialogHost {
   std::optional<Rect> ControlRect(int) override { return std::nullopt; }
   void MoveControl(int, const Rect&) override {}
   void PaintMinimized() override {}
-  std::intptr_t DragIcon() override { return kIconHandle; }
+  std::intptr_t DragIcon() override { return 0; }
   Text StringResource(int id) override;
   std::uint32_t SetTimer(std::uint32_t id, std::uint32_t interval) override {
     timers[id] = interval;
@@ -167,7 +165,6 @@ class SimDialog final : public DialogHost {
   MessageTarget* target_ = nullptr;
   WindowRef window_ = kNoWindow;
   bool ending_ = false;
-  bool has_icons_ = false;
   bool focused_ = false;
   bool list_redraws_ = true;
   std::deque<int> posted_commands_;
