@@ -184,20 +184,9 @@ TEST(HiddenWindows, TheTrayToggleRegistersEvenWhatItShows) {
 
   d.layer.ToggleListedWindow(99);  // no such entry: nothing happens
   EXPECT_EQ(d.Labels().size(), 2u);
-
-  // A shown window that the list leaves out keeps the idle priority the toggle gave it.
-  d.files.files[u"nolist.txt"] = "Secret";
-  d.layer.LoadExclusionList();
-  const ProcessId secret_process = d.windows.AddProcess();
-  const WindowRef secret =
-      d.windows.AddWindow({.title = u"Secret", .process = secret_process, .visible = false});
-  d.dialog.AddWindowListEntry(u"(Hide):Secret", secret);
-  d.layer.ToggleListedWindow(2);
-  EXPECT_TRUE(d.windows.IsVisible(secret));
-  EXPECT_EQ(d.windows.PriorityOf(secret_process), kIdle);
 }
 
-TEST(HiddenWindows, ComeBackWhenTheSessionEndsAndAreAdoptedAfterAKill) {
+TEST(HiddenWindows, ComeBackWhenTheSessionEnds) {
   Desk d;
   d.Select(d.mail);
   d.Command(IDC_SHOW_HIDE);
@@ -205,21 +194,6 @@ TEST(HiddenWindows, ComeBackWhenTheSessionEndsAndAreAdoptedAfterAKill) {
   EXPECT_FALSE(d.windows.IsVisible(d.mail));
   d.dialog.Send({kWmEndSession, 1, 0});
   EXPECT_TRUE(d.windows.IsVisible(d.mail));
-  EXPECT_FALSE(d.windows.HasHiddenMark(d.mail));
-
-  // Killed with the editor hidden and the mail window hidden, then shown by its program: the
-  // next run lists the editor under the title it has now, and forgets the mail window.
-  d.Select(d.mail);
-  d.Command(IDC_SHOW_HIDE);
-  d.Select(d.editor);
-  d.Command(IDC_SHOW_HIDE);
-  d.windows.Show(d.mail, ShowCommand::kShow);
-  d.windows.Get(d.editor).title = u"Notes (1) - Editor";
-  sim::SimDialog next(d.windows);
-  CLayerDialog layer(d.windows, next, d.files);
-  next.Open(layer);
-  EXPECT_EQ(next.Entries().back().label, u"(Hide):Notes (1) - Editor");
-  EXPECT_EQ(layer.Hidden().Entries().size(), 1u);
   EXPECT_FALSE(d.windows.HasHiddenMark(d.mail));
 }
 
