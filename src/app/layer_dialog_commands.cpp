@@ -70,7 +70,7 @@ void CLayerDialog::OnShowHide() {
   if (windows_.IsVisible(target)) {
     windows_.Show(target, ShowCommand::kHide);
     Text title = windows_.Title(target);
-    SetWindowProcessPriority(windows_, target, PriorityClass::kIdle);
+    SetHiddenWindowPriority(windows_, target, PriorityClass::kIdle);
     hidden_.Register(std::move(title), target);
   } else {
     windows_.Show(target, ShowCommand::kShow);
@@ -86,7 +86,7 @@ void CLayerDialog::ToggleListedWindow(std::size_t index) {
   if (!windows_.Exists(*target)) return;
   windows_.Show(*target, windows_.IsVisible(*target) ? ShowCommand::kHide : ShowCommand::kShow);
   Text title = windows_.Title(*target);
-  SetWindowProcessPriority(windows_, *target, PriorityClass::kIdle);
+  SetHiddenWindowPriority(windows_, *target, PriorityClass::kIdle);
   // A window just shown is registered too; the refresh below drops it again at once.
   hidden_.Register(std::move(title), *target);
   FinishCommand(Refresh::kFull);
@@ -101,7 +101,7 @@ void CLayerDialog::OnContextMenu(WindowRef requester) {
   dialog_.SelectWindowListEntry(*index);
   const WindowRef target = SelectedWindow();
   if (target == kNoWindow) return;
-  const auto priority = windows_.ProcessPriority(windows_.ProcessOf(target));
+  const auto priority = windows_.ProcessPriority(ProgramOf(windows_, target));
   if (!priority) return;  // the process cannot be opened: no menu, the selection stays
 
   windows_.BringToForeground(dialog_.Window());

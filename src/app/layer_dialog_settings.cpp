@@ -50,8 +50,9 @@ void CLayerDialog::StopMouseFollowTimer() {
 void CLayerDialog::OnMouseFollowTick() {
   const WindowRef target = FollowTarget(windows_, last_followed_);
   if (target == kNoWindow) return;
-  // Whether the system lets the window come forward or not, it counts as followed.
-  windows_.BringToForeground(target);
+  // A window the system refused to bring forward (the foreground lock) is not counted as
+  // followed, so the next tick tries again; nothing moved, so the list stands.
+  if (!windows_.BringToForeground(target)) return;
   last_followed_ = target;
   RefreshWindowList();
 }

@@ -1,13 +1,32 @@
 #include "catalogue/exclusion_list.h"
 
+#include <algorithm>
+
 #include "catalogue/text.h"
 
 namespace stackle {
 
-std::vector<Text> ParseExclusionFile(std::string_view bytes, FileStore& files) {
+namespace {
+
+// UTF-8 after a byte-order mark. Without one, Notepad (since Windows 10 1903) writes UTF-8
+// too: text that is valid UTF-8 and not plain ASCII is read as UTF-8, the rest in the ANSI
+// code page. Text in a multi-byte code page is seldom valid UTF-8 by chance.
+Text DecodeExclusionFile(std::string_view bytes, FileStore& files) {
   constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
-  const Text text = bytes.starts_with(kUtf8Bom) ? DecodeUtf8(bytes.substr(kUtf8Bom.size()))
-                                                : files.DecodeAnsi(bytes);
+  if (bytes.starts_with(kUtf8Bom)) return DecodeUtf8(bytes.substr(kUtf8Bom.size()));
+  const bool ascii = std::ranges::all_of(bytes, [](char c) { return (c & 0x80) == 0; });
+  bool valid = false;
+  if (!ascii) {
+    Text text = DecodeUtf8(bytes, &valid);
+    if (valid) return text;
+  }
+  return files.DecodeAnsi(bytes);
+}
+
+}  // namespace
+
+std::vector<Text> ParseExclusionFile(std::string_view bytes, FileStore& files) {
+  const Text text = DecodeExclusionFile(bytes, files);
   std::vector<Text> entries;
   std::size_t start = 0;
   while (start < text.size()) {

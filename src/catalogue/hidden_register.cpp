@@ -24,7 +24,7 @@ std::vector<WindowListEntry> HiddenRegister::ListEntries() {
   listed.reserve(entries_.size());
   for (const HiddenEntry& entry : entries_) {
     listed.push_back({kHiddenPrefix + entry.title, entry.window});
-    SetWindowProcessPriority(windows_, entry.window, PriorityClass::kIdle);
+    SetHiddenWindowPriority(windows_, entry.window, PriorityClass::kIdle);
   }
   return listed;
 }
@@ -32,7 +32,7 @@ std::vector<WindowListEntry> HiddenRegister::ListEntries() {
 void HiddenRegister::RestoreAll() {
   for (const HiddenEntry& entry : entries_) {
     if (!windows_.Exists(entry.window)) continue;
-    SetWindowProcessPriority(windows_, entry.window, PriorityClass::kNormal);
+    SetHiddenWindowPriority(windows_, entry.window, PriorityClass::kNormal);
     windows_.Show(entry.window, ShowCommand::kShow);
     windows_.SetHiddenMark(entry.window, false);
   }

@@ -23,7 +23,8 @@ bool IsBoundary(std::u16string_view text, std::size_t index) {
 
 }  // namespace
 
-Text DecodeUtf8(std::string_view bytes) {
+Text DecodeUtf8(std::string_view bytes, bool* valid_text) {
+  if (valid_text) *valid_text = true;
   Text out;
   out.reserve(bytes.size());
   std::size_t i = 0;
@@ -64,6 +65,7 @@ Text DecodeUtf8(std::string_view bytes) {
       i += length;
     } else {
       // Resynchronise on the next byte that is not a continuation byte.
+      if (valid_text) *valid_text = false;
       out.push_back(kReplacement);
       i += taken;
     }

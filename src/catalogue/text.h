@@ -9,8 +9,8 @@
 namespace stackle {
 
 // UTF-8 to UTF-16. A byte that does not start or continue a valid sequence (overlong forms,
-// surrogates and values above U+10FFFF included) becomes U+FFFD.
-Text DecodeUtf8(std::string_view bytes);
+// surrogates and values above U+10FFFF included) becomes U+FFFD, and clears `*valid`.
+Text DecodeUtf8(std::string_view bytes, bool* valid = nullptr);
 std::string EncodeUtf8(const Text& text);
 
 inline bool IsHighSurrogate(char16_t c) {

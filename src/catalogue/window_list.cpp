@@ -6,8 +6,30 @@
 
 namespace stackle {
 
+ProcessId ProgramOf(WindowSystem& windows, WindowRef window, const Text& class_name) {
+  const ProcessId own = windows.ProcessOf(window);
+  if (class_name != kStoreFrameClass) return own;
+  for (WindowRef child : windows.Children(window)) {
+    const ProcessId process = windows.ProcessOf(child);
+    if (process != 0 && process != own) return process;
+  }
+  return own;  // a minimized frame holds none
+}
+
+ProcessId ProgramOf(WindowSystem& windows, WindowRef window) {
+  return ProgramOf(windows, window, windows.ClassName(window));
+}
+
 void SetWindowProcessPriority(WindowSystem& windows, WindowRef window, PriorityClass priority) {
-  if (const ProcessId process = windows.ProcessOf(window)) {
+  if (const ProcessId process = ProgramOf(windows, window)) {
+    windows.SetProcessPriority(process, priority);
+  }
+}
+
+void SetHiddenWindowPriority(WindowSystem& windows, WindowRef window, PriorityClass priority) {
+  const Text class_name = windows.ClassName(window);
+  if (class_name == kFolderWindowClass) return;
+  if (const ProcessId process = ProgramOf(windows, window, class_name)) {
     windows.SetProcessPriority(process, priority);
   }
 }
@@ -65,9 +87,16 @@ std::vector<WindowListEntry> WalkWindowList(WindowSystem& windows, WindowRef own
     Text title = windows.Title(w);
     if (title.empty() || exclusions.Excludes(title)) continue;
 
-    const bool folder = windows.ClassName(w) == kFolderWindowClass;
+    const Text class_name = windows.ClassName(w);
+    // Visible to the system, yet not on the screen: a Store app never started, a shell
+    // surface. A window on another virtual desktop (cloaked by the shell) stays listed.
+    if (class_name == kCoreWindowClass ||
+        (windows.CloakOf(w) & (kCloakedByApp | kCloakedByOwner)) != 0) {
+      continue;
+    }
+    const bool folder = class_name == kFolderWindowClass;
     const bool topmost = windows.IsTopMost(w);
-    if (const ProcessId process = windows.ProcessOf(w)) {
+    if (const ProcessId process = ProgramOf(windows, w, class_name)) {
       priorities.emplace_back(process,
                               topmost && !folder ? PriorityClass::kHigh : PriorityClass::kNormal);
     }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace stackle {
 
@@ -41,6 +42,10 @@ enum class ShowCommand : int {
   kMinimize = 6,
 };
 
+// DWM_CLOAKED_* values: by its own app (a Store app not running, a shell surface), by the
+// shell (another virtual desktop), or through its owner.
+inline constexpr std::uint32_t kCloakedByApp = 1, kCloakedByShell = 2, kCloakedByOwner = 4;
+
 struct Point {
   std::int32_t x = 0;
   std::int32_t y = 0;
@@ -75,11 +80,17 @@ class WindowSystem {
   virtual bool IsMinimized(WindowRef window) = 0;
   virtual bool IsMaximized(WindowRef window) = 0;
   virtual bool Exists(WindowRef window) = 0;
+  // How the desktop window manager hides a window that is otherwise visible: a mask of
+  // kCloakedBy* bits, 0 when it does not (or cannot say).
+  virtual std::uint32_t CloakOf(WindowRef window) = 0;
+  // A window's child windows, top first.
+  virtual std::vector<WindowRef> Children(WindowRef window) = 0;
 
   // Position and size are kept. Activates the window unless `activate` is false.
   virtual void Place(WindowRef window, InsertAfter where, bool activate) = 0;
   virtual void Show(WindowRef window, ShowCommand command) = 0;
-  virtual void BringToForeground(WindowRef window) = 0;
+  // False when the system refused (the foreground lock), after one more try.
+  virtual bool BringToForeground(WindowRef window) = 0;
   // Asks the window to close and waits until its program has handled the request, handling
   // Stackle's own messages meanwhile. Gives up when the program stops responding.
   virtual void RequestClose(WindowRef window) = 0;

@@ -42,6 +42,7 @@ TYPED_TEST_P(WindowSystemContract, ReadsTitlesClassesAndStates) {
   EXPECT_TRUE(ws.Exists(w));
   EXPECT_TRUE(ws.IsVisible(w));
   EXPECT_FALSE(ws.IsTopMost(w));
+  EXPECT_EQ(ws.CloakOf(w), 0u) << "a window on the screen is not cloaked";
 
   struct Step {
     ShowCommand command;

@@ -75,8 +75,8 @@ TEST(StackleE2e, NolistTxtIsReadInTheAnsiCodePageOrAsUtf8AfterAByteOrderMark) {
           {"UTF-8 after a byte-order mark",
            "\xEF\xBB\xBF日本語\r\n\U0001F600\r\nCafé\r\n",
            {titles[0], titles[3], titles[4]}},
-          // Without the mark the bytes are read in the ANSI code page, where they spell other text.
-          {"UTF-8 without the mark", "Café\r\n", {}},
+          // As Notepad writes it since Windows 10: valid UTF-8 is read as UTF-8.
+          {"UTF-8 without the mark", "日本語\r\nCafé\r\n", {titles[0], titles[3]}},
       };
   const auto requests = titles | std::views::transform([](auto& t) { return TestWindow{t}; });
   Helper helper({requests.begin(), requests.end()});

@@ -26,6 +26,8 @@ TEST(ExclusionFile, SplitsLinesByteForByte) {
       {"duplicates stay", "x\nx\n", {u"x", u"x"}},
       {"UTF-8 with byte-order mark", "\xEF\xBB\xBF\xE3\x83\xA1\xE3\x83\xA2\r\n", {u"メモ"}},
       {"ANSI bytes go through the code page", "caf\xE9\n", {u"caf\u00E9"}},
+      {"UTF-8 without the mark, as Notepad writes it", "\xE3\x83\xA1\xE3\x83\xA2\n", {u"メモ"}},
+      {"an overlong form without the mark: the code page", "\xC0\xAF", {u"\u00C0\u00AF"}},
       {"invalid UTF-8 becomes replacement characters",
        "\xEF\xBB\xBF\xC3(\xFF\n",
        {u"\uFFFD(\uFFFD"}},

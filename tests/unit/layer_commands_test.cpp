@@ -197,6 +197,23 @@ TEST(HiddenWindows, ComeBackWhenTheSessionEnds) {
   EXPECT_FALSE(d.windows.HasHiddenMark(d.mail));
 }
 
+TEST(HiddenWindows, LeaveTheShellsPriorityAlone) {
+  Desk d;
+  const ProcessId shell = d.windows.AddProcess();
+  const WindowRef folder = d.windows.AddWindow(
+      {.title = u"Documents", .class_name = kFolderWindowClass, .process = shell});
+  d.Command(IDC_REFRESH);
+  d.Select(folder);
+  d.Command(IDC_SHOW_HIDE);
+  EXPECT_FALSE(d.windows.IsVisible(folder));
+  EXPECT_EQ(d.windows.PriorityOf(shell), kNormal) << "the task bar is not put at idle";
+  d.windows.ForcePriority(shell, kHigh);  // as the user or another program left it
+  d.Command(IDC_REFRESH);
+  d.dialog.Send({kWmClose, 0, 0});
+  EXPECT_TRUE(d.windows.IsVisible(folder));
+  EXPECT_EQ(d.windows.PriorityOf(shell), kHigh);
+}
+
 TEST(WindowMenu, OffersOnlyWhatWouldChangeSomething) {
   struct Case {
     const char* what;

@@ -209,5 +209,19 @@ TEST(MouseFollow, BringsForwardTheWindowUnderTheCursorOnce) {
   (void)a_button, (void)a_nested, (void)b_button, (void)box;
 }
 
+TEST(MouseFollow, AWindowTheForegroundLockKeptBackIsTriedAgain) {
+  SimDesk d;
+  const WindowRef a =
+      d.windows.AddWindow({.title = u"A", .process = d.editor_process, .rect = {0, 0, 90, 90}});
+  d.windows.AddChild(a, {10, 10, 50, 30});
+  d.Open();
+  d.windows.cursor = Point{20, 20};
+  d.windows.foreground_lock = 1;
+  d.dialog.Send({kWmTimer, 1, 0});
+  EXPECT_NE(d.windows.Foreground(), a);
+  d.dialog.Send({kWmTimer, 1, 0});
+  EXPECT_EQ(d.windows.Foreground(), a);
+}
+
 }  // namespace
 }  // namespace stackle

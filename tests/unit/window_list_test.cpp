@@ -15,12 +15,16 @@ enum Flags : unsigned {
   kTopMost = 4,
   kFolder = 8,
   kOwnDialog = 16,
+  kCoreWindow = 32,
+  kStoreFrame = 64,  // holding a child window of process `content`, if any
 };
 
 struct W {
   Text title;
   int process = 1;  // 9 refuses to be opened
   unsigned flags = 0;
+  std::uint32_t cloak = 0;
+  int content = 0;
 };
 
 struct Scenario {
@@ -65,6 +69,14 @@ TEST(WindowListWalk, ListsWhatTheUserExpects) {
       {"a process that refuses to be opened keeps its class",
        {{u"Stackle", 0, kOwnDialog | kTopMost}, {u"Task Manager", 9, kTopMost}, {u"Desktop", 9}},
        {}, {u"(TopMost):Task Manager"}, {{9, kIdle}}},
+      {"windows cloaked for their app or through their owner, and core windows, are not on screen",
+       {{u"Stackle", 0, kOwnDialog}, {u"Settings", 1, 0, kCloakedByApp}, {u"Ask", 2, 0, kCloakedByOwner | kCloakedByShell},
+        {u"On desktop 2", 3, 0, kCloakedByShell}, {u"Search", 4, kCoreWindow}, {u"Desktop", 5}},
+       {}, {u"On desktop 2"}, {{1, kIdle}, {2, kIdle}, {3, kNormal}, {4, kIdle}}},
+      {"a Store app's frame stands for the app's process, or its own when it holds no app",
+       {{u"Stackle", 0, kOwnDialog | kTopMost}, {u"Calculator", 1, kStoreFrame | kTopMost, 0, 2},
+        {u"Photos", 3, kStoreFrame | kMinimized}, {u"Desktop", 5}},
+       {}, {u"(TopMost):Calculator", u"(Icon):Photos"}, {{1, kIdle}, {2, kHigh}, {3, kNormal}}},
       {"a blank exclusion line leaves out every titled window",
        {{u"Stackle", 0, kOwnDialog}, {u"Editor", 1}, {u"Mail", 2}, {u"Desktop", 3}},
        {u"zzz", u""}, {}, {{1, kIdle}, {2, kIdle}}},
@@ -75,20 +87,27 @@ TEST(WindowListWalk, ListsWhatTheUserExpects) {
     sim::SimWindowSystem windows;
     std::map<int, ProcessId> processes{{0, windows.OwnProcess()}};
     for (const W& w : s.z_order) {
-      if (!processes.contains(w.process)) processes[w.process] = windows.AddProcess(w.process == 9);
-      windows.ForcePriority(processes[w.process], kIdle);
+      for (int p : {w.process, w.content}) {
+        if (!processes.contains(p)) processes[p] = windows.AddProcess(p == 9);
+        windows.ForcePriority(processes[p], kIdle);
+      }
     }
     // Each new window enters at the top of its band, so add them bottom first.
     WindowRef own = kNoWindow;
     for (auto it = s.z_order.rbegin(); it != s.z_order.rend(); ++it) {
       const WindowRef h =
           windows.AddWindow({.title = it->title,
-                             .class_name = (it->flags & kFolder) ? u"CabinetWClass" : u"SimWindow",
+                             .class_name = (it->flags & kFolder)       ? kFolderWindowClass
+                                           : (it->flags & kCoreWindow) ? kCoreWindowClass
+                                           : (it->flags & kStoreFrame) ? kStoreFrameClass
+                                                                       : u"SimWindow",
                              .process = processes[it->process],
                              .visible = !(it->flags & kHidden),
                              .minimized = (it->flags & kMinimized) != 0,
-                             .topmost = (it->flags & kTopMost) != 0});
+                             .topmost = (it->flags & kTopMost) != 0,
+                             .cloak = it->cloak});
       if (it->flags & kOwnDialog) own = h;
+      if (it->content) windows.AddChild(h, {}, processes[it->content]);
     }
     ExclusionList exclusions;
     exclusions.Replace(s.exclusions);

@@ -54,7 +54,9 @@ class CountingWindowSystem final : public WindowSystem {
     ++calls, inner_.Place(w, where, activate);
   }
   void Show(WindowRef w, ShowCommand command) override { ++calls, inner_.Show(w, command); }
-  void BringToForeground(WindowRef w) override { ++calls, inner_.BringToForeground(w); }
+  bool BringToForeground(WindowRef w) override { return ++calls, inner_.BringToForeground(w); }
+  std::uint32_t CloakOf(WindowRef w) override { return ++calls, inner_.CloakOf(w); }
+  std::vector<WindowRef> Children(WindowRef w) override { return ++calls, inner_.Children(w); }
   void RequestClose(WindowRef w) override { ++calls, inner_.RequestClose(w); }
   void SetHiddenMark(WindowRef w, bool marked) override {
     ++calls, inner_.SetHiddenMark(w, marked);

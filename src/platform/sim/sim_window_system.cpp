@@ -28,16 +28,24 @@ WindowRef SimWindowSystem::AddWindow(WindowSpec spec) {
   return handle;
 }
 
-WindowRef SimWindowSystem::AddChild(WindowRef parent, Rect rect) {
+WindowRef SimWindowSystem::AddChild(WindowRef parent, Rect rect, ProcessId process) {
   const WindowRef handle = next_handle_;
   next_handle_ += 0x10;
   SimWindow child;
   child.handle = handle;
   child.parent = parent;
-  child.process = Get(parent).process;
+  child.process = process ? process : Get(parent).process;
   child.rect = rect;
   windows_[handle] = std::move(child);
   return handle;
+}
+
+std::vector<WindowRef> SimWindowSystem::Children(WindowRef window) {
+  std::vector<WindowRef> children;
+  for (const auto& [handle, w] : windows_) {
+    if (w.parent == window && window != kNoWindow) children.push_back(handle);
+  }
+  return children;
 }
 
 void SimWindowSystem::DestroyWindow(WindowRef window) {

@@ -27,6 +27,7 @@ struct WindowSpec {
   bool maximized = false;
   bool topmost = false;
   OnClose on_close = OnClose::kCloses;
+  std::uint32_t cloak = 0;  // kCloakedBy* bits
   // A pop-up's owner, which the pop-up reports as its parent.
   WindowRef owner = kNoWindow;
   Rect rect{100, 100, 400, 300};
@@ -47,8 +48,9 @@ class SimWindowSystem final : public WindowSystem {
   ProcessId AddProcess(bool refuses_open = false);
   // Opens a window at the top of its band.
   WindowRef AddWindow(WindowSpec spec);
-  // A control inside `parent`, at a rectangle in screen coordinates.
-  WindowRef AddChild(WindowRef parent, Rect rect);
+  // A control inside `parent`, at a rectangle in screen coordinates; of another process if
+  // `process` is given.
+  WindowRef AddChild(WindowRef parent, Rect rect, ProcessId process = 0);
   void DestroyWindow(WindowRef window);
   SimWindow& Get(WindowRef window);
   // Top to bottom.
@@ -65,6 +67,8 @@ class SimWindowSystem final : public WindowSystem {
   // Sets a class directly, as another program would, bypassing refusals.
   void ForcePriority(ProcessId process, std::uint32_t priority);
   WindowRef Foreground() const { return foreground_; }
+  // The next this many requests to bring a window forward are refused.
+  int foreground_lock = 0;
   // Called before each WindowBelow, to model other programs acting during a walk.
   std::function<void(WindowRef)> before_step;
   // Called while a close request waits for its window's program.
@@ -86,9 +90,13 @@ class SimWindowSystem final : public WindowSystem {
   bool Exists(WindowRef w) override { return Find(w) != nullptr; }
   void Place(WindowRef window, InsertAfter where, bool activate) override;
   void Show(WindowRef window, ShowCommand command) override;
-  void BringToForeground(WindowRef w) override {
-    if (Find(w)) foreground_ = w;
+  bool BringToForeground(WindowRef w) override {
+    if (!Find(w) || (foreground_lock > 0 && foreground_lock-- > 0)) return false;
+    foreground_ = w;
+    return true;
   }
+  std::uint32_t CloakOf(WindowRef w) override { return Find(w) ? Find(w)->cloak : 0; }
+  std::vector<WindowRef> Children(WindowRef window) override;
   void RequestClose(WindowRef window) override;
   void SetHiddenMark(WindowRef w, bool marked) override {
     if (Find(w)) Find(w)->hidden_mark = marked;

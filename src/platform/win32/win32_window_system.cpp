@@ -121,8 +121,48 @@ void Win32WindowSystem::Show(WindowRef window, ShowCommand command) {
   }
 }
 
-void Win32WindowSystem::BringToForeground(WindowRef window) {
-  ::SetForegroundWindow(ToHwnd(window));
+bool Win32WindowSystem::BringToForeground(WindowRef window) {
+  const HWND target = ToHwnd(window);
+  if (::SetForegroundWindow(target) || ::GetForegroundWindow() == target) return true;
+  // Refused: a background process may not take the foreground. Once more, sharing the input
+  // state of the foreground window's thread for the moment of the call; never with a program
+  // that has stopped responding, whose input state would block Stackle's.
+  const HWND foreground = ::GetForegroundWindow();
+  if (!foreground || ::IsHungAppWindow(foreground)) return false;
+  const DWORD own = ::GetCurrentThreadId();
+  const DWORD other = ::GetWindowThreadProcessId(foreground, nullptr);
+  if (other == own || !::AttachThreadInput(own, other, TRUE)) return false;
+  const bool brought = ::SetForegroundWindow(target) != FALSE;
+  ::AttachThreadInput(own, other, FALSE);
+  return brought || ::GetForegroundWindow() == target;
+}
+
+std::uint32_t Win32WindowSystem::CloakOf(WindowRef window) {
+  // dwmapi.dll from system32 only, loaded on first use and kept; without it (or where the
+  // call fails) nothing is cloaked.
+  using GetAttribute = HRESULT(WINAPI*)(HWND, DWORD, void*, DWORD);
+  static const UniqueModule dwm(
+      ::LoadLibraryExW(L"dwmapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+  static const auto get_attribute = reinterpret_cast<GetAttribute>(reinterpret_cast<void*>(
+      dwm ? ::GetProcAddress(dwm.get(), "DwmGetWindowAttribute") : nullptr));
+  constexpr DWORD kDwmwaCloaked = 14;
+  DWORD cloaked = 0;
+  if (!get_attribute ||
+      FAILED(get_attribute(ToHwnd(window), kDwmwaCloaked, &cloaked, sizeof cloaked))) {
+    return 0;
+  }
+  return cloaked;
+}
+
+std::vector<WindowRef> Win32WindowSystem::Children(WindowRef window) {
+  // A Store app's frame holds a handful; the bound only guards against a list that keeps
+  // changing under the walk.
+  std::vector<WindowRef> children;
+  for (HWND child = ::GetWindow(ToHwnd(window), GW_CHILD); child && children.size() < 256;
+       child = ::GetWindow(child, GW_HWNDNEXT)) {
+    children.push_back(FromHwnd(child));
+  }
+  return children;
 }
 
 void Win32WindowSystem::RequestClose(WindowRef window) {

@@ -20,7 +20,9 @@ class Win32WindowSystem final : public WindowSystem {
   bool Exists(WindowRef window) override;
   void Place(WindowRef window, InsertAfter where, bool activate) override;
   void Show(WindowRef window, ShowCommand command) override;
-  void BringToForeground(WindowRef window) override;
+  bool BringToForeground(WindowRef window) override;
+  std::uint32_t CloakOf(WindowRef window) override;
+  std::vector<WindowRef> Children(WindowRef window) override;
   void RequestClose(WindowRef window) override;
   void SetHiddenMark(WindowRef window, bool marked) override;
   bool HasHiddenMark(WindowRef window) override;
