@@ -35,7 +35,11 @@ std::optional<std::intptr_t> CLayerDialog::HandleMessage(const Message& message)
     case kWmSysCommand:
       return OnSysCommand(static_cast<std::uint32_t>(message.wparam));
     case kWmTimer:
-      OnMouseFollowTick();
+      if (message.wparam == kTrayRetryTimer) {
+        OnTrayRetryTick();
+      } else {
+        OnMouseFollowTick();
+      }
       return std::nullopt;
     case kWmContextMenu:
       OnContextMenu(static_cast<WindowRef>(message.wparam));
@@ -171,8 +175,14 @@ void CLayerDialog::FinishStartUp() {
   if (start_up_finished_) return;
   start_up_finished_ = true;
   dialog_.SetUpTooltips();
-  // Unless "TaskbarCreated" came first and added it.
-  if (!tray_icon_added_) AddTrayIcon();
+  // Unless "TaskbarCreated" came first and added it. Started at logon, Stackle may come before
+  // the shell is ready: it tries again every two seconds, five times; until then the dialog
+  // stays on the task bar.
+  if (tray_icon_added_) return;
+  AddTrayIcon();
+  if (tray_icon_added_) return;
+  tray_retries_left_ = 5;
+  dialog_.SetTimer(kTrayRetryTimer, 2000);
 }
 
 void CLayerDialog::OnOK() {

@@ -14,6 +14,8 @@
 namespace stackle {
 
 inline constexpr char16_t kDialogCaption[] = u"Stackle";
+// The dialog's timers: mouse-follow, and the icon's retries while the shell is not ready.
+inline constexpr std::uint32_t kMouseFollowTimer = 1, kTrayRetryTimer = 2;
 
 class CLayerDialog final : public MessageTarget {
  public:
@@ -70,6 +72,7 @@ class CLayerDialog final : public MessageTarget {
   // The notification-area icon, its menus and the system menu.
   void AddSystemMenuEntries();
   void AddTrayIcon();
+  void OnTrayRetryTick();
   void RemoveTrayIcon();
   std::intptr_t OnTrayNotify(std::intptr_t mouse_message);
   void ShowTrayWindowMenu();
@@ -124,6 +127,8 @@ class CLayerDialog final : public MessageTarget {
   // Whether the notification-area icon is there: without it a minimized dialog must stay
   // reachable, so it is not hidden.
   bool tray_icon_added_ = false;
+  // Tries left to add the icon while the shell is not ready (Stackle started at logon).
+  int tray_retries_left_ = 0;
   // Whether the work left for the first idle moment (the tooltips, the icon) has been done.
   bool start_up_finished_ = false;
 };

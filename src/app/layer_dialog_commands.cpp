@@ -138,7 +138,8 @@ void CLayerDialog::OnWindowClose() {
   // Out of the always-on-top band while the program may ask its user first, so that its
   // question is not hidden behind Stackle.
   PlaceOwnWindow(InsertAfter::kNoTopMost);
-  windows_.RequestClose(target);
+  windows_.RequestClose(target, [this] { return dialog_.IsEnding(); });
+  if (dialog_.IsEnding()) return;  // the user asked Stackle to exit meanwhile
   FinishCommand(Refresh::kFull);
 }
 

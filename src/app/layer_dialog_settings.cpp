@@ -5,11 +5,6 @@
 #include "settings/settings_file.h"
 
 namespace stackle {
-namespace {
-
-constexpr std::uint32_t kMouseFollowTimer = 1;
-
-}  // namespace
 
 void CLayerDialog::ReadSettings() {
   follow_interval_ = 0;

@@ -16,6 +16,11 @@ void CLayerDialog::AddTrayIcon() {
   tray_icon_added_ = dialog_.AddTrayIcon();
 }
 
+void CLayerDialog::OnTrayRetryTick() {
+  if (!tray_icon_added_) AddTrayIcon();
+  if (tray_icon_added_ || --tray_retries_left_ <= 0) dialog_.KillTimer(kTrayRetryTimer);
+}
+
 void CLayerDialog::RemoveTrayIcon() {
   dialog_.RemoveTrayIcon();
   tray_icon_added_ = false;

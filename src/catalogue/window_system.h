@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -92,8 +93,9 @@ class WindowSystem {
   // False when the system refused (the foreground lock), after one more try.
   virtual bool BringToForeground(WindowRef window) = 0;
   // Asks the window to close and waits until its program has handled the request, handling
-  // Stackle's own messages meanwhile. Gives up when the program stops responding.
-  virtual void RequestClose(WindowRef window) = 0;
+  // Stackle's own messages meanwhile. Gives up when the program stops responding, or as soon
+  // as `stop_waiting` says so (Stackle is asked to exit meanwhile).
+  virtual void RequestClose(WindowRef window, const std::function<bool()>& stop_waiting) = 0;
 
   // A mark on the window itself for each window Stackle hides. It dies with the window, so a
   // reused handle never carries it, and it outlives Stackle if Stackle is killed.

@@ -125,6 +125,8 @@ class DialogSurface {
   virtual void SetIcons() = 0;
   // Ends the modal run with `result`; the window is destroyed once the handler returns.
   virtual void EndDialog(int result) = 0;
+  // Whether EndDialog has been called: the run ends once the current message is handled.
+  virtual bool IsEnding() = 0;
 
   // The window list control: entries with a label and a window reference.
   virtual WindowRef WindowListControl() = 0;

@@ -121,7 +121,7 @@ TYPED_TEST_P(WindowSystemContract, MarksHiddenWindowsAndClosesOnRequest) {
   EXPECT_FALSE(ws.HasHiddenMark(a));
 
   ws.SetHiddenMark(b, true);
-  ws.RequestClose(b);  // an ordinary window closes when asked
+  ws.RequestClose(b, [] { return false; });  // an ordinary window closes when asked
   EXPECT_FALSE(ws.Exists(b));
   EXPECT_FALSE(ws.HasHiddenMark(b)) << "the mark dies with its window";
   EXPECT_TRUE(ws.CursorPosition().has_value());

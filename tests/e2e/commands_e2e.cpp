@@ -2,6 +2,8 @@
 // the system menu — on real windows (a hung one too), on itself, across a kill; help and About.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "e2e_support.h"
 
 namespace stackle::e2e {
@@ -81,6 +83,15 @@ TEST(Commands, CommandsOnAHungProgramsWindowLeaveStackleAnsweringAndOnTop) {
     EXPECT_EQ(stackle.List(&helper), (std::vector<Entry>{{L"Stopped responding", hung}}));
     EXPECT_TRUE(IsWindowVisible(hung));
   }
+}
+
+TEST(Commands, StackleExitsAtOnceWhileAProgramItAskedToCloseStillAsksItsUser) {
+  Helper helper({{.title = L"Unsaved work", .class_name = L"StackleE2eAsking", .asks = true}});
+  Stackle stackle;
+  ASSERT_TRUE(stackle.Choose(stackle.OpenWindowMenu(helper.windows[0]), {'C'}));  // 閉じる
+  PostMessageW(stackle.dialog, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(stackle.process.WaitForExit()) << "Stackle waits for the program's user";
+  EXPECT_TRUE(IsWindowVisible(helper.windows[0]));
 }
 
 TEST(Commands, AHiddenWindowStaysListedAndComesBackWhenStackleEndsEvenAfterAKill) {
@@ -164,6 +175,10 @@ TEST(ShellE2e, TheIconHidesAndRestoresTheDialogAndComesBackWithANewTaskbar) {
 }
 
 TEST(ShellE2e, TheSystemAndIconMenusOpenHelpAndAboutWhoseIntervalIsKeptAtExit) {
+  // A help file beside the program, which no viewer on current Windows can open.
+  const auto help_file = std::filesystem::path(stackle_path).parent_path() / "stackle.hlp";
+  std::ofstream(help_file) << "?_\x03";
+  const std::shared_ptr<void> remove(nullptr, [&](void*) { std::filesystem::remove(help_file); });
   for (const bool icon : {false, true}) {
     SCOPED_TRACE(icon ? "the icon's menu, then its 終了" : "the system menu, then Exit");
     TempDir dir;

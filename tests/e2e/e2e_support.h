@@ -77,7 +77,17 @@ struct TestWindow {
   std::wstring title = L"";
   std::wstring class_name = L"StackleE2eWindow";
   bool minimized = false, topmost = false, hidden = false, control = false;  // control: a button
+  bool asks = false;  // asked to close, asks its user, who never answers (until the helper ends)
 };
+
+// A window that asks its user before it closes: a message loop of its own, left only when the
+// helper ends (WM_APP).
+inline LRESULT CALLBACK AskingWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message != WM_CLOSE) return DefWindowProcW(window, message, wparam, lparam);
+  for (MSG m; GetMessageW(&m, nullptr, 0, 0) > 0 && m.message != WM_APP;)
+    DispatchMessageW(&m);
+  return 0;
+}
 
 // A thread that makes a top-level window per request (the last on top) and handles their messages.
 class Helper {
@@ -88,7 +98,7 @@ class Helper {
       const HINSTANCE instance = GetModuleHandleW(nullptr);
       for (const TestWindow& request : requests) {
         WNDCLASSW window_class{};
-        window_class.lpfnWndProc = DefWindowProcW;
+        window_class.lpfnWndProc = request.asks ? AskingWindowProc : DefWindowProcW;
         window_class.hInstance = instance;
         window_class.lpszClassName = request.class_name.c_str();
         RegisterClassW(&window_class);  // fails harmlessly once registered
@@ -112,7 +122,8 @@ class Helper {
           DispatchMessageW(&message);
         ready_ = true;
         if (hung_) stop_.wait(false);
-        if (!hung_) MsgWaitForMultipleObjects(0, nullptr, FALSE, INFINITE, QS_ALLINPUT);
+        // The stop may have come while a window's own loop (asking its user) ran.
+        if (!hung_ && !stop_) MsgWaitForMultipleObjects(0, nullptr, FALSE, INFINITE, QS_ALLINPUT);
       }
       for (HWND window : windows)
         DestroyWindow(window);
@@ -122,6 +133,7 @@ class Helper {
   ~Helper() {
     stop_ = true;
     stop_.notify_all();
+    PostThreadMessageW(thread_id_, WM_APP, 0, 0);
     PostThreadMessageW(thread_id_, WM_NULL, 0, 0);
     thread_.join();
   }

@@ -114,6 +114,19 @@ TEST(TrayIcon, ComesAfterTheListAndBackWithTheTaskBarAndIsNeverTheOnlyWayOut) {
     d.dialog.Send({sim::SimDialog::kTaskbarCreated, 0, 0});
     EXPECT_EQ(d.dialog.tray_icons_added, c.shell_refuses ? 0 : 2) << c.what;
   }
+  // Started before the shell was ready: tried again on a timer, five times at most.
+  for (const int ready_at_tick : {3, 99}) {
+    SimDesk d;
+    d.dialog.shell_refuses_icons = true;
+    d.Open();
+    int ticks = 0;
+    while (d.dialog.timers.contains(kTrayRetryTimer) && ticks < 10) {
+      d.dialog.shell_refuses_icons = ++ticks < ready_at_tick;
+      d.dialog.Send({kWmTimer, kTrayRetryTimer, 0});
+    }
+    EXPECT_EQ(ticks, ready_at_tick == 3 ? 3 : 5);
+    EXPECT_EQ(d.dialog.tray_icon, ready_at_tick == 3);
+  }
 }
 
 }  // namespace

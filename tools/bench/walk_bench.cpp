@@ -57,7 +57,9 @@ class CountingWindowSystem final : public WindowSystem {
   bool BringToForeground(WindowRef w) override { return ++calls, inner_.BringToForeground(w); }
   std::uint32_t CloakOf(WindowRef w) override { return ++calls, inner_.CloakOf(w); }
   std::vector<WindowRef> Children(WindowRef w) override { return ++calls, inner_.Children(w); }
-  void RequestClose(WindowRef w) override { ++calls, inner_.RequestClose(w); }
+  void RequestClose(WindowRef w, const std::function<bool()>& stop) override {
+    ++calls, inner_.RequestClose(w, stop);
+  }
   void SetHiddenMark(WindowRef w, bool marked) override {
     ++calls, inner_.SetHiddenMark(w, marked);
   }

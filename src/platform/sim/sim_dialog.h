@@ -106,6 +106,7 @@ class SimDialog final : public DialogHost {
     result_ = result;
     ending_ = true;
   }
+  bool IsEnding() override { return ending_; }
   WindowRef WindowListControl() override { return window_ + 1; }
   void ClearWindowList() override {
     entries_.clear();

@@ -169,7 +169,7 @@ void SimWindowSystem::Show(WindowRef window, ShowCommand command) {
   }
 }
 
-void SimWindowSystem::RequestClose(WindowRef window) {
+void SimWindowSystem::RequestClose(WindowRef window, const std::function<bool()>&) {
   SimWindow* w = Find(window);
   if (!w) return;
   if (during_close) during_close(window);

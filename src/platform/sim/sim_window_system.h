@@ -97,7 +97,9 @@ class SimWindowSystem final : public WindowSystem {
   }
   std::uint32_t CloakOf(WindowRef w) override { return Find(w) ? Find(w)->cloak : 0; }
   std::vector<WindowRef> Children(WindowRef window) override;
-  void RequestClose(WindowRef window) override;
+  // The wait is over at once: the program either closed the window, or asked its user
+  // (who said no), or is given up on.
+  void RequestClose(WindowRef window, const std::function<bool()>& stop_waiting) override;
   void SetHiddenMark(WindowRef w, bool marked) override {
     if (Find(w)) Find(w)->hidden_mark = marked;
   }

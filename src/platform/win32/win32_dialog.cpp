@@ -288,7 +288,8 @@ void Win32Dialog::ShowPopupMenu(const Menu& menu, Point at) {
   UniqueMenu popup(::CreatePopupMenu());
   if (!popup) return;
   AppendItems(popup.get(), menu);
-  ::TrackPopupMenu(popup.get(), 0, at.x, at.y, 0, window_, nullptr);
+  // Either button chooses, as the right button may have opened it.
+  ::TrackPopupMenu(popup.get(), TPM_RIGHTBUTTON, at.x, at.y, 0, window_, nullptr);
   // Lets the menu close properly when the user clicks elsewhere.
   ::PostMessageW(window_, WM_NULL, 0, 0);
 }
@@ -417,8 +418,19 @@ bool Win32Dialog::OpenHelpFile() {
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
     return false;
   }
+  // Windows 8, 10 and 11 have no viewer for help files (only a stand-in that says so), and
+  // none can be installed on them.
+  using GetVersion = LONG(WINAPI*)(OSVERSIONINFOW*);
+  const auto get_version = reinterpret_cast<GetVersion>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
+  OSVERSIONINFOW version{};
+  version.dwOSVersionInfoSize = sizeof version;
+  if (!get_version || get_version(&version) != 0 ||
+      (version.dwMajorVersion << 8 | version.dwMinorVersion) >= 0x0602) {
+    return false;
+  }
+  if (!::WinHelpW(window_, file.c_str(), HELP_CONTENTS, 0)) return false;
   help_file_ = file;
-  ::WinHelpW(window_, help_file_.c_str(), HELP_CONTENTS, 0);
   return true;
 }
 

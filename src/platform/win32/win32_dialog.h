@@ -22,6 +22,7 @@ class Win32Dialog final : public DialogHost {
   void SetCaption(const Text& caption) override;
   void SetIcons() override;
   void EndDialog(int result) override;
+  bool IsEnding() override { return ended_; }
   WindowRef WindowListControl() override;
   void ClearWindowList() override;
   void SetWindowListRedraw(bool on) override;

@@ -165,7 +165,7 @@ std::vector<WindowRef> Win32WindowSystem::Children(WindowRef window) {
   return children;
 }
 
-void Win32WindowSystem::RequestClose(WindowRef window) {
+void Win32WindowSystem::RequestClose(WindowRef window, const std::function<bool()>& stop_waiting) {
   HWND target = ToHwnd(window);
   const std::uint64_t request = ++close_requests_sent;
   if (!::SendMessageCallbackW(target, WM_CLOSE, 0, 0, OnCloseHandled,
@@ -174,10 +174,11 @@ void Win32WindowSystem::RequestClose(WindowRef window) {
   }
   // Waits for the answer while handling Stackle's own messages, so that a program that asks
   // its user first is waited for, and one that has stopped responding is given up on.
-  while (close_requests_handled < request && ::IsWindow(target) && !::IsHungAppWindow(target)) {
+  const auto waiting = [&] { return close_requests_handled < request && !stop_waiting(); };
+  while (waiting() && ::IsWindow(target) && !::IsHungAppWindow(target)) {
     ::MsgWaitForMultipleObjectsEx(0, nullptr, 100, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     MSG msg;
-    while (close_requests_handled < request && ::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (waiting() && ::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
       if (msg.message == WM_QUIT) {
         ::PostQuitMessage(static_cast<int>(msg.wParam));
         return;

@@ -23,7 +23,7 @@ class Win32WindowSystem final : public WindowSystem {
   bool BringToForeground(WindowRef window) override;
   std::uint32_t CloakOf(WindowRef window) override;
   std::vector<WindowRef> Children(WindowRef window) override;
-  void RequestClose(WindowRef window) override;
+  void RequestClose(WindowRef window, const std::function<bool()>& stop_waiting) override;
   void SetHiddenMark(WindowRef window, bool marked) override;
   bool HasHiddenMark(WindowRef window) override;
   std::optional<Point> CursorPosition() override;
