@@ -14,6 +14,9 @@
 namespace stackle {
 
 inline constexpr char16_t kDialogCaption[] = u"Stackle";
+// The caption, until the next selection or refresh, when a window refused a command.
+inline constexpr char16_t kRefusedNotice[] =
+    u"操作できません: 管理者として実行中か、応答していないプログラムです";
 // The dialog's timers: mouse-follow, and the icon's retries while the shell is not ready.
 inline constexpr std::uint32_t kMouseFollowTimer = 1, kTrayRetryTimer = 2;
 
@@ -107,6 +110,8 @@ class CLayerDialog final : public MessageTarget {
   // The common end of a command: the dialog back on top (full form only), the list rebuilt,
   // the focus back on the dialog.
   void FinishCommand(Refresh form);
+  // FinishCommand, then the caption says why nothing happened when the window refused.
+  void FinishCommand(Refresh form, bool done);
   void RestoreHiddenWindows();
 
   WindowSystem& windows_;

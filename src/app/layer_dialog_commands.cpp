@@ -21,11 +21,15 @@ void CLayerDialog::FinishCommand(Refresh form) {
   dialog_.Focus();
 }
 
+void CLayerDialog::FinishCommand(Refresh form, bool done) {
+  FinishCommand(form);
+  if (!done) dialog_.SetCaption(kRefusedNotice);
+}
+
 bool CLayerDialog::PlaceSelectedWindow(InsertAfter where) {
   const WindowRef target = SelectedWindow();
   if (target == kNoWindow) return false;
-  windows_.Place(target, where, /*activate=*/true);
-  FinishCommand(Refresh::kFull);
+  FinishCommand(Refresh::kFull, windows_.Place(target, where, /*activate=*/true));
   return true;
 }
 
@@ -45,8 +49,7 @@ void CLayerDialog::OnSendToBottom() {
   const WindowRef target = SelectedWindow();
   if (target == kNoWindow) return;
   SetWindowProcessPriority(windows_, target, PriorityClass::kNormal);
-  windows_.Place(target, InsertAfter::kBottom, /*activate=*/false);
-  FinishCommand(Refresh::kShort);
+  FinishCommand(Refresh::kShort, windows_.Place(target, InsertAfter::kBottom, /*activate=*/false));
 }
 
 void CLayerDialog::OnWindowListSelChange() {
@@ -59,23 +62,25 @@ void CLayerDialog::OnWindowListSelChange() {
 void CLayerDialog::OnWindowListDblClk() {
   const WindowRef target = SelectedWindow();
   if (target == kNoWindow) return;
-  windows_.Show(target,
-                windows_.IsMinimized(target) ? ShowCommand::kShowNormal : ShowCommand::kMinimize);
-  FinishCommand(Refresh::kFull);
+  FinishCommand(Refresh::kFull,
+                windows_.Show(target, windows_.IsMinimized(target) ? ShowCommand::kShowNormal
+                                                                   : ShowCommand::kMinimize));
 }
 
 void CLayerDialog::OnShowHide() {
   const WindowRef target = SelectedWindow();
   if (target == kNoWindow) return;
-  if (windows_.IsVisible(target)) {
-    windows_.Show(target, ShowCommand::kHide);
+  bool done = false;
+  if (!windows_.IsVisible(target)) {
+    done = windows_.Show(target, ShowCommand::kShow);
+  } else if (windows_.Show(target, ShowCommand::kHide)) {
+    // Only a window that did hide is registered: one that refused stays in view.
     Text title = windows_.Title(target);
     SetHiddenWindowPriority(windows_, target, PriorityClass::kIdle);
     hidden_.Register(std::move(title), target);
-  } else {
-    windows_.Show(target, ShowCommand::kShow);
+    done = true;
   }
-  FinishCommand(Refresh::kFull);
+  FinishCommand(Refresh::kFull, done);
 }
 
 void CLayerDialog::ToggleListedWindow(std::size_t index) {
@@ -84,7 +89,10 @@ void CLayerDialog::ToggleListedWindow(std::size_t index) {
   // A window gone since it was hidden has nothing to show: registered again, it would be
   // listed once more, without a title.
   if (!windows_.Exists(*target)) return;
-  windows_.Show(*target, windows_.IsVisible(*target) ? ShowCommand::kHide : ShowCommand::kShow);
+  if (!windows_.Show(*target,
+                     windows_.IsVisible(*target) ? ShowCommand::kHide : ShowCommand::kShow)) {
+    return FinishCommand(Refresh::kFull, false);
+  }
   Text title = windows_.Title(*target);
   SetHiddenWindowPriority(windows_, *target, PriorityClass::kIdle);
   // A window just shown is registered too; the refresh below drops it again at once.
@@ -102,7 +110,8 @@ void CLayerDialog::OnContextMenu(WindowRef requester) {
   const WindowRef target = SelectedWindow();
   if (target == kNoWindow) return;
   const auto priority = windows_.ProcessPriority(ProgramOf(windows_, target));
-  if (!priority) return;  // the process cannot be opened: no menu, the selection stays
+  // The process cannot be opened (run as administrator): no menu; the caption says why.
+  if (!priority) return dialog_.SetCaption(kRefusedNotice);
 
   windows_.BringToForeground(dialog_.Window());
   dialog_.Focus();
@@ -116,8 +125,7 @@ void CLayerDialog::OnContextMenu(WindowRef requester) {
 void CLayerDialog::ShowSelectedWindow(ShowCommand command) {
   const WindowRef target = SelectedWindow();
   if (target == kNoWindow) return;
-  windows_.Show(target, command);
-  FinishCommand(Refresh::kShort);
+  FinishCommand(Refresh::kShort, windows_.Show(target, command));
 }
 
 void CLayerDialog::OnWindowRestore() {

@@ -87,9 +87,10 @@ class WindowSystem {
   // A window's child windows, top first.
   virtual std::vector<WindowRef> Children(WindowRef window) = 0;
 
-  // Position and size are kept. Activates the window unless `activate` is false.
-  virtual void Place(WindowRef window, InsertAfter where, bool activate) = 0;
-  virtual void Show(WindowRef window, ShowCommand command) = 0;
+  // Position and size are kept. Activates the window unless `activate` is false. Each is false
+  // when the system refused the change: a program run as administrator refuses a normal one.
+  virtual bool Place(WindowRef window, InsertAfter where, bool activate) = 0;
+  virtual bool Show(WindowRef window, ShowCommand command) = 0;
   // False when the system refused (the foreground lock), after one more try.
   virtual bool BringToForeground(WindowRef window) = 0;
   // Asks the window to close and waits until its program has handled the request, handling

@@ -54,7 +54,7 @@ TYPED_TEST_P(WindowSystemContract, ReadsTitlesClassesAndStates) {
       {ShowCommand::kShow, true, false, true},     {ShowCommand::kShowNormal, true, false, false},
   };
   for (const Step& s : steps) {
-    ws.Show(w, s.command);
+    EXPECT_TRUE(ws.Show(w, s.command)) << "done, and said so";
     EXPECT_EQ(ws.IsVisible(w), s.visible) << static_cast<int>(s.command);
     EXPECT_EQ(ws.IsMinimized(w), s.minimized) << static_cast<int>(s.command);
     EXPECT_EQ(ws.IsMaximized(w), s.maximized) << static_cast<int>(s.command);
@@ -85,7 +85,7 @@ TYPED_TEST_P(WindowSystemContract, KeepsTheAlwaysOnTopBandAboveTheRest) {
       {pinned, InsertAfter::kBottom, {b, a, pinned}},  // the bottom is outside the band
   };
   for (const Step& step : steps) {
-    ws.Place(step.window, step.where, false);
+    EXPECT_TRUE(ws.Place(step.window, step.where, false));
     EXPECT_EQ(this->Order({pinned, a, b}), step.order) << static_cast<int>(step.where);
     EXPECT_EQ(ws.IsTopMost(step.window), step.where == InsertAfter::kTopMost);
   }

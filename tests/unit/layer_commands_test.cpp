@@ -122,6 +122,28 @@ TEST(LayerCommands, DoNothingAtAllWithoutASelection) {
   }
 }
 
+TEST(LayerCommands, LeaveAWindowThatRefusesAsItIsAndSayWhy) {
+  const Message messages[] = {
+      CommandMessage(IDC_BRING_TO_FRONT),          CommandMessage(IDC_ALWAYS_ON_TOP),
+      CommandMessage(IDC_SEND_TO_BOTTOM),          CommandMessage(IDC_SHOW_HIDE),
+      CommandMessage(IDC_WINDOW_LIST, kLbnDblClk), CommandMessage(kIdWindowMaximize),
+  };
+  for (const Message& m : messages) {
+    Desk d;  // the mail program runs as administrator
+    d.windows.Get(d.mail).refuses = true;
+    d.Select(d.mail);
+    const std::vector<WindowRef> z_order = d.windows.OthersWindows();
+    d.dialog.Send(m);
+    const auto& mail = d.windows.Get(d.mail);
+    EXPECT_TRUE(mail.visible && !mail.minimized && !mail.maximized && !mail.topmost)
+        << LowWord(m.wparam);
+    EXPECT_EQ(d.windows.OthersWindows(), z_order) << LowWord(m.wparam);
+    EXPECT_TRUE(d.layer.Hidden().Entries().empty()) << "a hide that did not happen";
+    EXPECT_EQ(d.dialog.Caption(), kRefusedNotice) << LowWord(m.wparam);
+    EXPECT_TRUE(d.StackleOnTop());
+  }
+}
+
 TEST(HiddenWindows, StayReachableAndComeBackAtExit) {
   Desk d;
   d.Select(d.mail);
@@ -293,6 +315,7 @@ TEST(WindowMenu, OpensForTheEntryUnderTheCursorAndActsOnItsWindow) {
   d.Command(IDC_REFRESH);
   d.RightClick(task_manager, kIdWindowClose);
   EXPECT_EQ(d.dialog.WindowListSelection(), 0u);
+  EXPECT_EQ(d.dialog.Caption(), kRefusedNotice) << "a right click explains";
   d.windows.cursor.reset();
   d.dialog.Send({kWmContextMenu, d.dialog.WindowListControl(), 0});
   EXPECT_EQ(d.dialog.menus_shown.size(), menus);

@@ -184,7 +184,8 @@ class Model {
                         .visible = Pick(4) != 0,
                         .minimized = Pick(5) == 0,
                         .topmost = Pick(6) == 0,
-                        .on_close = static_cast<sim::OnClose>(Pick(3))});
+                        .on_close = static_cast<sim::OnClose>(Pick(3)),
+                        .refuses = Pick(8) == 0});
   }
 
   void OtherProgramActs() {

@@ -50,10 +50,10 @@ class CountingWindowSystem final : public WindowSystem {
   bool IsMinimized(WindowRef w) override { return ++calls, inner_.IsMinimized(w); }
   bool IsMaximized(WindowRef w) override { return ++calls, inner_.IsMaximized(w); }
   bool Exists(WindowRef w) override { return ++calls, inner_.Exists(w); }
-  void Place(WindowRef w, InsertAfter where, bool activate) override {
-    ++calls, inner_.Place(w, where, activate);
+  bool Place(WindowRef w, InsertAfter where, bool activate) override {
+    return ++calls, inner_.Place(w, where, activate);
   }
-  void Show(WindowRef w, ShowCommand command) override { ++calls, inner_.Show(w, command); }
+  bool Show(WindowRef w, ShowCommand command) override { return ++calls, inner_.Show(w, command); }
   bool BringToForeground(WindowRef w) override { return ++calls, inner_.BringToForeground(w); }
   std::uint32_t CloakOf(WindowRef w) override { return ++calls, inner_.CloakOf(w); }
   std::vector<WindowRef> Children(WindowRef w) override { return ++calls, inner_.Children(w); }

@@ -113,9 +113,9 @@ WindowRef SimWindowSystem::WindowAbove(WindowRef window) {
   return z_order_[index - 1];
 }
 
-void SimWindowSystem::Place(WindowRef window, InsertAfter where, bool activate) {
+bool SimWindowSystem::Place(WindowRef window, InsertAfter where, bool activate) {
   SimWindow* w = Find(window);
-  if (!w) return;
+  if (!w || w->refuses) return false;
   switch (where) {
     case InsertAfter::kTop:
       MoveTo(window, TopOfBand(w->topmost));
@@ -139,11 +139,12 @@ void SimWindowSystem::Place(WindowRef window, InsertAfter where, bool activate) 
       break;
   }
   if (activate) foreground_ = window;
+  return true;
 }
 
-void SimWindowSystem::Show(WindowRef window, ShowCommand command) {
+bool SimWindowSystem::Show(WindowRef window, ShowCommand command) {
   SimWindow* w = Find(window);
-  if (!w) return;
+  if (!w || w->refuses) return false;
   switch (command) {
     case ShowCommand::kHide:
       w->visible = false;
@@ -167,6 +168,7 @@ void SimWindowSystem::Show(WindowRef window, ShowCommand command) {
       w->minimized = true;
       break;
   }
+  return true;
 }
 
 void SimWindowSystem::RequestClose(WindowRef window, const std::function<bool()>&) {

@@ -27,6 +27,7 @@ struct WindowSpec {
   bool maximized = false;
   bool topmost = false;
   OnClose on_close = OnClose::kCloses;
+  bool refuses = false;     // refuses every change: a program run as administrator
   std::uint32_t cloak = 0;  // kCloakedBy* bits
   // A pop-up's owner, which the pop-up reports as its parent.
   WindowRef owner = kNoWindow;
@@ -88,8 +89,8 @@ class SimWindowSystem final : public WindowSystem {
   bool IsMinimized(WindowRef w) override { return Find(w) && Find(w)->minimized; }
   bool IsMaximized(WindowRef w) override { return Find(w) && Find(w)->maximized; }
   bool Exists(WindowRef w) override { return Find(w) != nullptr; }
-  void Place(WindowRef window, InsertAfter where, bool activate) override;
-  void Show(WindowRef window, ShowCommand command) override;
+  bool Place(WindowRef window, InsertAfter where, bool activate) override;
+  bool Show(WindowRef window, ShowCommand command) override;
   bool BringToForeground(WindowRef w) override {
     if (!Find(w) || (foreground_lock > 0 && foreground_lock-- > 0)) return false;
     foreground_ = w;
@@ -101,7 +102,7 @@ class SimWindowSystem final : public WindowSystem {
   // (who said no), or is given up on.
   void RequestClose(WindowRef window, const std::function<bool()>& stop_waiting) override;
   void SetHiddenMark(WindowRef w, bool marked) override {
-    if (Find(w)) Find(w)->hidden_mark = marked;
+    if (Find(w) && !Find(w)->refuses) Find(w)->hidden_mark = marked;
   }
   bool HasHiddenMark(WindowRef w) override { return Find(w) && Find(w)->hidden_mark; }
   std::optional<Point> CursorPosition() override { return cursor; }

@@ -399,6 +399,12 @@ void Win32Dialog::RemoveTrayIcon() {
 
 std::uint32_t Win32Dialog::TaskbarCreatedMessage() {
   if (taskbar_created_ == 0) taskbar_created_ = ::RegisterWindowMessageW(L"TaskbarCreated");
+  if (!taskbar_created_allowed_ && window_) {
+    // Run as administrator, Stackle would not hear a normal Explorer announce its restart,
+    // and its icon would be lost; the filter lets this one message through.
+    ::ChangeWindowMessageFilterEx(window_, taskbar_created_, MSGFLT_ALLOW, nullptr);
+    taskbar_created_allowed_ = true;
+  }
   return taskbar_created_;
 }
 

@@ -102,23 +102,37 @@ bool Win32WindowSystem::Exists(WindowRef window) {
   return ::IsWindow(ToHwnd(window));
 }
 
-void Win32WindowSystem::Place(WindowRef window, InsertAfter where, bool activate) {
+bool Win32WindowSystem::Place(WindowRef window, InsertAfter where, bool activate) {
   UINT flags = SWP_NOSIZE | SWP_NOMOVE | (activate ? 0 : SWP_NOACTIVATE);
   if (IsHungElsewhere(ToHwnd(window))) flags |= SWP_ASYNCWINDOWPOS;
-  ::SetWindowPos(ToHwnd(window), reinterpret_cast<HWND>(static_cast<std::intptr_t>(where)), 0, 0, 0,
-                 0, flags);
+  return ::SetWindowPos(ToHwnd(window), reinterpret_cast<HWND>(static_cast<std::intptr_t>(where)),
+                        0, 0, 0, 0, flags) != FALSE;
 }
 
-void Win32WindowSystem::Show(WindowRef window, ShowCommand command) {
-  if (IsHungElsewhere(ToHwnd(window))) {
+bool Win32WindowSystem::Show(WindowRef window, ShowCommand command) {
+  const HWND hwnd = ToHwnd(window);
+  if (IsHungElsewhere(hwnd)) {
     // Not hidden: hidden later, when its program recovers, it would escape the list of
     // windows Stackle hid. Every other change is harmless whenever it happens.
-    if (command != ShowCommand::kHide) {
-      ::ShowWindowAsync(ToHwnd(window), static_cast<int>(command));
-    }
-  } else {
-    ::ShowWindow(ToHwnd(window), static_cast<int>(command));
+    return command != ShowCommand::kHide &&
+           ::ShowWindowAsync(hwnd, static_cast<int>(command)) != FALSE;
   }
+  ::ShowWindow(hwnd, static_cast<int>(command));
+  // ShowWindow tells the window's former state, not whether it changed: a program run as
+  // administrator ignores a normal one. The state it is in now says it.
+  switch (command) {
+    case ShowCommand::kHide:
+      return !::IsWindowVisible(hwnd);
+    case ShowCommand::kShowNormal:
+      return ::IsWindowVisible(hwnd) && !::IsIconic(hwnd) && !::IsZoomed(hwnd);
+    case ShowCommand::kMaximize:
+      return ::IsZoomed(hwnd) != FALSE;
+    case ShowCommand::kMinimize:
+      return ::IsIconic(hwnd) != FALSE;
+    case ShowCommand::kShow:
+      return ::IsWindowVisible(hwnd) != FALSE;
+  }
+  return true;
 }
 
 bool Win32WindowSystem::BringToForeground(WindowRef window) {

@@ -18,8 +18,8 @@ class Win32WindowSystem final : public WindowSystem {
   bool IsMinimized(WindowRef window) override;
   bool IsMaximized(WindowRef window) override;
   bool Exists(WindowRef window) override;
-  void Place(WindowRef window, InsertAfter where, bool activate) override;
-  void Show(WindowRef window, ShowCommand command) override;
+  bool Place(WindowRef window, InsertAfter where, bool activate) override;
+  bool Show(WindowRef window, ShowCommand command) override;
   bool BringToForeground(WindowRef window) override;
   std::uint32_t CloakOf(WindowRef window) override;
   std::vector<WindowRef> Children(WindowRef window) override;
