@@ -153,6 +153,9 @@ bool CLayerDialog::OnInitDialog() {
   LoadExclusionList();
   BuildLayoutIds();
   MeasureLayout();
+  // Laid out once at once: the template's places, rounded from dialog units, can leave the
+  // last button a pixel outside the dialog.
+  RelayoutControls(first_client_.right, first_client_.bottom);
   first_size_ = false;
   // Windows that a killed or crashed run left hidden come back under "(Hide):".
   hidden_.AdoptMarkedWindows();

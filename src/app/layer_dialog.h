@@ -128,6 +128,7 @@ class CLayerDialog final : public MessageTarget {
   // The controls the layout moves, and their measured places.
   LayoutTable layout_;
   Rect minimum_size_{};
+  Rect first_client_{};
   bool first_size_ = true;
   // Whether the notification-area icon is there: without it a minimized dialog must stay
   // reachable, so it is not hidden.

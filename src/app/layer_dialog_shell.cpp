@@ -103,6 +103,7 @@ void CLayerDialog::OnSize(std::uintptr_t type, std::int32_t cx, std::int32_t cy)
   if (first_size_) {
     const Rect window = windows_.WindowRect(own).value_or(Rect{});
     minimum_size_ = {0, 0, window.Width(), window.Height()};
+    first_client_ = {0, 0, cx, cy};
     first_size_ = false;
     return;
   }

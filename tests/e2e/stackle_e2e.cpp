@@ -155,6 +155,55 @@ TEST(Settings, MouseFollowBringsForwardTheWindowWhoseControlIsUnderTheCursor) {
 }
 
 // Names the case that hangs, rather than leaving the whole run to the driver's time limit.
+// Every control of `dialog` lies inside it, and every text fits its control whole, measured
+// in the dialogs' font at the screen's scale (another process's font handle is not ours).
+void ExpectEverythingFits(HWND dialog) {
+  RECT client{};
+  GetClientRect(dialog, &client);
+  const HDC dc = GetDC(dialog);
+  const HFONT font = CreateFontW(-MulDiv(9, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL,
+                                 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"ＭＳ Ｐゴシック");
+  const HGDIOBJ old = SelectObject(dc, font);
+  for (HWND control = GetWindow(dialog, GW_CHILD); control;
+       control = GetWindow(control, GW_HWNDNEXT)) {
+    if (!IsWindowVisible(control)) continue;
+    wchar_t text[128] = {}, name[32] = {};
+    GetWindowTextW(control, text, 128);
+    GetClassNameW(control, name, 32);
+    SCOPED_TRACE(testing::PrintToString(std::wstring(text)));
+    const std::vector<LONG> place = WindowRect(control, dialog);
+    EXPECT_TRUE(place[0] >= 0 && place[1] >= 0 && place[2] <= client.right &&
+                place[3] <= client.bottom)
+        << place[0] << "," << place[1] << "," << place[2] << "," << place[3] << " in "
+        << client.right << "x" << client.bottom;
+    const bool button = std::wstring_view(name) == L"Button";
+    if (!*text || (!button && std::wstring_view(name) != L"Static")) continue;
+    // The text as the control draws it: on one line in a button, wrapped in a label.
+    RECT inner{}, needed{};
+    GetClientRect(control, &inner);
+    needed.right = inner.right - (button ? 2 * GetSystemMetrics(SM_CXEDGE) : 0);
+    DrawTextW(dc, text, -1, &needed, DT_CALCRECT | (button ? DT_SINGLELINE : DT_WORDBREAK));
+    EXPECT_LE(needed.right, inner.right) << "cut at the side";
+    EXPECT_LE(needed.bottom, inner.bottom) << "cut at the bottom";
+  }
+  SelectObject(dc, old);
+  DeleteObject(font);
+  ReleaseDC(dialog, dc);
+}
+
+// Run once more by scripts/test at 150% (144 DPI).
+TEST(Looks, EveryControlOfTheDialogAndOfAboutFitsAndShowsItsTextWhole) {
+  Stackle stackle;
+  ExpectEverythingFits(stackle.dialog);
+  ASSERT_TRUE(
+      stackle.Choose(stackle.OpenMenu(WM_SYSCOMMAND, SC_KEYMENU, L' '), {VK_UP, VK_RETURN}));
+  const HWND about = stackle.Wait(L"#32770", L"ﾊﾞｰｼﾞｮﾝ情報 Stackle");
+  ASSERT_TRUE(about);
+  ExpectEverythingFits(about);
+  PostMessageW(about, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); }));
+}
+
 std::atomic<const testing::TestInfo*> running = nullptr;
 const HANDLE started = CreateEventW(nullptr, FALSE, FALSE, nullptr);
 struct RecordRunning : testing::EmptyTestEventListener {
@@ -172,6 +221,8 @@ int wmain(int argc, wchar_t** argv) {
   // The other process whose priority class the adapter tests change.
   if (argc == 2 && std::wstring_view(argv[1]) == L"--child") return Sleep(60'000), 0;
   testing::InitGoogleTest(&argc, argv);
+  // Sizes as Stackle, which is aware of the screen's scale, sees them.
+  SetProcessDPIAware();
   if (argc != 2 || !std::wstring_view(argv[1]).starts_with(L"--stackle=")) {
     std::fprintf(stderr, "usage: stackle_e2e --stackle=PATH [gtest flags]\n");
     return 2;
