@@ -39,6 +39,24 @@ TEST(StackleE2e, ListsVisibleTitledWindowsLabelledWithTheirState) {
             InZOrder(helper, [&](std::size_t i) { return cases[i].second; }));
 }
 
+TEST(StackleE2e, AStoreAppsFrameStandsForTheAppsProcess) {
+  Helper helper(
+      std::vector<TestWindow>{{.title = L"Calculator", .class_name = L"ApplicationFrameWindow"}});
+  const HWND frame = helper.windows[0];
+  wchar_t self[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  Process app(std::filesystem::temp_directory_path(),
+              L"\"" + std::wstring(self) + L"\" --app-in " + std::to_wstring(UINT_PTR(frame)));
+  ASSERT_TRUE(WaitUntil([&] { return GetWindow(frame, GW_CHILD) != nullptr; }))
+      << "Wine did not let another process put a window into the frame";
+  ASSERT_TRUE(SetPriorityClass(app.info.hProcess, IDLE_PRIORITY_CLASS));
+  ASSERT_TRUE(SetPriorityClass(GetCurrentProcess(), BELOW_NORMAL_PRIORITY_CLASS));
+  Stackle stackle;
+  EXPECT_EQ(GetPriorityClass(app.info.hProcess), NORMAL_PRIORITY_CLASS);
+  EXPECT_EQ(helper.Priority(), BELOW_NORMAL_PRIORITY_CLASS) << "the frame's host is left alone";
+  SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS);
+}
+
 TEST(StackleE2e, ASecondCopyEndsAtOnceAndTheFirstRunsOn) {
   TempDir dir;
   Stackle first(&dir);
@@ -220,6 +238,15 @@ int wmain(int argc, wchar_t** argv) {
   using namespace stackle::e2e;
   // The other process whose priority class the adapter tests change.
   if (argc == 2 && std::wstring_view(argv[1]) == L"--child") return Sleep(60'000), 0;
+  // The app inside a Store app's frame: a child window of another process's frame.
+  if (argc == 3 && std::wstring_view(argv[1]) == L"--app-in") {
+    const HWND frame = HWND(std::wcstoull(argv[2], nullptr, 10));
+    CreateWindowExW(0, L"STATIC", L"App", WS_CHILD | WS_VISIBLE, 0, 0, 50, 50, frame, nullptr,
+                    nullptr, nullptr);
+    for (MSG m; GetMessageW(&m, nullptr, 0, 0) > 0;)
+      DispatchMessageW(&m);
+    return 0;
+  }
   testing::InitGoogleTest(&argc, argv);
   // Sizes as Stackle, which is aware of the screen's scale, sees them.
   SetProcessDPIAware();
