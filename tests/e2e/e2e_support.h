@@ -121,7 +121,7 @@ class Helper {
         while (!hung_ && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
           DispatchMessageW(&message);
         ready_ = true;
-        if (hung_) stop_.wait(false);
+        if (hung_) hung_.wait(true);
         // The stop may have come while a window's own loop (asking its user) ran.
         if (!hung_ && !stop_) MsgWaitForMultipleObjects(0, nullptr, FALSE, INFINITE, QS_ALLINPUT);
       }
@@ -132,15 +132,20 @@ class Helper {
   }
   ~Helper() {
     stop_ = true;
-    stop_.notify_all();
+    Resume();
     PostThreadMessageW(thread_id_, WM_APP, 0, 0);
-    PostThreadMessageW(thread_id_, WM_NULL, 0, 0);
     thread_.join();
   }
   bool Owns(HWND window) const { return std::ranges::count(windows, window) != 0; }
   // From now on the thread leaves its messages alone, as a hung program does.
   void Hang() {
     hung_ = true;
+    PostThreadMessageW(thread_id_, WM_NULL, 0, 0);
+  }
+  // And from now on it handles them again, as a program that recovers.
+  void Resume() {
+    hung_ = false;
+    hung_.notify_all();
     PostThreadMessageW(thread_id_, WM_NULL, 0, 0);
   }
   // Stackle sets the priority class of a listed window's process: this one.
