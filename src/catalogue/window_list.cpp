@@ -20,18 +20,24 @@ ProcessId ProgramOf(WindowSystem& windows, WindowRef window) {
   return ProgramOf(windows, window, windows.ClassName(window));
 }
 
-void SetWindowProcessPriority(WindowSystem& windows, WindowRef window, PriorityClass priority) {
-  if (const ProcessId process = ProgramOf(windows, window)) {
+namespace {
+
+void SetProgramPriority(WindowSystem& windows, WindowRef window, const Text& class_name,
+                        PriorityClass priority) {
+  if (const ProcessId process = ProgramOf(windows, window, class_name)) {
     windows.SetProcessPriority(process, priority);
   }
 }
 
+}  // namespace
+
+void SetWindowProcessPriority(WindowSystem& windows, WindowRef window, PriorityClass priority) {
+  SetProgramPriority(windows, window, windows.ClassName(window), priority);
+}
+
 void SetHiddenWindowPriority(WindowSystem& windows, WindowRef window, PriorityClass priority) {
   const Text class_name = windows.ClassName(window);
-  if (class_name == kFolderWindowClass) return;
-  if (const ProcessId process = ProgramOf(windows, window, class_name)) {
-    windows.SetProcessPriority(process, priority);
-  }
+  if (class_name != kFolderWindowClass) SetProgramPriority(windows, window, class_name, priority);
 }
 
 namespace {

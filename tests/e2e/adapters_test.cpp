@@ -39,11 +39,7 @@ class Win32Desktop {
  private:
   win32::Win32WindowSystem windows_;
   std::vector<HWND> opened_;
-  e2e::Process child_{std::filesystem::temp_directory_path(), [] {
-                        wchar_t self[MAX_PATH] = {};
-                        GetModuleFileNameW(nullptr, self, MAX_PATH);
-                        return L"\"" + std::wstring(self) + L"\" --child";
-                      }()};
+  e2e::Process child_ = e2e::Process::Harness(L"--child");
 };
 
 TEST(Win32WindowSystem, ReadsTitlesOfEveryLengthWhole) {

@@ -43,10 +43,7 @@ TEST(StackleE2e, AStoreAppsFrameStandsForTheAppsProcess) {
   Helper helper(
       std::vector<TestWindow>{{.title = L"Calculator", .class_name = L"ApplicationFrameWindow"}});
   const HWND frame = helper.windows[0];
-  wchar_t self[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
-  Process app(std::filesystem::temp_directory_path(),
-              L"\"" + std::wstring(self) + L"\" --app-in " + std::to_wstring(UINT_PTR(frame)));
+  const Process app = Process::Harness(L"--app-in " + std::to_wstring(UINT_PTR(frame)));
   ASSERT_TRUE(WaitUntil([&] { return GetWindow(frame, GW_CHILD) != nullptr; }))
       << "Wine did not let another process put a window into the frame";
   ASSERT_TRUE(SetPriorityClass(app.info.hProcess, IDLE_PRIORITY_CLASS));

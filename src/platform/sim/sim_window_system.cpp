@@ -42,8 +42,9 @@ WindowRef SimWindowSystem::AddChild(WindowRef parent, Rect rect, ProcessId proce
 
 std::vector<WindowRef> SimWindowSystem::Children(WindowRef window) {
   std::vector<WindowRef> children;
+  if (window == kNoWindow) return children;
   for (const auto& [handle, w] : windows_) {
-    if (w.parent == window && window != kNoWindow) children.push_back(handle);
+    if (w.parent == window) children.push_back(handle);
   }
   return children;
 }

@@ -92,9 +92,9 @@ class SimWindowSystem final : public WindowSystem {
   bool Place(WindowRef window, InsertAfter where, bool activate) override;
   bool Show(WindowRef window, ShowCommand command) override;
   bool BringToForeground(WindowRef w) override {
-    if (!Find(w) || (foreground_lock > 0 && foreground_lock-- > 0)) return false;
-    foreground_ = w;
-    return true;
+    if (foreground_lock > 0) return --foreground_lock, false;
+    if (Find(w)) foreground_ = w;
+    return Find(w) != nullptr;
   }
   std::uint32_t CloakOf(WindowRef w) override { return Find(w) ? Find(w)->cloak : 0; }
   std::vector<WindowRef> Children(WindowRef window) override;

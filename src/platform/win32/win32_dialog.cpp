@@ -126,6 +126,9 @@ INT_PTR CALLBACK Win32Dialog::DialogProc(HWND window, UINT message, WPARAM wpara
     self = creating;
     self->window_ = window;
     ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    // Run as administrator, Stackle would not hear a normal Explorer announce its restart,
+    // and its icon would be lost; the filter lets this one message through.
+    ::ChangeWindowMessageFilterEx(window, self->TaskbarCreatedMessage(), MSGFLT_ALLOW, nullptr);
   }
   if (!self || !self->target_) return FALSE;
   const INT_PTR result = self->Dispatch(message, wparam, lparam);
@@ -399,12 +402,6 @@ void Win32Dialog::RemoveTrayIcon() {
 
 std::uint32_t Win32Dialog::TaskbarCreatedMessage() {
   if (taskbar_created_ == 0) taskbar_created_ = ::RegisterWindowMessageW(L"TaskbarCreated");
-  if (!taskbar_created_allowed_ && window_) {
-    // Run as administrator, Stackle would not hear a normal Explorer announce its restart,
-    // and its icon would be lost; the filter lets this one message through.
-    ::ChangeWindowMessageFilterEx(window_, taskbar_created_, MSGFLT_ALLOW, nullptr);
-    taskbar_created_allowed_ = true;
-  }
   return taskbar_created_;
 }
 
@@ -415,15 +412,6 @@ void Win32Dialog::AppendToSystemMenu(const Menu& items) {
 }
 
 bool Win32Dialog::OpenHelpFile() {
-  wchar_t path[MAX_PATH];
-  const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return false;
-  std::wstring file(path, length);
-  file = file.substr(0, file.find_last_of(L"\\/") + 1) + L"stackle.hlp";
-  const DWORD attributes = ::GetFileAttributesW(file.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    return false;
-  }
   // Windows 8, 10 and 11 have no viewer for help files (only a stand-in that says so), and
   // none can be installed on them.
   using GetVersion = LONG(WINAPI*)(OSVERSIONINFOW*);
@@ -433,6 +421,15 @@ bool Win32Dialog::OpenHelpFile() {
   version.dwOSVersionInfoSize = sizeof version;
   if (!get_version || get_version(&version) != 0 ||
       (version.dwMajorVersion << 8 | version.dwMinorVersion) >= 0x0602) {
+    return false;
+  }
+  wchar_t path[MAX_PATH];
+  const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return false;
+  std::wstring file(path, length);
+  file = file.substr(0, file.find_last_of(L"\\/") + 1) + L"stackle.hlp";
+  const DWORD attributes = ::GetFileAttributesW(file.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
     return false;
   }
   if (!::WinHelpW(window_, file.c_str(), HELP_CONTENTS, 0)) return false;

@@ -70,7 +70,6 @@ class Win32Dialog final : public DialogHost {
   UniqueIcon small_icon_;
   UniqueIcon tray_icon_;
   std::uint32_t taskbar_created_ = 0;
-  bool taskbar_created_allowed_ = false;
   // The help file the viewer was asked to show, if it was.
   std::wstring help_file_;
 };
