@@ -248,10 +248,7 @@ TEST(WindowMenu, OffersOnlyWhatWouldChangeSomething) {
   };
   // clang-format on
   for (const Case& c : cases) {
-    std::vector<int> ids;
-    for (const MenuItem& item : BuildWindowMenu(c.state))
-      ids.push_back(item.id);
-    EXPECT_EQ(ids, c.ids) << c.what;
+    EXPECT_EQ(MenuIds(BuildWindowMenu(c.state)), c.ids) << c.what;
   }
   const Menu menu = BuildWindowMenu({false, false, false, kNormal});
   EXPECT_EQ(menu[3].text, u"優先度 最高(&T)");

@@ -8,43 +8,13 @@ namespace {
 
 struct Desk : SimDesk {
   Desk() { Open(); }
-  std::vector<int> Ids(const Menu& menu) {
-    std::vector<int> ids;
-    for (const auto& item : menu)
-      ids.push_back(item.id);
-    return ids;
-  }
 };
-
-TEST(MainDialog, ClosesOnlyThroughTheAcceptPath) {
-  struct Case {
-    const char* what;
-    Message message;
-    bool closes;
-  };
-  const Case cases[] = {
-      {"close box, Alt+F4, system menu Close", {kWmClose, 0, 0}, true},
-      {"the Exit button", CommandMessage(kIdOk), true},
-      {"the icon menu's exit", CommandMessage(kIdTrayExit), true},
-      {"Escape and Enter issue command 2", CommandMessage(kIdCancel), false},
-      {"opening the system menu", {kWmInitMenu, 0, 0}, false},
-      {"a button notification other than a click", CommandMessage(kIdOk, 5), false},
-  };
-  for (const Case& c : cases) {
-    Desk d;
-    const WindowRef own = d.dialog.Window();
-    d.dialog.Send(c.message);
-    EXPECT_EQ(!d.dialog.IsOpen(), c.closes) << c.what;
-    EXPECT_EQ(!d.windows.Exists(own), c.closes) << c.what;
-    EXPECT_EQ(d.dialog.tray_icon, !c.closes) << c.what << ": the icon goes at exit";
-  }
-}
 
 TEST(TrayWindowMenu, ActsOnThePressesAndOnTheListAsItStandsWhenChosen) {
   Desk d;
   // The list shrank while the menu was open: the command does nothing, and is handled.
   d.dialog.choose_from_menu = [&](const Menu& menu) {
-    EXPECT_EQ(d.Ids(menu), (std::vector<int>{35000, 35001}));
+    EXPECT_EQ(MenuIds(menu), (std::vector<int>{35000, 35001}));
     d.windows.DestroyWindow(d.editor);
     d.layer.RefreshWindowList();
     return std::optional<int>(35001);
@@ -67,25 +37,6 @@ TEST(TrayWindowMenu, ActsOnThePressesAndOnTheListAsItStandsWhenChosen) {
   EXPECT_EQ(long_menu[9999].id, 44999);
   EXPECT_EQ(long_menu[10000].id, 45000);
   EXPECT_EQ(long_menu.back().id, 45000);
-}
-
-TEST(SystemMenu, RoutesHelpAndAboutAndLeavesTheRestToTheSystem) {
-  Desk d;
-  EXPECT_EQ(d.Ids(d.dialog.system_menu), (std::vector<int>{0, kIdHelp, IDM_ABOUT}));
-  for (std::uintptr_t id : {16u, 31u})  // the system uses the low four bits
-    d.dialog.Send({kWmSysCommand, id, 0});
-  d.dialog.Send({kWmSysCommand, 32, 0});
-  EXPECT_EQ(d.dialog.children_shown.size(), 2u);
-  for (std::uintptr_t id : {0xF060u, 0xF020u})  // close, minimize
-    EXPECT_EQ(d.dialog.Send({kWmSysCommand, id, 0}), std::nullopt);
-
-  // With a help file the viewer shows it, and is told to quit at exit.
-  d.dialog.help_file_present = true;
-  d.dialog.Send({kWmSysCommand, kIdHelp, 0});
-  EXPECT_TRUE(d.dialog.help_open);
-  EXPECT_TRUE(d.dialog.information_shown.empty());
-  d.dialog.Send({kWmClose, 0, 0});
-  EXPECT_FALSE(d.dialog.help_open);
 }
 
 TEST(TrayIcon, ComesAfterTheListAndBackWithTheTaskBarAndIsNeverTheOnlyWayOut) {

@@ -13,6 +13,21 @@ namespace stackle {
 
 inline constexpr std::uint32_t kIdle = 0x40, kNormal = 0x20, kHigh = 0x80, kRealtime = 0x100;
 
+// A menu's item identifiers in order; 0 is a separator.
+inline std::vector<int> MenuIds(const Menu& menu) {
+  std::vector<int> ids;
+  for (const MenuItem& item : menu)
+    ids.push_back(item.id);
+  return ids;
+}
+
+inline std::vector<Text> Labels(const std::vector<WindowListEntry>& entries) {
+  std::vector<Text> labels;
+  for (const auto& e : entries)
+    labels.push_back(e.label);
+  return labels;
+}
+
 struct SimDesk {
   sim::SimWindowSystem windows;
   sim::SimDialog dialog{windows};
@@ -25,12 +40,7 @@ struct SimDesk {
   WindowRef editor = windows.AddWindow({.title = u"Notes - Editor", .process = editor_process});
 
   void Open() { dialog.Open(layer); }
-  std::vector<Text> Labels() const {
-    std::vector<Text> labels;
-    for (const auto& e : dialog.Entries())
-      labels.push_back(e.label);
-    return labels;
-  }
+  std::vector<Text> Labels() const { return stackle::Labels(dialog.Entries()); }
   std::optional<std::size_t> IndexOf(WindowRef window) const {
     for (std::size_t i = 0; i < dialog.Entries().size(); ++i) {
       if (dialog.Entries()[i].window == window) return i;

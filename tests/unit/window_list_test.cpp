@@ -35,13 +35,6 @@ struct Scenario {
   std::map<int, std::uint32_t> priorities;  // by process; every process starts at idle
 };
 
-std::vector<Text> Labels(const std::vector<WindowListEntry>& entries) {
-  std::vector<Text> labels;
-  for (const auto& e : entries)
-    labels.push_back(e.label);
-  return labels;
-}
-
 TEST(WindowListWalk, ListsWhatTheUserExpects) {
   // clang-format off
   const Scenario scenarios[] = {

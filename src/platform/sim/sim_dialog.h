@@ -89,10 +89,6 @@ class SimDialog final : public DialogHost {
   // Whether Open lets the dialog stand idle, as the modal loop does once its queue runs empty.
   bool idle_after_open = true;
   int tray_icons_added = 0;
-  Menu system_menu;
-  bool help_file_present = false;
-  bool help_open = false;
-  std::vector<Text> information_shown;
   // The client area is the window less this frame on each side and a caption on top.
   static constexpr std::int32_t kFrame = 4, kCaption = 20;
 
@@ -140,12 +136,11 @@ class SimDialog final : public DialogHost {
   }
   void RemoveTrayIcon() override { tray_icon = false; }
   std::uint32_t TaskbarCreatedMessage() override { return kTaskbarCreated; }
-  void AppendToSystemMenu(const Menu& items) override {
-    system_menu.insert(system_menu.end(), items.begin(), items.end());
-  }
-  bool OpenHelpFile() override { return help_open = help_file_present; }
-  void QuitHelp() override { help_open = false; }
-  void ShowInformation(const Text& text) override { information_shown.push_back(text); }
+  void AppendToSystemMenu(const Menu&) override {}
+  // Help and its viewer are shown on the real dialog.
+  bool OpenHelpFile() override { return false; }
+  void QuitHelp() override {}
+  void ShowInformation(const Text&) override {}
   // The layout's places are checked on the real dialog.
   std::optional<Rect> ControlRect(int) override { return std::nullopt; }
   void MoveControl(int, const Rect&) override {}
