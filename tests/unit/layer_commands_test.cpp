@@ -10,6 +10,13 @@ namespace {
 struct Desk : SimDesk {
   Desk() { Open(); }
 
+  // The mail window hidden by Stackle (at idle, marked) or in view again (at normal, unmarked).
+  void ExpectMailHidden(bool hidden) {
+    EXPECT_EQ(windows.IsVisible(mail), !hidden);
+    EXPECT_EQ(windows.PriorityOf(mail_process), hidden ? kIdle : kNormal);
+    EXPECT_EQ(windows.HasHiddenMark(mail), hidden);
+  }
+
   // No other program's window lies above Stackle's, and it is always on top.
   bool StackleOnTop() {
     for (WindowRef w : windows.ZOrder()) {
@@ -138,10 +145,8 @@ TEST(HiddenWindows, StayReachableAndComeBackAtExit) {
   Desk d;
   d.Select(d.mail);
   d.Command(IDC_SHOW_HIDE);
-  EXPECT_FALSE(d.windows.IsVisible(d.mail));
+  d.ExpectMailHidden(true);
   EXPECT_EQ(d.Labels(), (std::vector<Text>{u"Notes - Editor", u"(Hide):Inbox - Mail"}));
-  EXPECT_EQ(d.windows.PriorityOf(d.mail_process), kIdle);
-  EXPECT_TRUE(d.windows.HasHiddenMark(d.mail));
 
   // The title changes while hidden: the entry keeps the old one.
   d.windows.Get(d.mail).title = u"Inbox (3) - Mail";
@@ -151,10 +156,8 @@ TEST(HiddenWindows, StayReachableAndComeBackAtExit) {
   // Shown again through its entry: back at its place, without the prefix.
   d.Select(d.mail);
   d.Command(IDC_SHOW_HIDE);
-  EXPECT_TRUE(d.windows.IsVisible(d.mail));
+  d.ExpectMailHidden(false);
   EXPECT_EQ(d.Labels(), (std::vector<Text>{u"Notes - Editor", u"Inbox (3) - Mail"}));
-  EXPECT_EQ(d.windows.PriorityOf(d.mail_process), kNormal);
-  EXPECT_FALSE(d.windows.HasHiddenMark(d.mail));
 
   // Hidden again, then shown by its own program and hidden once more through the stale entry
   // before any refresh: two entries, and at exit it is shown (twice) at normal priority.
@@ -176,9 +179,7 @@ TEST(HiddenWindows, StayReachableAndComeBackAtExit) {
   d.layer.ToggleListedWindow(2);
   EXPECT_EQ(d.Labels(), hidden);
   d.dialog.Send({kWmClose, 0, 0});
-  EXPECT_TRUE(d.windows.IsVisible(d.mail));
-  EXPECT_EQ(d.windows.PriorityOf(d.mail_process), kNormal);
-  EXPECT_FALSE(d.windows.HasHiddenMark(d.mail));
+  d.ExpectMailHidden(false);
 }
 
 TEST(HiddenWindows, TheTrayToggleRegistersEvenWhatItShows) {
@@ -189,10 +190,8 @@ TEST(HiddenWindows, TheTrayToggleRegistersEvenWhatItShows) {
   ASSERT_EQ(d.Labels().back(), u"(Hide):Inbox - Mail");
 
   d.layer.ToggleListedWindow(1);  // the "(Hide):" entry: shown, registered, pruned at once
-  EXPECT_TRUE(d.windows.IsVisible(d.mail));
+  d.ExpectMailHidden(false);
   EXPECT_TRUE(d.layer.Hidden().Entries().empty());
-  EXPECT_EQ(d.windows.PriorityOf(d.mail_process), kNormal);
-  EXPECT_FALSE(d.windows.HasHiddenMark(d.mail));
 
   d.layer.ToggleListedWindow(99);  // no such entry: nothing happens
   EXPECT_EQ(d.Labels().size(), 2u);
@@ -203,10 +202,9 @@ TEST(HiddenWindows, ComeBackWhenTheSessionEnds) {
   d.Select(d.mail);
   d.Command(IDC_SHOW_HIDE);
   d.dialog.Send({kWmEndSession, 0, 0});  // log-off cancelled: nothing happens
-  EXPECT_FALSE(d.windows.IsVisible(d.mail));
+  d.ExpectMailHidden(true);
   d.dialog.Send({kWmEndSession, 1, 0});
-  EXPECT_TRUE(d.windows.IsVisible(d.mail));
-  EXPECT_FALSE(d.windows.HasHiddenMark(d.mail));
+  d.ExpectMailHidden(false);
 }
 
 TEST(HiddenWindows, LeaveTheShellsPriorityAlone) {
