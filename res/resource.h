@@ -5,6 +5,7 @@
 
 #define IDD_ABOUT 100
 #define IDD_STACKLE 102
+#define IDD_HOTKEYS 103
 
 // Main dialog controls. The Exit button carries the dialog manager's IDOK and "bring to
 // front" its IDCANCEL, which Escape issues.
@@ -24,8 +25,14 @@
 #define IDC_ABOUT_BUILD 1006
 #define IDC_ABOUT_INTERVAL 1007
 
-// The About entry of the system menu.
+// Hotkey dialog controls: one hotkey control and one status text per action.
+#define IDC_HOTKEY_FIRST 1100
+#define IDC_HOTKEY_STATUS_FIRST 1110
+#define IDC_HOTKEY_PROBLEMS 1120
+
+// The About and hotkey entries of the system menu.
 #define IDM_ABOUT 16
+#define IDM_HOTKEYS 32
 
 // String table.
 #define IDS_ABOUT_MENU 101

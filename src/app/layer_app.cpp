@@ -2,6 +2,40 @@
 
 namespace stackle {
 
+int CLayerApp::Run(const std::vector<Text>& arguments) {
+  const ParsedCommandLine parsed = ParseCommandLine(arguments);
+  if (!parsed.error.empty()) {
+    platform_.link.WriteOutput(parsed.error + u"\r\n" + kUsage);
+    return kExitBadArguments;
+  }
+  switch (parsed.command.verb) {
+    case CommandVerb::kNone:
+      InitInstance();
+      return ExitInstance();
+    case CommandVerb::kHelp:
+      platform_.link.WriteOutput(kUsage);
+      return kExitDone;
+    default:
+      return HandOver(parsed.command);
+  }
+}
+
+int CLayerApp::HandOver(const Command& command) {
+  auto answer = platform_.link.Send(command);
+  if (!answer) {
+    // With no copy running there is nothing to end, and no list to print.
+    if (command.verb == CommandVerb::kExit) return kExitDone;
+    if (command.verb == CommandVerb::kList || !platform_.link.StartCopy()) {
+      answer = CommandAnswer{};
+    } else {
+      answer = platform_.link.Send(command).value_or(CommandAnswer{});
+    }
+  }
+  const Text why = ExplainExitCode(answer->code, command);
+  platform_.link.WriteOutput(answer->output + (why.empty() ? why : why + u"\r\n"));
+  return answer->code;
+}
+
 bool CLayerApp::InitInstance() {
   // A second copy ends silently: no window, no tray icon, no message, the first one untouched.
   if (!platform_.guard.Claim()) return false;

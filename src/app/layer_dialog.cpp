@@ -60,6 +60,11 @@ std::optional<std::intptr_t> CLayerDialog::HandleMessage(const Message& message)
       return 0;
     case kWmTrayNotify:
       return OnTrayNotify(message.lparam);
+    case kWmHotkey:
+      OnHotkey(message.wparam);
+      return 0;
+    case kWmCopyData:
+      return OnCopyData(*reinterpret_cast<const CopyData*>(message.lparam));
     default:
       return std::nullopt;
   }
@@ -102,6 +107,9 @@ std::optional<std::intptr_t> CLayerDialog::OnCommand(int id, int code) {
       break;
     case kIdTrayAbout:
       OpenAboutWithInterval();
+      break;
+    case kIdTrayHotkeys:
+      OpenHotkeySettings();
       break;
     case kIdTrayExit:
       OnOK();
@@ -162,6 +170,7 @@ bool CLayerDialog::OnInitDialog() {
   RefreshWindowList();
   ReadSettings();
   StartMouseFollowTimer();
+  LoadHotkeys();
   // The tooltips and the notification-area icon follow once the dialog has painted
   // (FinishStartUp). The list, the first control with a tab stop, takes the keyboard focus.
   return true;
@@ -178,6 +187,7 @@ void CLayerDialog::FinishStartUp() {
   if (start_up_finished_) return;
   start_up_finished_ = true;
   dialog_.SetUpTooltips();
+  dialog_.AcceptCommands();
   // Unless "TaskbarCreated" came first and added it. Started at logon, Stackle may come before
   // the shell is ready: it tries again every two seconds, five times; until then the dialog
   // stays on the task bar.
@@ -194,6 +204,7 @@ void CLayerDialog::OnOK() {
 
 void CLayerDialog::OnDestroy() {
   StopMouseFollowTimer();
+  UnregisterHotkeys();
   RestoreHiddenWindows();
   RemoveTrayIcon();
   QuitHelp();
@@ -212,6 +223,10 @@ std::optional<std::intptr_t> CLayerDialog::OnSysCommand(std::uint32_t id) {
   // The low four bits of a system command belong to the window system.
   if ((id & 0xFFF0) == IDM_ABOUT) {
     OpenAboutWithInterval();
+    return 0;
+  }
+  if ((id & 0xFFF0) == IDM_HOTKEYS) {
+    OpenHotkeySettings();
     return 0;
   }
   if (id == kIdHelp) {

@@ -8,6 +8,8 @@
 #include "catalogue/exclusion_list.h"
 #include "catalogue/hidden_register.h"
 #include "catalogue/window_list.h"
+#include "control/command_line.h"
+#include "control/hotkey_dialog.h"
 #include "ui/dialog.h"
 #include "ui/layout.h"
 
@@ -35,6 +37,8 @@ class CLayerDialog final : public MessageTarget {
   void ToggleListedWindow(std::size_t index);
   // The About dialog with the follow interval; the timer restarts however it was closed.
   void OpenAboutWithInterval();
+  // "ホットキーの設定"; the hotkeys are off while it is open, so that its controls can take them.
+  void OpenHotkeySettings();
 
   std::uint32_t FollowInterval() const { return follow_interval_; }
   const Rect& MinimumSize() const { return minimum_size_; }
@@ -42,6 +46,7 @@ class CLayerDialog final : public MessageTarget {
 
   const ExclusionList& Exclusions() const { return exclusions_; }
   const HiddenRegister& Hidden() const { return hidden_; }
+  const HotkeySet& Hotkeys() const { return hotkeys_; }
 
  private:
   enum class Refresh { kFull, kShort };
@@ -63,12 +68,12 @@ class CLayerDialog final : public MessageTarget {
   void StopMouseFollowTimer();
   void OnMouseFollowTick();
 
-  // Layer commands and the window list.
-  void OnBringToFront();
-  void OnAlwaysOnTop();
-  void OnNotAlwaysOnTop();
-  void OnSendToBottom();
-  void OnShowHide();
+  // Layer commands and the window list. Each is false when the window refused.
+  bool OnBringToFront();
+  bool OnAlwaysOnTop();
+  bool OnNotAlwaysOnTop();
+  bool OnSendToBottom();
+  bool OnShowHide();
   void OnWindowListSelChange();
   void OnWindowListDblClk();
 
@@ -103,15 +108,26 @@ class CLayerDialog final : public MessageTarget {
   void OnWindowClose();
   void SetSelectedWindowPriority(PriorityClass priority);
 
+  // Hotkeys and commands from other processes: they act as the buttons do, without taking
+  // the foreground from the user.
+  void LoadHotkeys();
+  void RegisterHotkeys();
+  void UnregisterHotkeys();
+  AppliedHotkeys ApplyHotkeys(const HotkeySet& keys);
+  void OnHotkey(std::uintptr_t id);
+  std::intptr_t OnCopyData(const CopyData& data);
+  int CarryOut(const Command& command, WindowRef reply_to);
+  bool SelectListedWindow(WindowRef window);
+
   WindowRef SelectedWindow();
   void PlaceOwnWindow(InsertAfter where);
   bool PlaceSelectedWindow(InsertAfter where);
   void ShowSelectedWindow(ShowCommand command);
   // The common end of a command: the dialog back on top (full form only), the list rebuilt,
-  // the focus back on the dialog.
+  // the focus back on the dialog (unless a hotkey or a script asked).
   void FinishCommand(Refresh form);
   // FinishCommand, then the caption says why nothing happened when the window refused.
-  void FinishCommand(Refresh form, bool done);
+  bool FinishCommand(Refresh form, bool done);
   void RestoreHiddenWindows();
 
   WindowSystem& windows_;
@@ -137,6 +153,14 @@ class CLayerDialog final : public MessageTarget {
   int tray_retries_left_ = 0;
   // Whether the work left for the first idle moment (the tooltips, the icon) has been done.
   bool start_up_finished_ = false;
+  // The hotkeys, which of them another program holds, and what stackle.ini held that was not
+  // understood; the held keys are told once the icon is there.
+  HotkeySet hotkeys_{};
+  HeldHotkeys hotkeys_held_{};
+  std::vector<std::string> hotkey_problems_;
+  Text held_hotkeys_notice_;
+  // A hotkey or another process asked for the command being carried out.
+  bool acting_remotely_ = false;
 };
 
 }  // namespace stackle

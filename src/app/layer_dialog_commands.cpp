@@ -12,44 +12,45 @@ WindowRef CLayerDialog::SelectedWindow() {
 }
 
 void CLayerDialog::PlaceOwnWindow(InsertAfter where) {
-  windows_.Place(dialog_.Window(), where, /*activate=*/true);
+  windows_.Place(dialog_.Window(), where, /*activate=*/!acting_remotely_);
 }
 
 void CLayerDialog::FinishCommand(Refresh form) {
   if (form == Refresh::kFull) PlaceOwnWindow(InsertAfter::kTopMost);
   RefreshWindowList();
-  dialog_.Focus();
+  if (!acting_remotely_) dialog_.Focus();
 }
 
-void CLayerDialog::FinishCommand(Refresh form, bool done) {
+bool CLayerDialog::FinishCommand(Refresh form, bool done) {
   FinishCommand(form);
   if (!done) dialog_.SetCaption(kRefusedNotice);
+  return done;
 }
 
 bool CLayerDialog::PlaceSelectedWindow(InsertAfter where) {
   const WindowRef target = SelectedWindow();
   if (target == kNoWindow) return false;
-  FinishCommand(Refresh::kFull, windows_.Place(target, where, /*activate=*/true));
-  return true;
+  return FinishCommand(Refresh::kFull, windows_.Place(target, where, /*activate=*/true));
 }
 
-void CLayerDialog::OnBringToFront() {
-  PlaceSelectedWindow(InsertAfter::kTop);
+bool CLayerDialog::OnBringToFront() {
+  return PlaceSelectedWindow(InsertAfter::kTop);
 }
 
-void CLayerDialog::OnAlwaysOnTop() {
-  PlaceSelectedWindow(InsertAfter::kTopMost);
+bool CLayerDialog::OnAlwaysOnTop() {
+  return PlaceSelectedWindow(InsertAfter::kTopMost);
 }
 
-void CLayerDialog::OnNotAlwaysOnTop() {
-  PlaceSelectedWindow(InsertAfter::kNoTopMost);
+bool CLayerDialog::OnNotAlwaysOnTop() {
+  return PlaceSelectedWindow(InsertAfter::kNoTopMost);
 }
 
-void CLayerDialog::OnSendToBottom() {
+bool CLayerDialog::OnSendToBottom() {
   const WindowRef target = SelectedWindow();
-  if (target == kNoWindow) return;
+  if (target == kNoWindow) return false;
   SetWindowProcessPriority(windows_, target, PriorityClass::kNormal);
-  FinishCommand(Refresh::kShort, windows_.Place(target, InsertAfter::kBottom, /*activate=*/false));
+  return FinishCommand(Refresh::kShort,
+                       windows_.Place(target, InsertAfter::kBottom, /*activate=*/false));
 }
 
 void CLayerDialog::OnWindowListSelChange() {
@@ -67,9 +68,9 @@ void CLayerDialog::OnWindowListDblClk() {
                                                                    : ShowCommand::kMinimize));
 }
 
-void CLayerDialog::OnShowHide() {
+bool CLayerDialog::OnShowHide() {
   const WindowRef target = SelectedWindow();
-  if (target == kNoWindow) return;
+  if (target == kNoWindow) return false;
   bool done = false;
   if (!windows_.IsVisible(target)) {
     done = windows_.Show(target, ShowCommand::kShow);
@@ -80,7 +81,7 @@ void CLayerDialog::OnShowHide() {
     hidden_.Register(std::move(title), target);
     done = true;
   }
-  FinishCommand(Refresh::kFull, done);
+  return FinishCommand(Refresh::kFull, done);
 }
 
 void CLayerDialog::ToggleListedWindow(std::size_t index) {
@@ -91,7 +92,8 @@ void CLayerDialog::ToggleListedWindow(std::size_t index) {
   if (!windows_.Exists(*target)) return;
   if (!windows_.Show(*target,
                      windows_.IsVisible(*target) ? ShowCommand::kHide : ShowCommand::kShow)) {
-    return FinishCommand(Refresh::kFull, false);
+    FinishCommand(Refresh::kFull, false);
+    return;
   }
   Text title = windows_.Title(*target);
   SetHiddenWindowPriority(windows_, *target, PriorityClass::kIdle);

@@ -9,11 +9,16 @@ namespace stackle {
 
 void CLayerDialog::AddSystemMenuEntries() {
   dialog_.AppendToSystemMenu(
-      BuildSystemMenuAdditions(dialog_.StringResource(IDS_ABOUT_MENU), IDM_ABOUT));
+      BuildSystemMenuAdditions(dialog_.StringResource(IDS_ABOUT_MENU), IDM_ABOUT, IDM_HOTKEYS));
 }
 
 void CLayerDialog::AddTrayIcon() {
   tray_icon_added_ = dialog_.AddTrayIcon();
+  // Keys another program held at start-up are told once, as soon as the icon can tell it.
+  if (!tray_icon_added_ || held_hotkeys_notice_.empty()) return;
+  dialog_.ShowTrayBalloon(u"ホットキーを登録できません (他のプログラムが使用中)",
+                          held_hotkeys_notice_);
+  held_hotkeys_notice_.clear();
 }
 
 void CLayerDialog::OnTrayRetryTick() {

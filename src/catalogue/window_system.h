@@ -93,6 +93,8 @@ class WindowSystem {
   virtual bool Show(WindowRef window, ShowCommand command) = 0;
   // False when the system refused (the foreground lock), after one more try.
   virtual bool BringToForeground(WindowRef window) = 0;
+  // The window the user works in; kNoWindow when there is none.
+  virtual WindowRef ForegroundWindow() = 0;
   // Asks the window to close and waits until its program has handled the request, handling
   // Stackle's own messages meanwhile. Gives up when the program stops responding, or as soon
   // as `stop_waiting` says so (Stackle is asked to exit meanwhile).

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "catalogue/window_system.h"
+#include "control/hotkeys.h"
 #include "ui/menu.h"
 
 namespace stackle {
@@ -29,6 +30,8 @@ enum : std::uint32_t {
   kWmInitDialog = 0x0110,
   kWmCommand = 0x0111,
   kWmInitMenu = 0x0116,
+  kWmCopyData = 0x004A,
+  kWmHotkey = 0x0312,
   // Sent by the modal loop whenever its queue has run empty (the first paint done), until the
   // dialog answers 0: the place for work that must not hold up the dialog's first showing.
   kWmKickIdle = 0x036A,
@@ -69,6 +72,13 @@ enum : int {
   kIdCancel = 2,
 };
 
+// The data another program hands over with WM_COPYDATA, laid out as Windows lays it out.
+struct CopyData {
+  std::uintptr_t tag;
+  std::uint32_t size;
+  const void* data;
+};
+
 struct Message {
   std::uint32_t id = 0;
   std::uintptr_t wparam = 0;
@@ -103,6 +113,9 @@ class ChildDialogSurface {
   virtual void FocusItem(int id) = 0;
   // A message box with an OK button, owned by the dialog.
   virtual void ShowWarning(const Text& text) = 0;
+  // A hotkey control's key. The control cannot show the Windows key: it is left out.
+  virtual void SetHotkey(int id, Hotkey key) = 0;
+  virtual Hotkey GetHotkey(int id) = 0;
   virtual void EndDialog(int result) = 0;
 };
 
@@ -187,6 +200,18 @@ class DialogSurface {
   virtual void KillTimer(std::uint32_t id) = 0;
   // Runs `dialog` modally over the main dialog; gives the result it ended with.
   virtual int RunChildDialog(ChildDialog& dialog) = 0;
+
+  // A system-wide hotkey whose presses arrive as WM_HOTKEY with `id`; false when another
+  // program holds the key.
+  virtual bool RegisterHotkey(int id, Hotkey key) = 0;
+  virtual void UnregisterHotkey(int id) = 0;
+  // A notification from the notification-area icon.
+  virtual void ShowTrayBalloon(const Text& title, const Text& text) = 0;
+  // Lets command processes find the dialog: from now on they hand their commands to it.
+  virtual void AcceptCommands() = 0;
+  // Answers the command message being handled: sends `output` to the command process's
+  // window, then lets it go on with `code` while the dialog may still be busy.
+  virtual void AnswerCommand(WindowRef reply_to, int code, const Text& output) = 0;
 };
 
 // Runs a dialog modally on the current thread.

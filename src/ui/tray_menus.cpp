@@ -21,14 +21,18 @@ Menu BuildTrayToolMenu(bool dialog_visible) {
       Separator(),
       {kIdHelp, u"ヘルプ(&H)..."},
       {kIdTrayAbout, u"バージョン情報(&A)..."},
+      {kIdTrayHotkeys, u"ホットキーの設定(&K)..."},
       Separator(),
       {kIdTrayExit, u"終了(&X)..."},
   };
 }
 
-Menu BuildSystemMenuAdditions(const Text& about_text, int about_id) {
+Menu BuildSystemMenuAdditions(const Text& about_text, int about_id, int hotkeys_id) {
   if (about_text.empty()) return {};
-  return {Separator(), {kIdHelp, u"ﾍﾙﾌﾟ(&H)"}, {about_id, about_text}};
+  return {Separator(),
+          {kIdHelp, u"ﾍﾙﾌﾟ(&H)"},
+          {about_id, about_text},
+          {hotkeys_id, u"ﾎｯﾄｷｰの設定(&K)..."}};
 }
 
 }  // namespace stackle

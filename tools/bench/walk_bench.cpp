@@ -55,6 +55,7 @@ class CountingWindowSystem final : public WindowSystem {
   }
   bool Show(WindowRef w, ShowCommand command) override { return ++calls, inner_.Show(w, command); }
   bool BringToForeground(WindowRef w) override { return ++calls, inner_.BringToForeground(w); }
+  WindowRef ForegroundWindow() override { return ++calls, inner_.ForegroundWindow(); }
   std::uint32_t CloakOf(WindowRef w) override { return ++calls, inner_.CloakOf(w); }
   std::vector<WindowRef> Children(WindowRef w) override { return ++calls, inner_.Children(w); }
   void RequestClose(WindowRef w, const std::function<bool()>& stop) override {

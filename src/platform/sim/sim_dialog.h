@@ -2,6 +2,7 @@
 // simulated Z-order, owned by the simulation's own process.
 #pragma once
 
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <map>
@@ -31,6 +32,9 @@ class SimChildDialog final : public ChildDialogSurface {
   Text ItemText(int id) override { return items[id]; }
   void FocusItem(int id) override { focused_item = id; }
   void ShowWarning(const Text& text) override { warnings.push_back(text); }
+  std::map<int, Hotkey> hotkeys;
+  void SetHotkey(int id, Hotkey key) override { hotkeys[id] = key; }
+  Hotkey GetHotkey(int id) override { return hotkeys[id]; }
   void EndDialog(int value) override { result = value; }
 
  private:
@@ -153,6 +157,26 @@ class SimDialog final : public DialogHost {
   }
   void KillTimer(std::uint32_t id) override { timers.erase(id); }
   int RunChildDialog(ChildDialog& dialog) override;
+
+  // Registered hotkeys by identifier; keys in `held_by_others` are refused.
+  std::map<int, Hotkey> hotkeys;
+  std::vector<Hotkey> held_by_others;
+  std::vector<Text> balloons;
+  bool accepts_commands = false;
+  // The answers to command messages: code and output.
+  std::vector<std::pair<int, Text>> answers;
+  bool RegisterHotkey(int id, Hotkey key) override {
+    if (std::ranges::find(held_by_others, key) != held_by_others.end()) return false;
+    return hotkeys.emplace(id, key).second;
+  }
+  void UnregisterHotkey(int id) override { hotkeys.erase(id); }
+  void ShowTrayBalloon(const Text& title, const Text& text) override {
+    balloons.push_back(title + u"|" + text);
+  }
+  void AcceptCommands() override { accepts_commands = true; }
+  void AnswerCommand(WindowRef, int code, const Text& output) override {
+    answers.emplace_back(code, output);
+  }
 
  private:
   void Destroy();

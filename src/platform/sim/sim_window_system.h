@@ -96,6 +96,7 @@ class SimWindowSystem final : public WindowSystem {
     if (Find(w)) foreground_ = w;
     return Find(w) != nullptr;
   }
+  WindowRef ForegroundWindow() override { return foreground_; }
   std::uint32_t CloakOf(WindowRef w) override { return Find(w) ? Find(w)->cloak : 0; }
   std::vector<WindowRef> Children(WindowRef window) override;
   // The wait is over at once: the program either closed the window, or asked its user

@@ -4,13 +4,39 @@
 #include <commctrl.h>
 
 #include "app/layer_app.h"
+#include "platform/win32/text_win32.h"
+#include "platform/win32/win32_command_link.h"
 #include "platform/win32/win32_dialog.h"
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_instance_guard.h"
 #include "platform/win32/win32_window_system.h"
 #include "res/resource.h"
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+namespace {
+
+// The arguments after the program's name. Shell32, which splits them, is loaded only when
+// there are some: loading it would delay the dialog of a plain start.
+std::vector<stackle::Text> Arguments(PWSTR after_name) {
+  std::vector<stackle::Text> arguments;
+  while (*after_name == L' ' || *after_name == L'\t')
+    ++after_name;
+  if (*after_name == L'\0') return arguments;
+  using Split = LPWSTR*(WINAPI*)(LPCWSTR, int*);
+  const HMODULE shell = ::LoadLibraryExW(L"shell32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  const auto split = shell ? reinterpret_cast<Split>(reinterpret_cast<void (*)()>(
+                                 ::GetProcAddress(shell, "CommandLineToArgvW")))
+                           : nullptr;
+  int count = 0;
+  LPWSTR* argv = split ? split(::GetCommandLineW(), &count) : nullptr;
+  for (int i = 1; argv && i < count; ++i)
+    arguments.push_back(stackle::win32::FromWide(argv[i], ::lstrlenW(argv[i])));
+  if (argv) ::LocalFree(argv);
+  return arguments;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR after_name, int) {
   // Load system libraries only from system32, never from the current directory, which is
   // where Stackle reads its files.
   ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
@@ -22,7 +48,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   stackle::win32::Win32Dialog dialog(instance, IDD_STACKLE);
   stackle::win32::Win32Files files;
   stackle::win32::Win32InstanceGuard guard;
-  stackle::CLayerApp app({windows, dialog, files, guard});
-  app.InitInstance();
-  return app.ExitInstance();
+  stackle::win32::Win32CommandLink link;
+  stackle::CLayerApp app({windows, dialog, files, guard, link});
+  return app.Run(Arguments(after_name));
 }

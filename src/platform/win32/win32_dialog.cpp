@@ -8,6 +8,7 @@
 #include <cstddef>
 
 #include "platform/win32/text_win32.h"
+#include "platform/win32/win32_command_link.h"
 #include "res/resource.h"
 #include "ui/tooltips.h"
 #include "ui/tray_menus.h"
@@ -23,6 +24,12 @@ static_assert(kWmPaint == WM_PAINT && kWmGetMinMaxInfo == WM_GETMINMAXINFO &&
               kWmQueryDragIcon == WM_QUERYDRAGICON && kWmSysCommand == WM_SYSCOMMAND &&
               kWmTimer == WM_TIMER && kWmContextMenu == WM_CONTEXTMENU &&
               kWmEndSession == WM_ENDSESSION && kWmTrayNotify == WM_USER + 100);
+static_assert(kWmHotkey == WM_HOTKEY && kWmCopyData == WM_COPYDATA);
+static_assert(sizeof(CopyData) == sizeof(COPYDATASTRUCT) &&
+              offsetof(CopyData, size) == offsetof(COPYDATASTRUCT, cbData) &&
+              offsetof(CopyData, data) == offsetof(COPYDATASTRUCT, lpData));
+static_assert(kModAlt == MOD_ALT && kModControl == MOD_CONTROL && kModShift == MOD_SHIFT &&
+              kModWin == MOD_WIN);
 static_assert(sizeof(MinMaxInfo) == sizeof(MINMAXINFO) &&
               offsetof(MinMaxInfo, min_track_size) == offsetof(MINMAXINFO, ptMinTrackSize));
 
@@ -133,6 +140,7 @@ INT_PTR CALLBACK Win32Dialog::DialogProc(HWND window, UINT message, WPARAM wpara
   if (!self || !self->target_) return FALSE;
   const INT_PTR result = self->Dispatch(message, wparam, lparam);
   if (message == WM_NCDESTROY) {
+    ::RemovePropW(window, kCommandWindowProperty);
     ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     self->window_ = nullptr;
     self->window_list_ = nullptr;
@@ -343,6 +351,23 @@ class Win32ChildDialog final : public ChildDialogSurface {
     ::MessageBoxW(window_, Wide(text), L"Stackle", MB_OK | MB_ICONEXCLAMATION);
   }
   void EndDialog(int result) override { ::EndDialog(window_, result); }
+  void SetHotkey(int id, Hotkey key) override {
+    const BYTE flags = ((key.modifiers & kModShift) ? HOTKEYF_SHIFT : 0) |
+                       ((key.modifiers & kModControl) ? HOTKEYF_CONTROL : 0) |
+                       ((key.modifiers & kModAlt) ? HOTKEYF_ALT : 0) |
+                       // Page Up to Delete are the keys beside the number pad, not on it.
+                       ((key.key >= VK_PRIOR && key.key <= VK_DELETE) ? HOTKEYF_EXT : 0);
+    ::SendDlgItemMessageW(window_, id, HKM_SETHOTKEY, MAKEWORD(key.key, flags), 0);
+  }
+  Hotkey GetHotkey(int id) override {
+    const auto value = static_cast<WORD>(::SendDlgItemMessageW(window_, id, HKM_GETHOTKEY, 0, 0));
+    const BYTE key = LOBYTE(value), flags = HIBYTE(value);
+    if (key == 0) return {};
+    return {((flags & HOTKEYF_SHIFT) ? kModShift : 0u) |
+                ((flags & HOTKEYF_CONTROL) ? kModControl : 0u) |
+                ((flags & HOTKEYF_ALT) ? kModAlt : 0u),
+            key};
+  }
 
  private:
   static INT_PTR CALLBACK Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -466,6 +491,45 @@ void Win32Dialog::PaintMinimized() {
 
 std::intptr_t Win32Dialog::DragIcon() {
   return reinterpret_cast<std::intptr_t>(big_icon_.get());
+}
+
+bool Win32Dialog::RegisterHotkey(int id, Hotkey key) {
+  // Held down, a key repeats; the action runs once per press.
+  return ::RegisterHotKey(window_, id, key.modifiers | MOD_NOREPEAT, key.key) != FALSE;
+}
+
+void Win32Dialog::UnregisterHotkey(int id) {
+  ::UnregisterHotKey(window_, id);
+}
+
+void Win32Dialog::ShowTrayBalloon(const Text& title, const Text& text) {
+  NOTIFYICONDATAW data{};
+  data.cbSize = sizeof data;
+  data.hWnd = window_;
+  data.uID = kTrayIconId;
+  data.uFlags = NIF_INFO;
+  data.dwInfoFlags = NIIF_WARNING;
+  ::lstrcpynW(data.szInfoTitle, Wide(title), ARRAYSIZE(data.szInfoTitle));
+  ::lstrcpynW(data.szInfo, Wide(text), ARRAYSIZE(data.szInfo));
+  NotifyIcon(NIM_MODIFY, &data);
+}
+
+void Win32Dialog::AcceptCommands() {
+  ::SetPropW(window_, kCommandWindowProperty, reinterpret_cast<HANDLE>(1));
+}
+
+void Win32Dialog::AnswerCommand(WindowRef reply_to, int code, const Text& output) {
+  const HWND client = ToHwnd(reply_to);
+  if (!output.empty() && client && ::IsWindow(client)) {
+    COPYDATASTRUCT data{kCommandTag, static_cast<DWORD>(output.size() * sizeof(char16_t)),
+                        const_cast<char16_t*>(output.data())};
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutW(client, WM_COPYDATA, reinterpret_cast<WPARAM>(window_),
+                          reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG | SMTO_BLOCK, 5000,
+                          &ignored);
+  }
+  // The command process goes on now, while Stackle may still wait (for a closing program).
+  if (::InSendMessage()) ::ReplyMessage(kCommandAnswered + code);
 }
 
 }  // namespace stackle::win32

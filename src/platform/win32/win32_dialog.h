@@ -52,6 +52,11 @@ class Win32Dialog final : public DialogHost {
   std::uint32_t SetTimer(std::uint32_t id, std::uint32_t interval) override;
   void KillTimer(std::uint32_t id) override;
   int RunChildDialog(ChildDialog& dialog) override;
+  bool RegisterHotkey(int id, Hotkey key) override;
+  void UnregisterHotkey(int id) override;
+  void ShowTrayBalloon(const Text& title, const Text& text) override;
+  void AcceptCommands() override;
+  void AnswerCommand(WindowRef reply_to, int code, const Text& output) override;
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "app/layer_app.h"
-#include "platform/win32/unique_resource.h"
+#include "platform/win32/win32_command_link.h"
 
 namespace stackle::win32 {
 
@@ -12,7 +12,7 @@ class Win32InstanceGuard final : public InstanceGuard {
     // Create and test in one step: two copies started at the same moment cannot both win,
     // as they could if the name were first looked up and then created. The mutex is never
     // owned; its name stays claimed until this process ends and the handle closes.
-    mutex_.reset(::CreateMutexW(nullptr, FALSE, L"Stackle"));
+    mutex_.reset(::CreateMutexW(nullptr, FALSE, kInstanceName));
     if (mutex_ && ::GetLastError() == ERROR_ALREADY_EXISTS) {
       mutex_.reset();
       return false;

@@ -135,6 +135,10 @@ bool Win32WindowSystem::Show(WindowRef window, ShowCommand command) {
   return true;
 }
 
+WindowRef Win32WindowSystem::ForegroundWindow() {
+  return FromHwnd(::GetForegroundWindow());
+}
+
 bool Win32WindowSystem::BringToForeground(WindowRef window) {
   const HWND target = ToHwnd(window);
   if (::SetForegroundWindow(target) || ::GetForegroundWindow() == target) return true;

@@ -1,0 +1,98 @@
+#include "control/hotkey_dialog.h"
+
+#include <algorithm>
+
+#include "catalogue/text.h"
+#include "res/resource.h"
+
+namespace stackle {
+namespace {
+
+int ControlOf(std::size_t action) {
+  return IDC_HOTKEY_FIRST + static_cast<int>(action);
+}
+
+}  // namespace
+
+int CHotkeyDialog::TemplateId() const {
+  return IDD_HOTKEYS;
+}
+
+std::optional<std::intptr_t> CHotkeyDialog::HandleMessage(const Message& message) {
+  switch (message.id) {
+    case kWmInitDialog:
+      OnInitDialog();
+      return 1;
+    case kWmCommand:
+      if (HighWord(message.wparam) != 0) return std::nullopt;
+      if (LowWord(message.wparam) == kIdOk) {
+        OnOK();
+        return 0;
+      }
+      if (LowWord(message.wparam) == kIdCancel) {
+        surface_->EndDialog(kIdCancel);
+        return 0;
+      }
+      return std::nullopt;
+    default:
+      return std::nullopt;
+  }
+}
+
+void CHotkeyDialog::OnInitDialog() {
+  for (std::size_t i = 0; i < kHotkeyActionCount; ++i) {
+    shown_[i] = {keys_[i].modifiers & ~kModWin, keys_[i].key};
+    surface_->SetHotkey(ControlOf(i), shown_[i]);
+  }
+  std::string problems;
+  for (const std::string& problem : problems_)
+    problems += (problems.empty() ? "stackle.ini: " : "\r\n") + problem;
+  surface_->SetItemText(IDC_HOTKEY_PROBLEMS, DecodeUtf8(problems));
+  ShowStatus();
+}
+
+void CHotkeyDialog::ShowStatus() {
+  for (std::size_t i = 0; i < kHotkeyActionCount; ++i) {
+    Text status;
+    if (held_[i]) {
+      status = u"他のプログラムが使用中";
+    } else if (keys_[i].modifiers & kModWin) {
+      status = DecodeUtf8(FormatHotkey(keys_[i]));
+    }
+    surface_->SetItemText(IDC_HOTKEY_STATUS_FIRST + static_cast<int>(i), status);
+  }
+}
+
+HotkeySet CHotkeyDialog::ChosenKeys() {
+  HotkeySet keys;
+  for (std::size_t i = 0; i < kHotkeyActionCount; ++i) {
+    const Hotkey now = surface_->GetHotkey(ControlOf(i));
+    keys[i] = now == shown_[i] ? keys_[i] : now;
+  }
+  return keys;
+}
+
+void CHotkeyDialog::OnOK() {
+  const HotkeySet keys = ChosenKeys();
+  for (std::size_t i = 0; i < kHotkeyActionCount; ++i) {
+    const bool taken =
+        !keys[i].IsOff() && std::find(keys.begin(), keys.begin() + i, keys[i]) != keys.begin() + i;
+    if (BlocksTyping(keys[i]) || taken) {
+      surface_->ShowWarning(taken ? u"同じキーが 2 つの操作に割り当てられています。"
+                                  : u"Ctrl、Alt、Win のどれかと組み合わせてください。");
+      surface_->FocusItem(ControlOf(i));
+      return;
+    }
+  }
+  const AppliedHotkeys applied = apply_(keys);
+  keys_ = keys;
+  for (std::size_t i = 0; i < kHotkeyActionCount; ++i)
+    shown_[i] = {keys_[i].modifiers & ~kModWin, keys_[i].key};
+  held_ = applied.held;
+  if (!applied.saved) surface_->ShowWarning(u"stackle.ini に書き込めません。");
+  ShowStatus();
+  // A key another program holds is shown at its control; the dialog stays for a new choice.
+  if (std::find(held_.begin(), held_.end(), true) == held_.end()) surface_->EndDialog(kIdOk);
+}
+
+}  // namespace stackle

@@ -1,0 +1,47 @@
+// "ホットキーの設定": one hotkey control per action, what stackle.ini held that was not
+// understood, and beside each control whether another program holds its key.
+#pragma once
+
+#include <functional>
+
+#include "control/hotkeys.h"
+#include "ui/dialog.h"
+
+namespace stackle {
+
+using HeldHotkeys = std::array<bool, kHotkeyActionCount>;
+
+struct AppliedHotkeys {
+  HeldHotkeys held{};  // per action: another program holds its key
+  bool saved = true;   // stackle.ini was written
+};
+
+class CHotkeyDialog final : public ChildDialog {
+ public:
+  // `apply` keeps and registers the keys chosen when the user presses OK.
+  using Apply = std::function<AppliedHotkeys(const HotkeySet&)>;
+  CHotkeyDialog(const HotkeySet& keys, const HeldHotkeys& held,
+                const std::vector<std::string>& problems, Apply apply)
+      : keys_(keys), held_(held), problems_(problems), apply_(std::move(apply)) {}
+
+  int TemplateId() const override;
+  void Attach(ChildDialogSurface& surface) override { surface_ = &surface; }
+  std::optional<std::intptr_t> HandleMessage(const Message& message) override;
+
+ private:
+  void OnInitDialog();
+  void OnOK();
+  void ShowStatus();
+  // The keys as the controls now give them; a control left as it was shown keeps its key,
+  // the Windows key included.
+  HotkeySet ChosenKeys();
+
+  ChildDialogSurface* surface_ = nullptr;
+  HotkeySet keys_;
+  HotkeySet shown_{};
+  HeldHotkeys held_;
+  std::vector<std::string> problems_;
+  Apply apply_;
+};
+
+}  // namespace stackle

@@ -1,0 +1,262 @@
+#include "control/hotkeys.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace stackle {
+namespace {
+
+struct ActionInfo {
+  std::string_view name;
+  const char16_t* label;
+  Hotkey key;
+};
+
+// Virtual-key codes of the keys named below.
+enum : std::uint32_t { kVkF1 = 0x70, kVkF24 = 0x87 };
+
+constexpr ActionInfo kActions[kHotkeyActionCount] = {
+    {"ToggleTopMost", u"常に手前に/解除", {kModControl | kModShift, kVkF1 + 10}},
+    {"SendToBottom", u"一番奥に", {kModControl | kModShift, kVkF1 + 9}},
+    {"Hide", u"非表示", {kModControl | kModShift, kVkF1 + 8}},
+    {"ShowAllHidden", u"非表示のウインドウをすべて表示", {kModControl | kModShift, kVkF1 + 7}},
+    {"ShowStackle", u"Stackle を手前に", {kModControl | kModShift, kVkF1 + 11}},
+};
+
+struct KeyName {
+  std::string_view name;
+  std::uint32_t key;
+};
+
+constexpr KeyName kKeyNames[] = {
+    {"Backspace", 0x08},  {"Tab", 0x09},         {"Enter", 0x0D},       {"Pause", 0x13},
+    {"Esc", 0x1B},        {"Space", 0x20},       {"PageUp", 0x21},      {"PageDown", 0x22},
+    {"End", 0x23},        {"Home", 0x24},        {"Left", 0x25},        {"Up", 0x26},
+    {"Right", 0x27},      {"Down", 0x28},        {"PrintScreen", 0x2C}, {"Insert", 0x2D},
+    {"Delete", 0x2E},     {"NumMultiply", 0x6A}, {"NumAdd", 0x6B},      {"NumSubtract", 0x6D},
+    {"NumDecimal", 0x6E}, {"NumDivide", 0x6F},   {"Semicolon", 0xBA},   {"Plus", 0xBB},
+    {"Comma", 0xBC},      {"Minus", 0xBD},       {"Period", 0xBE},      {"Slash", 0xBF},
+    {"Backquote", 0xC0},  {"LeftBracket", 0xDB}, {"Backslash", 0xDC},   {"RightBracket", 0xDD},
+    {"Quote", 0xDE},
+};
+
+struct Modifier {
+  std::string_view name;
+  std::uint32_t bit;
+};
+constexpr Modifier kModifiers[] = {
+    {"Ctrl", kModControl}, {"Control", kModControl}, {"Alt", kModAlt},
+    {"Shift", kModShift},  {"Win", kModWin},
+};
+
+char Lower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool SameText(std::string_view a, std::string_view b) {
+  return std::ranges::equal(a, b, [](char x, char y) { return Lower(x) == Lower(y); });
+}
+
+std::string_view Trim(std::string_view text) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+  while (!text.empty() && blank(text.front()))
+    text.remove_prefix(1);
+  while (!text.empty() && blank(text.back()))
+    text.remove_suffix(1);
+  return text;
+}
+
+int HexDigit(char c) {
+  c = Lower(c);
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+// A key's virtual-key code; 0 when the name is unknown.
+std::uint32_t ParseKey(std::string_view name) {
+  if (name.size() == 1) {
+    const char c = Lower(name[0]);
+    if (c >= 'a' && c <= 'z') return static_cast<std::uint32_t>(c - 'a' + 'A');
+    if (c >= '0' && c <= '9') return static_cast<std::uint32_t>(c);
+    return 0;
+  }
+  for (const KeyName& k : kKeyNames)
+    if (SameText(name, k.name)) return k.key;
+  const auto number = [](std::string_view digits) {
+    int value = 0;
+    for (char c : digits) {
+      if (c < '0' || c > '9' || value > 99) return -1;
+      value = value * 10 + (c - '0');
+    }
+    return digits.empty() || digits.front() == '0' ? -1 : value;
+  };
+  if (Lower(name[0]) == 'f') {
+    const int n = number(name.substr(1));
+    if (n >= 1 && n <= 24) return kVkF1 + static_cast<std::uint32_t>(n - 1);
+  }
+  if (name.size() == 4 && SameText(name.substr(0, 3), "num") && name[3] >= '0' && name[3] <= '9') {
+    return 0x60 + static_cast<std::uint32_t>(name[3] - '0');
+  }
+  // Any other key as its code: "VK_E2".
+  if (name.size() == 5 && SameText(name.substr(0, 3), "vk_")) {
+    const int high = HexDigit(name[3]), low = HexDigit(name[4]);
+    const int code = high * 16 + low;
+    if (high >= 0 && low >= 0 && code >= 0x07 && code <= 0xFE)
+      return static_cast<std::uint32_t>(code);
+  }
+  return 0;
+}
+
+std::string NameOfKey(std::uint32_t key) {
+  if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')) return std::string(1, char(key));
+  if (key >= kVkF1 && key <= kVkF24)
+    return std::string("F").append(std::to_string(key - kVkF1 + 1));
+  if (key >= 0x60 && key <= 0x69) return std::string("Num").append(std::to_string(key - 0x60));
+  for (const KeyName& k : kKeyNames)
+    if (k.key == key) return std::string(k.name);
+  char code[8];
+  std::snprintf(code, sizeof code, "VK_%02X", static_cast<unsigned>(key & 0xFF));
+  return code;
+}
+
+bool IsSectionLine(std::string_view line) {
+  return line.size() >= 2 && line.front() == '[' && line.back() == ']';
+}
+
+bool IsHotkeySection(std::string_view line) {
+  return SameText(line, "[Hotkeys]");
+}
+
+// Calls `visit` with each line of `content`, without its line end.
+template <typename Visit>
+void ForEachLine(std::string_view content, Visit visit) {
+  while (!content.empty()) {
+    const std::size_t end = content.find('\n');
+    visit(content.substr(0, end));
+    if (end == std::string_view::npos) break;
+    content.remove_prefix(end + 1);
+  }
+}
+
+}  // namespace
+
+std::string_view HotkeyActionName(HotkeyAction action) {
+  return kActions[static_cast<std::size_t>(action)].name;
+}
+
+Text HotkeyActionLabel(HotkeyAction action) {
+  return kActions[static_cast<std::size_t>(action)].label;
+}
+
+HotkeySet DefaultHotkeys() {
+  HotkeySet keys;
+  for (std::size_t i = 0; i < kHotkeyActionCount; ++i)
+    keys[i] = kActions[i].key;
+  return keys;
+}
+
+std::optional<Hotkey> ParseHotkey(std::string_view text) {
+  text = Trim(text);
+  if (text.empty()) return Hotkey{};
+  Hotkey hotkey;
+  while (true) {
+    const std::size_t plus = text.find('+');
+    const std::string_view part = Trim(text.substr(0, plus));
+    if (plus == std::string_view::npos) {
+      hotkey.key = ParseKey(part);
+      if (hotkey.key == 0) return std::nullopt;
+      return hotkey;
+    }
+    const auto modifier =
+        std::ranges::find_if(kModifiers, [&](const Modifier& m) { return SameText(part, m.name); });
+    if (modifier == std::end(kModifiers) || (hotkey.modifiers & modifier->bit)) return std::nullopt;
+    hotkey.modifiers |= modifier->bit;
+    text.remove_prefix(plus + 1);
+  }
+}
+
+std::string FormatHotkey(Hotkey key) {
+  if (key.IsOff()) return {};
+  std::string text;
+  if (key.modifiers & kModControl) text += "Ctrl+";
+  if (key.modifiers & kModAlt) text += "Alt+";
+  if (key.modifiers & kModShift) text += "Shift+";
+  if (key.modifiers & kModWin) text += "Win+";
+  return text + NameOfKey(key.key);
+}
+
+bool BlocksTyping(Hotkey key) {
+  if (key.IsOff() || (key.modifiers & (kModControl | kModAlt | kModWin))) return false;
+  const bool character = key.key == 0x20 || (key.key >= '0' && key.key <= 'Z') ||
+                         (key.key >= 0x60 && key.key <= 0x6F) ||
+                         (key.key >= 0xBA && key.key <= 0xDF);
+  return character;
+}
+
+HotkeyFile ReadHotkeyFile(std::string_view content) {
+  HotkeyFile file;
+  std::array<bool, kHotkeyActionCount> given{};
+  bool in_section = false;
+  ForEachLine(content, [&](std::string_view raw) {
+    const std::string_view line = Trim(raw);
+    if (IsSectionLine(line)) {
+      in_section = IsHotkeySection(line);
+      return;
+    }
+    if (!in_section || line.empty() || line.front() == ';' || line.front() == '#') return;
+    const std::string shown(line.substr(0, 80));
+    const std::size_t equals = line.find('=');
+    const std::string_view name = Trim(line.substr(0, equals));
+    const auto action =
+        std::ranges::find_if(kActions, [&](const ActionInfo& a) { return SameText(name, a.name); });
+    if (equals == std::string_view::npos || action == std::end(kActions)) {
+      file.problems.push_back("不明な名前: " + shown);
+      return;
+    }
+    const auto index = static_cast<std::size_t>(action - std::begin(kActions));
+    if (given[index]) {
+      file.problems.push_back("2 度目の指定: " + shown);
+      return;
+    }
+    given[index] = true;
+    const auto key = ParseHotkey(line.substr(equals + 1));
+    file.keys[index] = {};
+    if (!key || BlocksTyping(*key)) {
+      file.problems.push_back("キーが正しくありません: " + shown);
+      return;
+    }
+    if (!key->IsOff() && std::ranges::find(file.keys, *key) != file.keys.end()) {
+      // The action listed first keeps the key, whether from this file or by default.
+      const auto holder =
+          static_cast<std::size_t>(std::ranges::find(file.keys, *key) - file.keys.begin());
+      if (given[holder]) {
+        file.problems.push_back("他の操作と同じキー: " + shown);
+        return;
+      }
+      file.keys[holder] = {};
+    }
+    file.keys[index] = *key;
+  });
+  return file;
+}
+
+std::string WriteHotkeyFile(std::string_view content, const HotkeySet& keys) {
+  std::string out;
+  bool in_section = false;
+  ForEachLine(content, [&](std::string_view raw) {
+    const std::string_view line = Trim(raw);
+    if (IsSectionLine(line)) in_section = IsHotkeySection(line);
+    if (in_section) return;
+    out.append(raw);
+    if (raw.empty() || raw.back() != '\r') out += '\r';
+    out += '\n';
+  });
+  out += "[Hotkeys]\r\n";
+  for (std::size_t i = 0; i < kHotkeyActionCount; ++i) {
+    out.append(kActions[i].name).append("=").append(FormatHotkey(keys[i])).append("\r\n");
+  }
+  return out;
+}
+
+}  // namespace stackle

@@ -1,0 +1,150 @@
+#include "platform/win32/win32_command_link.h"
+
+#include <string>
+
+#include "catalogue/text.h"
+#include "platform/win32/text_win32.h"
+
+namespace stackle::win32 {
+namespace {
+
+constexpr DWORD kAnswerTimeout = 5000;  // ms for the running copy to carry a command out
+constexpr DWORD kStartTimeout = 10000;  // ms for a starting copy's dialog to take commands
+
+HWND FindCommandWindow() {
+  HWND found = nullptr;
+  ::EnumWindows(
+      [](HWND window, LPARAM result) -> BOOL {
+        if (!::GetPropW(window, kCommandWindowProperty)) return TRUE;
+        *reinterpret_cast<HWND*>(result) = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+bool CopyIsStarting() {
+  return UniqueHandle(::OpenMutexW(SYNCHRONIZE, FALSE, kInstanceName)).get() != nullptr;
+}
+
+// A message-only window that collects the output the running copy sends back.
+class ReplyWindow {
+ public:
+  ReplyWindow() {
+    WNDCLASSW window_class{};
+    window_class.lpfnWndProc = Proc;
+    window_class.hInstance = ::GetModuleHandleW(nullptr);
+    window_class.lpszClassName = L"StackleCommandReply";
+    ::RegisterClassW(&window_class);
+    window_ = ::CreateWindowExW(0, window_class.lpszClassName, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                nullptr, window_class.hInstance, nullptr);
+    if (window_) ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&output));
+  }
+  ~ReplyWindow() {
+    if (window_) ::DestroyWindow(window_);
+  }
+  ReplyWindow(const ReplyWindow&) = delete;
+  ReplyWindow& operator=(const ReplyWindow&) = delete;
+
+  HWND Get() const { return window_; }
+  Text output;
+
+ private:
+  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    auto* output = reinterpret_cast<Text*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (message != WM_COPYDATA || !output) return ::DefWindowProcW(window, message, wparam, lparam);
+    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lparam);
+    if (data->dwData != kCommandTag || data->cbData % 2 != 0 || !data->lpData) return FALSE;
+    output->append(reinterpret_cast<const char16_t*>(data->lpData), data->cbData / 2);
+    return TRUE;
+  }
+
+  HWND window_ = nullptr;
+};
+
+}  // namespace
+
+std::optional<CommandAnswer> Win32CommandLink::Send(const Command& command) {
+  HWND target = FindCommandWindow();
+  if (!target) {
+    // A copy just started holds its name before its dialog takes commands.
+    if (!started_ && !CopyIsStarting()) return std::nullopt;
+    const ULONGLONG start = ::GetTickCount64();
+    while (!(target = FindCommandWindow()) && ::GetTickCount64() - start < kStartTimeout)
+      ::Sleep(50);
+    if (!target) return CommandAnswer{};
+  }
+  ReplyWindow reply;
+  // The user asked for this command: the copy may bring a window to the front for it.
+  DWORD process = 0;
+  ::GetWindowThreadProcessId(target, &process);
+  ::AllowSetForegroundWindow(process);
+  const std::string bytes = EncodeCommand(command, FromHwnd(reply.Get()));
+  COPYDATASTRUCT data{kCommandTag, static_cast<DWORD>(bytes.size()),
+                      const_cast<char*>(bytes.data())};
+  DWORD_PTR result = 0;
+  if (!::SendMessageTimeoutW(target, WM_COPYDATA, reinterpret_cast<WPARAM>(reply.Get()),
+                             reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, kAnswerTimeout,
+                             &result) ||
+      result < static_cast<DWORD_PTR>(kCommandAnswered) ||
+      result > static_cast<DWORD_PTR>(kCommandAnswered + kExitNoAnswer)) {
+    return CommandAnswer{};
+  }
+  return CommandAnswer{static_cast<int>(result - kCommandAnswered), std::move(reply.output)};
+}
+
+bool Win32CommandLink::StartCopy() {
+  wchar_t path[MAX_PATH];
+  const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return false;
+  std::wstring command_line = L"\"" + std::wstring(path, length) + L"\"";
+  // No handle, standard ones included: a pipe the command's output goes to must close when
+  // this process ends, not when Stackle does.
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  PROCESS_INFORMATION info{};
+  if (!::CreateProcessW(path, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info)) {
+    return false;
+  }
+  ::CloseHandle(info.hThread);
+  ::CloseHandle(info.hProcess);
+  started_ = true;
+  return true;
+}
+
+void Win32CommandLink::WriteOutput(const Text& text) {
+  if (text.empty()) return;
+  HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
+  if (!out || out == INVALID_HANDLE_VALUE || ::GetFileType(out) == FILE_TYPE_UNKNOWN) {
+    // A program without a console of its own writes to its parent's, when it has one.
+    if (!console_ && ::AttachConsole(ATTACH_PARENT_PROCESS)) {
+      console_.reset(::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE,
+                                   nullptr, OPEN_EXISTING, 0, nullptr));
+    }
+    if (!console_) return;
+    out = console_.get();
+  }
+  DWORD mode = 0, written = 0;
+  if (::GetConsoleMode(out, &mode)) {
+    // UTF-16 to a console, which shows every character its font has.
+    for (std::size_t at = 0; at < text.size(); at += 8192) {
+      const std::size_t part = std::min<std::size_t>(text.size() - at, 8192);
+      if (!::WriteConsoleW(out, Wide(text) + at, static_cast<DWORD>(part), &written, nullptr))
+        return;
+    }
+    return;
+  }
+  // UTF-8 to a file or a pipe.
+  const std::string bytes = EncodeUtf8(text);
+  for (std::size_t at = 0; at < bytes.size(); at += written) {
+    if (!::WriteFile(out, bytes.data() + at, static_cast<DWORD>(bytes.size() - at), &written,
+                     nullptr) ||
+        written == 0) {
+      return;
+    }
+  }
+}
+
+}  // namespace stackle::win32

@@ -1,0 +1,197 @@
+// End to end: the hotkeys, pressed as the user presses them, and stackle.exe started with a
+// command, as a script starts it, its exit code and output read from a pipe.
+
+#include <gtest/gtest.h>
+
+#include "e2e_support.h"
+// After <windows.h>, which it needs.
+#include <commctrl.h>
+
+namespace stackle::e2e {
+namespace {
+
+struct Result {
+  DWORD code = ~0u;
+  std::wstring output;
+};
+
+// stackle.exe `arguments` in `dir`, its output read from a pipe as UTF-8.
+Result RunCommand(const TempDir& dir, const std::wstring& arguments) {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE read = nullptr, write = nullptr;
+  if (!CreatePipe(&read, &write, &inherit, 0)) return {};
+  SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = startup.hStdError = write;
+  PROCESS_INFORMATION info{};
+  std::wstring command_line = L"\"" + stackle_path + L"\" " + arguments;
+  const bool started = CreateProcessW(stackle_path.c_str(), command_line.data(), nullptr, nullptr,
+                                      TRUE, 0, nullptr, dir.path.c_str(), &startup, &info);
+  CloseHandle(write);
+  std::string bytes;
+  char buffer[4096];
+  for (DWORD got = 0; started && ReadFile(read, buffer, sizeof buffer, &got, nullptr) && got;)
+    bytes.append(buffer, got);
+  CloseHandle(read);
+  Result result;
+  if (!started) return result;
+  if (WaitForSingleObject(info.hProcess, kTimeout) == WAIT_OBJECT_0)
+    GetExitCodeProcess(info.hProcess, &result.code);
+  CloseHandle(info.hThread);
+  CloseHandle(info.hProcess);
+  result.output.resize(bytes.size());
+  result.output.resize(MultiByteToWideChar(CP_UTF8, 0, bytes.data(), int(bytes.size()),
+                                           result.output.data(), int(result.output.size())));
+  return result;
+}
+
+// Presses `modifiers` (virtual keys) and `key` together, as the keyboard would.
+void Press(std::vector<WORD> modifiers, WORD key) {
+  std::vector<INPUT> inputs;
+  modifiers.push_back(key);
+  const auto add = [&](WORD key, DWORD flags) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.dwFlags = flags;
+    inputs.push_back(input);
+  };
+  for (WORD k : modifiers)
+    add(k, 0);
+  for (auto k = modifiers.rbegin(); k != modifiers.rend(); ++k)
+    add(*k, KEYEVENTF_KEYUP);
+  SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+bool Below(HWND lower, HWND upper) {
+  const std::vector<HWND> order = ZOrder();
+  return std::ranges::find(order, lower) > std::ranges::find(order, upper);
+}
+
+TEST(Hotkeys, ActOnTheActiveWindowReportAKeyHeldElsewhereAndChangeForTheNextStart) {
+  // This harness holds the default key for "send to bottom" before Stackle starts.
+  ASSERT_TRUE(RegisterHotKey(nullptr, 1, MOD_CONTROL | MOD_SHIFT, VK_F10));
+  const std::shared_ptr<void> release(nullptr, [](void*) { UnregisterHotKey(nullptr, 1); });
+  Helper helper({{.title = L"Lower"}, {.title = L"Upper"}});
+  const HWND lower = helper.windows[0], upper = helper.windows[1];
+  TempDir dir;
+  auto stackle = std::make_unique<Stackle>(&dir);
+  const auto press = [&](std::vector<WORD> modifiers, WORD key) {
+    EXPECT_TRUE(WaitUntil(
+        [&] { return GetForegroundWindow() == upper || (SetForegroundWindow(upper), false); }));
+    Press(std::move(modifiers), key);
+  };
+  press({VK_CONTROL, VK_SHIFT}, VK_F11);
+  EXPECT_TRUE(WaitUntil([&] { return IsTopMost(upper); })) << "not pinned";
+  press({VK_CONTROL, VK_SHIFT}, VK_F11);
+  EXPECT_TRUE(WaitUntil([&] { return !IsTopMost(upper); })) << "still pinned";
+  press({VK_CONTROL, VK_SHIFT}, VK_F9);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(upper); })) << "not hidden";
+  EXPECT_TRUE(stackle->Settle());
+  EXPECT_EQ(stackle->List(&helper).back(), Entry(L"(Hide):Upper", upper));
+  Press({VK_CONTROL, VK_SHIFT}, VK_F8);
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(upper); })) << "not shown again";
+
+  // The held key is reported at its control; another key for it is kept in stackle.ini.
+  ASSERT_TRUE(stackle->Choose(stackle->OpenMenu(kTrayCallback, 0, WM_RBUTTONDOWN), {'K'}));
+  const HWND settings = stackle->Wait(L"#32770", L"ホットキーの設定");
+  ASSERT_TRUE(settings) << "no hotkey dialog";
+  const int bottom_row = 1;
+  wchar_t status[64] = {};
+  GetDlgItemTextW(settings, IDC_HOTKEY_STATUS_FIRST + bottom_row, status, 64);
+  EXPECT_STREQ(status, L"他のプログラムが使用中");
+  stackle->Send(GetDlgItem(settings, IDC_HOTKEY_FIRST + bottom_row), HKM_SETHOTKEY,
+                MAKEWORD(VK_F2, HOTKEYF_ALT | HOTKEYF_SHIFT));
+  PostMessageW(settings, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(settings); }));
+  EXPECT_NE(dir.Read("stackle.ini").find("SendToBottom=Alt+Shift+F2\r\n"), std::string::npos);
+
+  stackle.reset();
+  stackle = std::make_unique<Stackle>(&dir);
+  SetPriorityClass(GetCurrentProcess(), IDLE_PRIORITY_CLASS);
+  press({VK_MENU, VK_SHIFT}, VK_F2);
+  EXPECT_TRUE(WaitUntil([&] { return Below(upper, lower); })) << "not sent to the bottom";
+  EXPECT_EQ(helper.Priority(), NORMAL_PRIORITY_CLASS);
+}
+
+TEST(CommandLine, EachSwitchActsThroughTheRunningCopyAndAnswersWithItsCode) {
+  Helper helper({{.title = L"Alpha 日本語のメモ"}, {.title = L"Beta"}});
+  const HWND alpha = helper.windows[0], beta = helper.windows[1];
+  TempDir dir;
+  Stackle stackle(&dir);
+  const std::wstring long_text(32767 - 64 - stackle_path.size(), L'x');
+  struct Case {
+    std::wstring arguments;
+    DWORD code;
+    std::function<bool()> effect;
+    std::wstring output = L"";  // the start of it
+  };
+  const Case cases[] = {
+      {L"/top 日本語", 0, [&] { return IsTopMost(alpha); }},
+      {L"-NOTOP 日本語", 0, [&] { return !IsTopMost(alpha); }},
+      {L"/front Beta", 0, [&] { return Below(alpha, beta); }},
+      {L"/front Alpha", 0, [&] { return Below(beta, alpha); }},
+      {L"/hide \"Alpha 日本\"", 0, [&] { return !IsWindowVisible(alpha); }},
+      {L"/list", 0, [] { return true; }, L"Beta\r\n(Hide):Alpha 日本語のメモ\r\n"},
+      {L"/hide Alpha", 1, [] { return true; }, L"該当するウインドウがありません: Alpha"},
+      {L"/show Alpha", 0, [&] { return IsWindowVisible(alpha); }},
+      {L"/hide Beta", 0, [&] { return !IsWindowVisible(beta); }},
+      {L"/showall", 0, [&] { return IsWindowVisible(beta); }},
+      // The bottom-most window is never listed: the last to act on Alpha.
+      {L"/bottom Alpha", 0, [&] { return Below(alpha, beta); }},
+      {L"/top " + long_text, 1, [] { return true; }},
+      {L"/top", 2, [] { return true; }, L"テキストがありません: /top"},
+      {L"/top a b", 2, [] { return true; }, L"引数が多すぎます"},
+      {L"/frobnicate", 2, [] { return true; }, L"不明なスイッチです: /frobnicate"},
+      {L"/?", 0, [] { return true; }, L"使い方: stackle"},
+      {L"/close Beta", 0, [&] { return !IsWindow(beta); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.arguments.substr(0, 40)));
+    const Result result = RunCommand(dir, c.arguments);
+    EXPECT_EQ(result.code, c.code);
+    EXPECT_TRUE(result.output.starts_with(c.output)) << testing::PrintToString(result.output);
+    EXPECT_TRUE(WaitUntil(c.effect));
+  }
+  std::wstring many = L"/top";
+  for (int i = 0; i < 3000; ++i)
+    many += L" x";
+  EXPECT_EQ(RunCommand(dir, many).code, 2u);
+
+  // Forged messages: a wrong tag, a wrong size, no terminator, no data. None is carried out.
+  std::string good("\x01\0\0\0\0\0\0\0\0\0\0\0B\0e\0\0\0", 18);
+  const std::vector<COPYDATASTRUCT> forged = {
+      {1, DWORD(good.size()), good.data()},
+      {0x4C4B5453, 3, good.data()},
+      {0x4C4B5453, DWORD(good.size() - 2), good.data()},
+      {0x4C4B5453, DWORD(good.size()), nullptr},
+  };
+  for (const COPYDATASTRUCT& message : forged)
+    EXPECT_EQ(stackle.Send(stackle.dialog, WM_COPYDATA, 0, LPARAM(&message)), 0);
+  EXPECT_EQ(RunCommand(dir, L"/exit").code, 0u);
+  EXPECT_TRUE(stackle.process.WaitForExit()) << "Stackle still runs";
+}
+
+TEST(CommandLine, WithNoCopyRunningStartsOneOrSaysWhyNot) {
+  Helper helper({{.title = L"Gamma"}});
+  TempDir dir;
+  EXPECT_EQ(RunCommand(dir, L"/exit").code, 0u);
+  const Result list = RunCommand(dir, L"/list");
+  EXPECT_EQ(list.code, 4u);
+  EXPECT_EQ(list.output, L"Stackle は起動していません\r\n");
+  EXPECT_EQ(RunCommand(dir, L"/top Gamma").code, 0u);
+  EXPECT_TRUE(IsTopMost(helper.windows[0]));
+  EXPECT_EQ(RunCommand(dir, L"/exit").code, 0u);
+
+  // A copy that does not answer.
+  Helper hung({{.title = L"Stuck"}});
+  SetPropW(hung.windows[0], L"Stackle.CommandWindow", HANDLE(1));
+  hung.Hang();
+  EXPECT_EQ(RunCommand(dir, L"/list").code, 4u);
+  RemovePropW(hung.windows[0], L"Stackle.CommandWindow");
+}
+
+}  // namespace
+}  // namespace stackle::e2e
