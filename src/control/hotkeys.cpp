@@ -75,6 +75,7 @@ int HexDigit(char c) {
 
 // A key's virtual-key code; 0 when the name is unknown.
 std::uint32_t ParseKey(std::string_view name) {
+  if (name.empty()) return 0;
   if (name.size() == 1) {
     const char c = Lower(name[0]);
     if (c >= 'a' && c <= 'z') return static_cast<std::uint32_t>(c - 'a' + 'A');

@@ -10,13 +10,6 @@ namespace {
 struct Desk : SimDesk {
   Desk() { Open(); }
 
-  // The mail window hidden by Stackle (at idle, marked) or in view again (at normal, unmarked).
-  void ExpectMailHidden(bool hidden) {
-    EXPECT_EQ(windows.IsVisible(mail), !hidden);
-    EXPECT_EQ(windows.PriorityOf(mail_process), hidden ? kIdle : kNormal);
-    EXPECT_EQ(windows.HasHiddenMark(mail), hidden);
-  }
-
   // No other program's window lies above Stackle's, and it is always on top.
   bool StackleOnTop() {
     for (WindowRef w : windows.ZOrder()) {

@@ -62,6 +62,13 @@ struct SimDesk {
   void RightClick(WindowRef window, std::optional<int> choice) {
     RightClickRow(IndexOf(window).value_or(999), choice);
   }
+  // The mail window hidden by Stackle (at idle, marked) or in view again (at normal, unmarked).
+  void ExpectMailHidden(bool hidden) {
+    EXPECT_EQ(windows.IsVisible(mail), !hidden);
+    EXPECT_EQ(windows.PriorityOf(mail_process), hidden ? kIdle : kNormal);
+    EXPECT_EQ(windows.HasHiddenMark(mail), hidden);
+  }
+
   std::uint32_t OwnPriority() { return windows.PriorityOf(windows.OwnProcess()); }
 };
 

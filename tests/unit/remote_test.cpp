@@ -1,0 +1,290 @@
+#include <gtest/gtest.h>
+
+#include "catalogue/text.h"
+#include "control/command_line.h"
+#include "control/hotkeys.h"
+#include "sim_desk.h"
+#include "ui/tray_menus.h"
+
+namespace stackle {
+namespace {
+
+constexpr std::uint32_t kCtrlShift = kModControl | kModShift;
+constexpr std::uint32_t kF8 = 0x77, kF10 = 0x79, kF11 = 0x7A;
+
+TEST(HotkeyText, ReadsEveryFormItWritesAndNothingElse) {
+  struct Case {
+    const char* text;
+    std::optional<Hotkey> key;
+    const char* written;
+    bool blocks_typing;
+  };
+  const Case cases[] = {
+      {"Ctrl+Shift+F11", Hotkey{kCtrlShift, kF11}, "Ctrl+Shift+F11", false},
+      {" shift + CONTROL +f11\t", Hotkey{kCtrlShift, kF11}, "Ctrl+Shift+F11", false},
+      {"Win+Alt+Delete", Hotkey{kModWin | kModAlt, 0x2E}, "Alt+Win+Delete", false},
+      {"Alt+num5", Hotkey{kModAlt, 0x65}, "Alt+Num5", false},
+      {"Ctrl+vk_e2", Hotkey{kModControl, 0xE2}, "Ctrl+VK_E2", false},
+      {"Ctrl+Plus", Hotkey{kModControl, 0xBB}, "Ctrl+Plus", false},
+      {"F24", Hotkey{0, 0x87}, "F24", false},
+      {"", Hotkey{}, "", false},
+      {"a", Hotkey{0, 'A'}, "A", true},
+      {"Shift+7", Hotkey{kModShift, '7'}, "Shift+7", true},
+      {"Shift+Space", Hotkey{kModShift, 0x20}, "Shift+Space", true},
+      {"Ctrl+Ctrl+A", std::nullopt, "", false},
+      {"Ctrl+", std::nullopt, "", false},
+      {"+A", std::nullopt, "", false},
+      {"Ctrl+F25", std::nullopt, "", false},
+      {"Ctrl+F01", std::nullopt, "", false},
+      {"Ctrl+AB", std::nullopt, "", false},
+      {"Hyper+A", std::nullopt, "", false},
+      {"Ctrl+VK_00", std::nullopt, "", false},
+      {"Ctrl+A+Shift", std::nullopt, "", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    const auto key = ParseHotkey(c.text);
+    EXPECT_EQ(key, c.key);
+    if (!key) continue;
+    EXPECT_EQ(FormatHotkey(*key), c.written);
+    EXPECT_EQ(ParseHotkey(FormatHotkey(*key)), key);
+    EXPECT_EQ(BlocksTyping(*key), c.blocks_typing);
+  }
+}
+
+TEST(HotkeyFile, IsReadAsFarAsItMakesSenseAndRewrittenKeepingTheRest) {
+  const HotkeySet defaults = DefaultHotkeys();
+  const auto with = [&](std::size_t action, Hotkey key, std::optional<std::size_t> off = {}) {
+    HotkeySet keys = defaults;
+    keys[action] = key;
+    if (off) keys[*off] = {};
+    return keys;
+  };
+  constexpr std::size_t kTop = 0, kBottom = 1, kHide = 2, kShowStackle = 4;
+  struct Case {
+    const char* content;
+    HotkeySet keys;
+    std::size_t problems;
+  };
+  const Case cases[] = {
+      {"", defaults, 0},
+      {"[Hotkeys]\r\nHide = Ctrl+Alt+H\r\n", with(kHide, {kModControl | kModAlt, 'H'}), 0},
+      {"; mine\n[hotkeys]\nhide=\n# off\n", with(kHide, {}), 0},
+      {"[Other]\nHide=Ctrl+A\n[Hotkeys]\n", defaults, 0},
+      {"[Hotkeys]\nBogus=Ctrl+A\nHide=Ctrl+Bogus\nHide=Ctrl+B\nno equals\n", with(kHide, {}), 4},
+      {"[Hotkeys]\nHide=A\n", with(kHide, {}), 1},
+      // A default taken by another action moves; a key given twice in the file stays first.
+      {"[Hotkeys]\nHide=Ctrl+Shift+F11\n", with(kHide, {kCtrlShift, kF11}, kTop), 0},
+      {"[Hotkeys]\nHide=Ctrl+Shift+F1\nShowStackle=Ctrl+Shift+F1\n",
+       with(kHide, {kCtrlShift, 0x70}, kShowStackle), 1},
+      {"[Hotkeys]\nSendToBottom=Ctrl+Shift+F11\nToggleTopMost=Ctrl+Shift+F11\n",
+       with(kBottom, {kCtrlShift, kF11}, kTop), 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.content);
+    const HotkeyFile file = ReadHotkeyFile(c.content);
+    EXPECT_EQ(file.keys, c.keys);
+    EXPECT_EQ(file.problems.size(), c.problems);
+  }
+  const HotkeySet keys = with(kHide, {kModWin, 'Q'}, kTop);
+  const std::string written =
+      WriteHotkeyFile("; mine\n[Other]\r\nx=1\r\n[Hotkeys]\r\nHide=Q\r\n[Later]\r\ny=2", keys);
+  EXPECT_TRUE(
+      written.starts_with("; mine\r\n[Other]\r\nx=1\r\n[Later]\r\ny=2\r\n[Hotkeys]\r\n"
+                          "ToggleTopMost=\r\nSendToBottom=Ctrl+Shift+F10\r\nHide=Win+Q\r\n"))
+      << written;
+  EXPECT_EQ(ReadHotkeyFile(written).keys, keys);
+  EXPECT_TRUE(ReadHotkeyFile(written).problems.empty());
+}
+
+TEST(CommandLine, TakesEachSwitchWithItsTextAndRefusesTheRest) {
+  struct Case {
+    std::vector<Text> arguments;
+    Command command;  // kNone with an error expected when `refused`
+    bool refused;
+  };
+  const Case cases[] = {
+      {{}, {}, false},
+      {{u"/top", u"Mail"}, {CommandVerb::kTop, u"Mail"}, false},
+      {{u"-NoTop", u"日本語"}, {CommandVerb::kNoTop, u"日本語"}, false},
+      {{u"/SHOW", u" "}, {CommandVerb::kShow, u" "}, false},
+      {{u"/showall"}, {CommandVerb::kShowAll, {}}, false},
+      {{u"/?"}, {CommandVerb::kHelp, {}}, false},
+      {{u"/close", Text(kMaxCommandText, u'x')},
+       {CommandVerb::kClose, Text(kMaxCommandText, u'x')},
+       false},
+      {{u"/close", Text(kMaxCommandText + 1, u'x')}, {}, true},
+      {{u"/top"}, {}, true},
+      {{u"/top", u""}, {}, true},
+      {{u"/top", u"a", u"b"}, {}, true},
+      {{u"/list", u"Mail"}, {}, true},
+      {{u"/"}, {}, true},
+      {{u"top", u"Mail"}, {}, true},
+      {{u"/topmost", u"Mail"}, {}, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.arguments.empty() ? "" : EncodeUtf8(c.arguments[0])));
+    const ParsedCommandLine parsed = ParseCommandLine(c.arguments);
+    EXPECT_EQ(parsed.command, c.command);
+    EXPECT_EQ(!parsed.error.empty(), c.refused);
+  }
+}
+
+TEST(CommandMessage, IsTakenOnlyInItsDocumentedForm) {
+  const Command top{CommandVerb::kTop, u"Mail\U0001F600"};
+  const std::string good = EncodeCommand(top, 0x1234);
+  const auto decode = [](const std::string& bytes) {
+    return DecodeCommand({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
+  };
+  ASSERT_TRUE(decode(good));
+  EXPECT_EQ(decode(good)->command, top);
+  EXPECT_EQ(decode(good)->reply_to, 0x1234u);
+  EXPECT_TRUE(decode(EncodeCommand({CommandVerb::kList, {}}, 0)));
+  const std::string forged[] = {
+      "",
+      good.substr(0, 13),
+      good.substr(0, good.size() - 1),
+      good.substr(0, good.size() - 2),                              // no terminator
+      good.substr(0, 14) + std::string(2, '\0') + good.substr(14),  // one inside
+      EncodeCommand({CommandVerb::kHelp, {}}, 0),
+      EncodeCommand({CommandVerb::kNone, {}}, 0),
+      EncodeCommand({static_cast<CommandVerb>(99), u"Mail"}, 0),
+      EncodeCommand({CommandVerb::kTop, {}}, 0),
+      EncodeCommand({CommandVerb::kList, u"Mail"}, 0),
+      EncodeCommand({CommandVerb::kTop, Text(kMaxCommandText + 1, u'x')}, 0),
+  };
+  for (const std::string& bytes : forged)
+    EXPECT_FALSE(decode(bytes)) << testing::PrintToString(bytes.substr(0, 24));
+}
+
+struct Desk : SimDesk {
+  explicit Desk(std::string ini = "[Hotkeys]\r\nShowStackle=\r\n") {
+    files.files[kHotkeyFileName] = std::move(ini);
+    dialog.held_by_others = {{kCtrlShift, kF10}};
+    Open();
+    dialog.LoseFocus();
+  }
+  // A command handed over by another process; gives its code and output.
+  std::pair<int, Text> Hand(const stackle::Command& command) {
+    const std::string bytes = EncodeCommand(command, 0);
+    const CopyData data{kCommandTag, static_cast<std::uint32_t>(bytes.size()), bytes.data()};
+    const auto result = dialog.Send({kWmCopyData, 0, reinterpret_cast<std::intptr_t>(&data)});
+    EXPECT_EQ(result, kCommandAnswered + dialog.answers.back().first);
+    return dialog.answers.back();
+  }
+  void PressHotkey(HotkeyAction action) {
+    dialog.Send({kWmHotkey, static_cast<std::size_t>(action) + 1, 0});
+  }
+};
+
+TEST(RemoteCommands, ActAsTheirButtonsWithoutTakingTheForeground) {
+  Desk desk;
+  EXPECT_EQ(desk.Hand({CommandVerb::kList, {}}).second, u"Notes - Editor\r\nInbox - Mail\r\n");
+  struct Case {
+    Command command;
+    int code;
+    const char* after;  // mail: topmost, visible, above the editor; its program's priority
+    bool mail_active = false;
+  };
+  const Case cases[] = {
+      {{CommandVerb::kTop, u"Mail"}, kExitDone, "^ shown above 128", true},
+      {{CommandVerb::kNoTop, u"Inbox"}, kExitDone, "- shown above 32", true},
+      {{CommandVerb::kFront, u"Notes"}, kExitDone, "- shown below 32"},
+      {{CommandVerb::kHide, u"Mail"}, kExitDone, "- hidden below 64"},
+      {{CommandVerb::kHide, u"Mail"}, kExitNoWindow, "- hidden below 64"},
+      {{CommandVerb::kTop, u"Mail"}, kExitNoWindow, "- hidden below 64"},
+      {{CommandVerb::kShow, u"Mail"}, kExitDone, "- shown below 32"},
+      {{CommandVerb::kShow, u"Mail"}, kExitNoWindow, "- shown below 32"},
+      {{CommandVerb::kFront, u"mail"}, kExitNoWindow, "- shown below 32"},
+      {{CommandVerb::kFront, u"Inbox - Mail"}, kExitDone, "- shown above 32", true},
+      {{CommandVerb::kHide, u"Mail"}, kExitDone, "- hidden above 64"},
+      {{CommandVerb::kShowAll, {}}, kExitDone, "- shown above 32"},
+      // Below the desktop window, which is never listed; the last command on the mail window.
+      {{CommandVerb::kBottom, u"Mail"}, kExitDone, "- shown below 32"},
+  };
+  const WindowRef foreground = desk.windows.Foreground();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(EncodeUtf8(c.command.text) + " " + c.after);
+    desk.windows.BringToForeground(foreground);
+    EXPECT_EQ(desk.Hand(c.command).first, c.code);
+    const auto& mail = desk.windows.Get(desk.mail);
+    const auto z = desk.windows.ZOrder();
+    const bool above = std::ranges::find(z, desk.mail) < std::ranges::find(z, desk.editor);
+    EXPECT_EQ(std::string(mail.topmost ? "^" : "-") + (mail.visible ? " shown" : " hidden") +
+                  (above ? " above " : " below ") +
+                  std::to_string(desk.windows.PriorityOf(desk.mail_process)),
+              c.after);
+    EXPECT_FALSE(desk.dialog.HasFocus());
+    if (c.command.verb != CommandVerb::kFront || c.code != kExitDone) {
+      EXPECT_EQ(desk.windows.Foreground(), c.mail_active ? desk.mail : foreground);
+    }
+  }
+  desk.windows.Get(desk.editor).refuses = true;
+  EXPECT_EQ(desk.Hand({CommandVerb::kTop, u"Notes"}).first, kExitRefused);
+  EXPECT_EQ(desk.Hand({CommandVerb::kClose, u"Desktop"}).first, kExitDone);
+  EXPECT_FALSE(desk.windows.Exists(desk.bottom));
+  EXPECT_EQ(desk.Hand({CommandVerb::kExit, {}}).first, kExitDone);
+  EXPECT_FALSE(desk.dialog.IsOpen());
+}
+
+TEST(Hotkeys, ActOnTheActiveWindowOrTheSelectedOneAndTellWhatIsHeldElsewhere) {
+  Desk desk;
+  EXPECT_EQ(desk.dialog.balloons,
+            std::vector<Text>{u"ホットキーを登録できません (他のプログラムが使用中)|"
+                              u"Ctrl+Shift+F10 (一番奥に)"});
+  EXPECT_EQ(desk.dialog.hotkeys.size(), 3u) << "the others, but the one turned off";
+  desk.windows.BringToForeground(desk.mail);
+  desk.PressHotkey(HotkeyAction::kToggleTopMost);
+  EXPECT_TRUE(desk.windows.IsTopMost(desk.mail));
+  EXPECT_FALSE(desk.dialog.HasFocus());
+  desk.PressHotkey(HotkeyAction::kToggleTopMost);
+  EXPECT_FALSE(desk.windows.IsTopMost(desk.mail));
+  desk.PressHotkey(HotkeyAction::kHide);
+  desk.ExpectMailHidden(true);
+  desk.PressHotkey(HotkeyAction::kShowAllHidden);
+  desk.ExpectMailHidden(false);
+  desk.windows.BringToForeground(desk.mail);
+  desk.PressHotkey(HotkeyAction::kSendToBottom);
+  EXPECT_EQ(desk.windows.ZOrder().back(), desk.mail);
+  // From Stackle's own dialog, the selected window; never the dialog itself.
+  desk.windows.BringToForeground(desk.dialog.Window());
+  desk.PressHotkey(HotkeyAction::kHide);
+  EXPECT_TRUE(desk.windows.IsVisible(desk.dialog.Window()));
+  desk.Select(desk.editor);
+  desk.PressHotkey(HotkeyAction::kToggleTopMost);
+  EXPECT_TRUE(desk.windows.IsTopMost(desk.editor));
+}
+
+TEST(HotkeyDialog, KeepsWhatTheUserLeftAloneRefusesClashesAndShowsHeldKeys) {
+  Desk desk("[Hotkeys]\r\nHide=Win+H\r\nOops\r\n");
+  const auto press_ok = [](sim::SimChildDialog& child, Hotkey top, Hotkey bottom) {
+    child.hotkeys[IDC_HOTKEY_FIRST] = top;
+    child.hotkeys[IDC_HOTKEY_FIRST + 1] = bottom;
+    child.Press(kIdOk);
+  };
+  desk.dialog.while_child_open = [&](sim::SimChildDialog& child) {
+    EXPECT_EQ(child.hotkeys[IDC_HOTKEY_FIRST + 2], (Hotkey{0, 'H'})) << "the Win key shown";
+    EXPECT_EQ(child.items[IDC_HOTKEY_STATUS_FIRST + 2], u"Win+H");
+    EXPECT_EQ(child.items[IDC_HOTKEY_STATUS_FIRST + 1], u"他のプログラムが使用中");
+    EXPECT_EQ(child.items[IDC_HOTKEY_PROBLEMS], u"stackle.ini: 不明な名前: Oops");
+    EXPECT_TRUE(desk.dialog.hotkeys.empty()) << "keys on while the controls want them";
+    press_ok(child, {kCtrlShift, kF8}, {kCtrlShift, kF10});  // ShowAllHidden's key
+    press_ok(child, {kModShift, 'T'}, {kCtrlShift, kF10});   // types a capital T
+    EXPECT_EQ(child.warnings.size(), 2u);
+    EXPECT_EQ(desk.files.files[kHotkeyFileName], "[Hotkeys]\r\nHide=Win+H\r\nOops\r\n");
+    press_ok(child, {kModAlt, 'T'}, {kCtrlShift, kF10});
+    EXPECT_TRUE(child.IsOpen()) << "closed on a key held elsewhere";
+    EXPECT_EQ(child.items[IDC_HOTKEY_STATUS_FIRST + 1], u"他のプログラムが使用中");
+    press_ok(child, {kModAlt, 'T'}, {});
+    EXPECT_FALSE(child.IsOpen());
+  };
+  desk.Command(kIdTrayHotkeys);
+  EXPECT_EQ(desk.files.files[kHotkeyFileName],
+            "[Hotkeys]\r\nToggleTopMost=Alt+T\r\nSendToBottom=\r\nHide=Win+H\r\n"
+            "ShowAllHidden=Ctrl+Shift+F8\r\nShowStackle=Ctrl+Shift+F12\r\n");
+  EXPECT_EQ(desk.dialog.hotkeys.size(), 4u);
+  EXPECT_EQ(desk.dialog.hotkeys[1], (Hotkey{kModAlt, 'T'}));
+}
+
+}  // namespace
+}  // namespace stackle
