@@ -175,15 +175,30 @@ TEST(CommandLine, EachSwitchActsThroughTheRunningCopyAndAnswersWithItsCode) {
 }
 
 TEST(CommandLine, WithNoCopyRunningStartsOneOrSaysWhyNot) {
-  Helper helper({{.title = L"Gamma"}});
+  Helper helper({{.title = L"Gamma"}, {.title = L"Delta"}});
+  const HWND gamma = helper.windows[0], delta = helper.windows[1];
   TempDir dir;
-  EXPECT_EQ(RunCommand(dir, L"/exit").code, 0u);
   const Result list = RunCommand(dir, L"/list");
   EXPECT_EQ(list.code, 4u);
   EXPECT_EQ(list.output, L"Stackle は起動していません\r\n");
-  EXPECT_EQ(RunCommand(dir, L"/top Gamma").code, 0u);
-  EXPECT_TRUE(IsTopMost(helper.windows[0]));
-  EXPECT_EQ(RunCommand(dir, L"/exit").code, 0u);
+  // Each from a fresh start, ended right after: the next finds none running.
+  const std::tuple<const wchar_t*, DWORD, std::function<bool()>> cases[] = {
+      {L"/exit", 0, [] { return true; }},
+      {L"/top Gamma", 0, [&] { return IsTopMost(gamma); }},
+      {L"/notop Gamma", 0, [&] { return !IsTopMost(gamma); }},
+      {L"/front Delta", 0, [&] { return Below(gamma, delta); }},
+      {L"/hide Gamma", 0, [&] { return !IsWindowVisible(gamma); }},
+      {L"/show Gamma", 1, [&] { return IsWindowVisible(gamma); }},  // shown again at exit
+      {L"/showall", 0, [] { return true; }},
+      {L"/close Gamma", 0, [&] { return !IsWindow(gamma); }},
+      {L"/bottom Delta", 0, [&] { return ZOrder().back() == delta; }},
+  };
+  for (const auto& [arguments, code, effect] : cases) {
+    SCOPED_TRACE(testing::PrintToString(std::wstring(arguments)));
+    EXPECT_EQ(RunCommand(dir, arguments).code, code);
+    EXPECT_TRUE(WaitUntil(effect));
+    EXPECT_EQ(RunCommand(dir, L"/exit").code, 0u);
+  }
 
   // A copy that does not answer.
   Helper hung({{.title = L"Stuck"}});

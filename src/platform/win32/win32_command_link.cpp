@@ -65,14 +65,12 @@ class ReplyWindow {
 }  // namespace
 
 std::optional<CommandAnswer> Win32CommandLink::Send(const Command& command) {
-  HWND target = FindCommandWindow();
-  if (!target) {
-    // A copy just started holds its name before its dialog takes commands.
+  HWND target = nullptr;
+  for (const ULONGLONG start = ::GetTickCount64(); !(target = FindCommandWindow()); ::Sleep(50)) {
+    // A copy that holds its name but takes no commands is starting, or ending: once it has
+    // ended, none runs.
     if (!started_ && !CopyIsStarting()) return std::nullopt;
-    const ULONGLONG start = ::GetTickCount64();
-    while (!(target = FindCommandWindow()) && ::GetTickCount64() - start < kStartTimeout)
-      ::Sleep(50);
-    if (!target) return CommandAnswer{};
+    if (::GetTickCount64() - start > kStartTimeout) return CommandAnswer{};
   }
   ReplyWindow reply;
   // The user asked for this command: the copy may bring a window to the front for it.
