@@ -177,52 +177,45 @@ struct Desk : SimDesk {
   }
 };
 
-TEST(RemoteCommands, ActAsTheirButtonsWithoutTakingTheForeground) {
+TEST(CommandTarget, IsTheFirstEntryWhoseTitleHoldsTheTextAmongTheVerbsEntries) {
+  const std::vector<Text> labels = {u"(TopMost):Inbox - Mail", u"(Icon):(Folda):Mail \U0001F600",
+                                    u"Notes", u"(Hide):Old Mail", u"(Hide):Notes"};
+  const std::pair<stackle::Command, std::optional<std::size_t>> cases[] = {
+      {{CommandVerb::kTop, u"Mail"}, 0},  // top of the stack first
+      {{CommandVerb::kHide, u"Notes"}, 2},
+      {{CommandVerb::kShow, u"Notes"}, 4},  // /show only among the hidden
+      {{CommandVerb::kShow, u"Mail"}, 3},
+      {{CommandVerb::kTop, u"Old"}, std::nullopt},  // every other verb never among them
+      {{CommandVerb::kTop, u"mail"}, std::nullopt},
+      {{CommandVerb::kTop, u"(TopMost)"}, std::nullopt},  // a prefix is no part of the title
+      {{CommandVerb::kTop, u":Mail"}, std::nullopt},
+      {{CommandVerb::kFront, u"Mail \U0001F600"}, 1},
+      {{CommandVerb::kFront, u"Mail \xD83D"}, std::nullopt},  // half a character
+  };
+  for (const auto& [command, entry] : cases)
+    EXPECT_EQ(FindCommandTarget(labels, 3, command), entry) << EncodeUtf8(command.text);
+}
+
+TEST(RemoteCommands, LeaveTheUserTheForegroundAndAnswerWhatTheyCouldNotDo) {
   Desk desk;
-  EXPECT_EQ(desk.Hand({CommandVerb::kList, {}}).second, u"Notes - Editor\r\nInbox - Mail\r\n");
-  struct Case {
-    Command command;
-    int code;
-    const char* after;  // mail: topmost, visible, above the editor; its program's priority
-    bool mail_active = false;
-  };
-  const Case cases[] = {
-      {{CommandVerb::kTop, u"Mail"}, kExitDone, "^ shown above 128", true},
-      {{CommandVerb::kNoTop, u"Inbox"}, kExitDone, "- shown above 32", true},
-      {{CommandVerb::kFront, u"Notes"}, kExitDone, "- shown below 32"},
-      {{CommandVerb::kHide, u"Mail"}, kExitDone, "- hidden below 64"},
-      {{CommandVerb::kHide, u"Mail"}, kExitNoWindow, "- hidden below 64"},
-      {{CommandVerb::kTop, u"Mail"}, kExitNoWindow, "- hidden below 64"},
-      {{CommandVerb::kShow, u"Mail"}, kExitDone, "- shown below 32"},
-      {{CommandVerb::kShow, u"Mail"}, kExitNoWindow, "- shown below 32"},
-      {{CommandVerb::kFront, u"mail"}, kExitNoWindow, "- shown below 32"},
-      {{CommandVerb::kFront, u"Inbox - Mail"}, kExitDone, "- shown above 32", true},
-      {{CommandVerb::kHide, u"Mail"}, kExitDone, "- hidden above 64"},
-      {{CommandVerb::kShowAll, {}}, kExitDone, "- shown above 32"},
-      // Below the desktop window, which is never listed; the last command on the mail window.
-      {{CommandVerb::kBottom, u"Mail"}, kExitDone, "- shown below 32"},
-  };
   const WindowRef foreground = desk.windows.Foreground();
-  for (const Case& c : cases) {
-    SCOPED_TRACE(EncodeUtf8(c.command.text) + " " + c.after);
-    desk.windows.BringToForeground(foreground);
-    EXPECT_EQ(desk.Hand(c.command).first, c.code);
-    const auto& mail = desk.windows.Get(desk.mail);
-    const auto z = desk.windows.ZOrder();
-    const bool above = std::ranges::find(z, desk.mail) < std::ranges::find(z, desk.editor);
-    EXPECT_EQ(std::string(mail.topmost ? "^" : "-") + (mail.visible ? " shown" : " hidden") +
-                  (above ? " above " : " below ") +
-                  std::to_string(desk.windows.PriorityOf(desk.mail_process)),
-              c.after);
-    EXPECT_FALSE(desk.dialog.HasFocus());
-    if (c.command.verb != CommandVerb::kFront || c.code != kExitDone) {
-      EXPECT_EQ(desk.windows.Foreground(), c.mail_active ? desk.mail : foreground);
-    }
-  }
+  EXPECT_EQ(desk.Hand({CommandVerb::kHide, u"Mail"}).first, kExitDone);
+  desk.ExpectMailHidden(true);
+  EXPECT_EQ(desk.Hand({CommandVerb::kShowAll, {}}).first, kExitDone);
+  desk.ExpectMailHidden(false);
+  EXPECT_EQ(desk.windows.Foreground(), foreground);
+  EXPECT_EQ(desk.Hand({CommandVerb::kTop, u"Mail"}).first, kExitDone);
+  EXPECT_EQ(desk.windows.Foreground(), desk.mail) << "Stackle took the foreground";
+  EXPECT_FALSE(desk.dialog.HasFocus());
+  EXPECT_TRUE(desk.windows.IsTopMost(desk.dialog.Window()));
   desk.windows.Get(desk.editor).refuses = true;
   EXPECT_EQ(desk.Hand({CommandVerb::kTop, u"Notes"}).first, kExitRefused);
-  EXPECT_EQ(desk.Hand({CommandVerb::kClose, u"Desktop"}).first, kExitDone);
-  EXPECT_FALSE(desk.windows.Exists(desk.bottom));
+  const WindowRef admin =
+      desk.windows.AddWindow({.title = u"Admin", .process = desk.windows.AddProcess(true)});
+  EXPECT_EQ(desk.Hand({CommandVerb::kClose, u"Admin"}).first, kExitRefused);
+  EXPECT_EQ(desk.Hand({CommandVerb::kClose, u"Mail"}).first, kExitDone);
+  EXPECT_TRUE(desk.windows.Exists(admin));
+  EXPECT_FALSE(desk.windows.Exists(desk.mail));
   EXPECT_EQ(desk.Hand({CommandVerb::kExit, {}}).first, kExitDone);
   EXPECT_FALSE(desk.dialog.IsOpen());
 }
