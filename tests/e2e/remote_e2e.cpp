@@ -116,78 +116,20 @@ TEST(Hotkeys, ActOnTheActiveWindowReportAKeyHeldElsewhereAndChangeForTheNextStar
   EXPECT_EQ(helper.Priority(), NORMAL_PRIORITY_CLASS);
 }
 
-TEST(CommandLine, EachSwitchActsThroughTheRunningCopyAndAnswersWithItsCode) {
-  Helper helper({{.title = L"Alpha 日本語のメモ"}, {.title = L"Beta"}});
-  const HWND alpha = helper.windows[0], beta = helper.windows[1];
-  TempDir dir;
-  Stackle stackle(&dir);
-  const std::wstring long_text(32767 - 64 - stackle_path.size(), L'x');
-  struct Case {
-    std::wstring arguments;
-    DWORD code;
-    std::function<bool()> effect;
-    std::wstring output = L"";  // the start of it
-  };
-  const Case cases[] = {
-      {L"/top 日本語", 0, [&] { return IsTopMost(alpha); }},
-      {L"-NOTOP 日本語", 0, [&] { return !IsTopMost(alpha); }},
-      {L"/front Beta", 0, [&] { return Below(alpha, beta); }},
-      {L"/front Alpha", 0, [&] { return Below(beta, alpha); }},
-      {L"/hide \"Alpha 日本\"", 0, [&] { return !IsWindowVisible(alpha); }},
-      {L"/list", 0, [] { return true; }, L"Beta\r\n(Hide):Alpha 日本語のメモ\r\n"},
-      {L"/hide Alpha", 1, [] { return true; }, L"該当するウインドウがありません: Alpha"},
-      {L"/show Alpha", 0, [&] { return IsWindowVisible(alpha); }},
-      {L"/hide Beta", 0, [&] { return !IsWindowVisible(beta); }},
-      {L"/showall", 0, [&] { return IsWindowVisible(beta); }},
-      // The bottom-most window is never listed: the last to act on Alpha.
-      {L"/bottom Alpha", 0, [&] { return Below(alpha, beta); }},
-      {L"/top " + long_text, 1, [] { return true; }},
-      {L"/top", 2, [] { return true; }, L"テキストがありません: /top"},
-      {L"/top a b", 2, [] { return true; }, L"引数が多すぎます"},
-      {L"/frobnicate", 2, [] { return true; }, L"不明なスイッチです: /frobnicate"},
-      {L"/?", 0, [] { return true; }, L"使い方: stackle"},
-      {L"/close Beta", 0, [&] { return !IsWindow(beta); }},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::PrintToString(c.arguments.substr(0, 40)));
-    const Result result = RunCommand(dir, c.arguments);
-    EXPECT_EQ(result.code, c.code);
-    EXPECT_TRUE(result.output.starts_with(c.output)) << testing::PrintToString(result.output);
-    EXPECT_TRUE(WaitUntil(c.effect));
-  }
-  std::wstring many = L"/top";
-  for (int i = 0; i < 3000; ++i)
-    many += L" x";
-  EXPECT_EQ(RunCommand(dir, many).code, 2u);
-
-  // Forged messages: a wrong tag, a wrong size, no terminator, no data. None is carried out.
-  std::string good("\x01\0\0\0\0\0\0\0\0\0\0\0B\0e\0\0\0", 18);
-  const std::vector<COPYDATASTRUCT> forged = {
-      {1, DWORD(good.size()), good.data()},
-      {0x4C4B5453, 3, good.data()},
-      {0x4C4B5453, DWORD(good.size() - 2), good.data()},
-      {0x4C4B5453, DWORD(good.size()), nullptr},
-  };
-  for (const COPYDATASTRUCT& message : forged)
-    EXPECT_EQ(stackle.Send(stackle.dialog, WM_COPYDATA, 0, LPARAM(&message)), 0);
-  EXPECT_EQ(RunCommand(dir, L"/exit").code, 0u);
-  EXPECT_TRUE(stackle.process.WaitForExit()) << "Stackle still runs";
-}
-
-TEST(CommandLine, WithNoCopyRunningStartsOneOrSaysWhyNot) {
-  Helper helper({{.title = L"Gamma"}, {.title = L"Delta"}});
+TEST(CommandLine, EachSwitchStartsStackleWhenNoneRunsAndActsThroughIt) {
+  Helper helper({{.title = L"Gamma 日本語のメモ"}, {.title = L"Delta"}});
   const HWND gamma = helper.windows[0], delta = helper.windows[1];
   TempDir dir;
   const Result list = RunCommand(dir, L"/list");
   EXPECT_EQ(list.code, 4u);
   EXPECT_EQ(list.output, L"Stackle は起動していません\r\n");
-  // Each from a fresh start, ended right after: the next finds none running.
+  // Each from a fresh start, then handed to the copy it started, which /exit ends.
   const std::tuple<const wchar_t*, DWORD, std::function<bool()>> cases[] = {
       {L"/exit", 0, [] { return true; }},
-      {L"/top Gamma", 0, [&] { return IsTopMost(gamma); }},
-      {L"/notop Gamma", 0, [&] { return !IsTopMost(gamma); }},
+      {L"/top 日本語", 0, [&] { return IsTopMost(gamma); }},
+      {L"-NOTOP 日本語", 0, [&] { return !IsTopMost(gamma); }},
       {L"/front Delta", 0, [&] { return Below(gamma, delta); }},
-      {L"/hide Gamma", 0, [&] { return !IsWindowVisible(gamma); }},
+      {L"/hide \"Gamma 日本\"", 0, [&] { return !IsWindowVisible(gamma); }},
       {L"/show Gamma", 1, [&] { return IsWindowVisible(gamma); }},  // shown again at exit
       {L"/showall", 0, [] { return true; }},
       {L"/close Gamma", 0, [&] { return !IsWindow(gamma); }},
@@ -199,8 +141,44 @@ TEST(CommandLine, WithNoCopyRunningStartsOneOrSaysWhyNot) {
     EXPECT_TRUE(WaitUntil(effect));
     EXPECT_EQ(RunCommand(dir, L"/exit").code, 0u);
   }
+}
 
-  // A copy that does not answer.
+TEST(CommandLine, SaysWhatItCouldNotDoAndTheRunningCopyIgnoresForgeries) {
+  Helper helper({{.title = L"Alpha 日本語のメモ"}, {.title = L"Beta"}});
+  TempDir dir;
+  Stackle stackle(&dir);
+  std::wstring many = L"/top";
+  for (int i = 0; i < 3000; ++i)
+    many += L" x";
+  const std::tuple<std::wstring, DWORD, std::wstring> cases[] = {
+      {L"/hide 日本語", 0, L""},
+      {L"/list", 0, L"Beta\r\n(Hide):Alpha 日本語のメモ\r\n"},
+      {L"/show Beta", 1, L"該当するウインドウがありません: Beta\r\n"},
+      {L"/top " + std::wstring(32767 - 64 - stackle_path.size(), L'x'), 1, L"該当する"},
+      {L"/top", 2, L"テキストがありません: /top\r\n使い方"},
+      {many, 2, L"引数が多すぎます"},
+      {L"/frobnicate", 2, L"不明なスイッチです: /frobnicate"},
+      {L"/?", 0, L"使い方: stackle"},
+  };
+  for (const auto& [arguments, code, output] : cases) {
+    SCOPED_TRACE(testing::PrintToString(arguments.substr(0, 40)));
+    const Result result = RunCommand(dir, arguments);
+    EXPECT_EQ(result.code, code);
+    EXPECT_TRUE(result.output.starts_with(output)) << testing::PrintToString(result.output);
+  }
+  // A wrong tag, a wrong size, no terminator, no data: nothing is carried out.
+  std::string good("\x01\0\0\0\0\0\0\0\0\0\0\0B\0e\0\0\0", 18);
+  const COPYDATASTRUCT forged[] = {{1, DWORD(good.size()), good.data()},
+                                   {0x4C4B5453, 3, good.data()},
+                                   {0x4C4B5453, DWORD(good.size() - 2), good.data()},
+                                   {0x4C4B5453, DWORD(good.size()), nullptr}};
+  for (const COPYDATASTRUCT& message : forged)
+    EXPECT_EQ(stackle.Send(stackle.dialog, WM_COPYDATA, 0, LPARAM(&message)), 0);
+  EXPECT_FALSE(IsTopMost(helper.windows[1]));
+  EXPECT_EQ(RunCommand(dir, L"/exit").code, 0u);
+  EXPECT_TRUE(stackle.process.WaitForExit()) << "Stackle still runs";
+
+  // A copy that takes commands but does not answer.
   Helper hung({{.title = L"Stuck"}});
   SetPropW(hung.windows[0], L"Stackle.CommandWindow", HANDLE(1));
   hung.Hang();

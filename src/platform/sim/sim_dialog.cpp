@@ -102,7 +102,6 @@ int SimDialog::RunChildDialog(ChildDialog& dialog) {
   dialog.HandleMessage({kWmInitDialog, 0, 0});
   if (while_child_open) while_child_open(child);
   if (child.IsOpen()) child.Press(kIdCancel);
-  children_shown.push_back(child);
   return *child.result;
 }
 

@@ -83,7 +83,6 @@ class SimDialog final : public DialogHost {
   // Acts on a child dialog while it is open; the dialog is cancelled afterwards if it is
   // still open, as the close box would.
   std::function<void(SimChildDialog&)> while_child_open;
-  std::vector<SimChildDialog> children_shown;
   // Running timers by identifier, with their periods.
   std::map<std::uint32_t, std::uint32_t> timers;
 
@@ -162,7 +161,6 @@ class SimDialog final : public DialogHost {
   std::map<int, Hotkey> hotkeys;
   std::vector<Hotkey> held_by_others;
   std::vector<Text> balloons;
-  bool accepts_commands = false;
   // The answers to command messages: code and output.
   std::vector<std::pair<int, Text>> answers;
   bool RegisterHotkey(int id, Hotkey key) override {
@@ -173,7 +171,7 @@ class SimDialog final : public DialogHost {
   void ShowTrayBalloon(const Text& title, const Text& text) override {
     balloons.push_back(title + u"|" + text);
   }
-  void AcceptCommands() override { accepts_commands = true; }
+  void AcceptCommands() override {}
   void AnswerCommand(WindowRef, int code, const Text& output) override {
     answers.emplace_back(code, output);
   }
