@@ -18,27 +18,6 @@ int CHotkeyDialog::TemplateId() const {
   return IDD_HOTKEYS;
 }
 
-std::optional<std::intptr_t> CHotkeyDialog::HandleMessage(const Message& message) {
-  switch (message.id) {
-    case kWmInitDialog:
-      OnInitDialog();
-      return 1;
-    case kWmCommand:
-      if (HighWord(message.wparam) != 0) return std::nullopt;
-      if (LowWord(message.wparam) == kIdOk) {
-        OnOK();
-        return 0;
-      }
-      if (LowWord(message.wparam) == kIdCancel) {
-        surface_->EndDialog(kIdCancel);
-        return 0;
-      }
-      return std::nullopt;
-    default:
-      return std::nullopt;
-  }
-}
-
 void CHotkeyDialog::OnInitDialog() {
   for (std::size_t i = 0; i < kHotkeyActionCount; ++i) {
     shown_[i] = {keys_[i].modifiers & ~kModWin, keys_[i].key};

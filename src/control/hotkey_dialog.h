@@ -16,7 +16,7 @@ struct AppliedHotkeys {
   bool saved = true;   // stackle.ini was written
 };
 
-class CHotkeyDialog final : public ChildDialog {
+class CHotkeyDialog final : public OkCancelDialog {
  public:
   // `apply` keeps and registers the keys chosen when the user presses OK.
   using Apply = std::function<AppliedHotkeys(const HotkeySet&)>;
@@ -25,18 +25,15 @@ class CHotkeyDialog final : public ChildDialog {
       : keys_(keys), held_(held), problems_(problems), apply_(std::move(apply)) {}
 
   int TemplateId() const override;
-  void Attach(ChildDialogSurface& surface) override { surface_ = &surface; }
-  std::optional<std::intptr_t> HandleMessage(const Message& message) override;
 
  private:
-  void OnInitDialog();
-  void OnOK();
+  void OnInitDialog() override;
+  void OnOK() override;
   void ShowStatus();
   // The keys as the controls now give them; a control left as it was shown keeps its key,
   // the Windows key included.
   HotkeySet ChosenKeys();
 
-  ChildDialogSurface* surface_ = nullptr;
   HotkeySet keys_;
   HotkeySet shown_{};
   HeldHotkeys held_;

@@ -45,34 +45,12 @@ int CAboutDialog::TemplateId() const {
   return IDD_ABOUT;
 }
 
-std::optional<std::intptr_t> CAboutDialog::HandleMessage(const Message& message) {
-  switch (message.id) {
-    case kWmInitDialog:
-      return OnInitDialog() ? 1 : 0;
-    case kWmCommand:
-      if (HighWord(message.wparam) != 0) return std::nullopt;
-      if (LowWord(message.wparam) == kIdOk) {
-        OnOK();
-        return 0;
-      }
-      if (LowWord(message.wparam) == kIdCancel) {
-        // Escape and the close box: no validation, the handed-in value stays.
-        surface_->EndDialog(kIdCancel);
-        return 0;
-      }
-      return std::nullopt;
-    default:
-      return std::nullopt;
-  }
-}
-
-bool CAboutDialog::OnInitDialog() {
+void CAboutDialog::OnInitDialog() {
   surface_->SetItemText(IDC_ABOUT_VERSION, VersionText());
   surface_->SetItemText(IDC_ABOUT_BUILD, BuildText(__DATE__, __TIME__));
   edit_value_ = interval_;
+  // The focus goes to the first tab stop, the OK button.
   surface_->SetItemText(IDC_ABOUT_INTERVAL, Ascii(std::to_string(edit_value_)));
-  // The dialog manager gives the focus to the first tab stop, the OK button.
-  return true;
 }
 
 void CAboutDialog::OnOK() {

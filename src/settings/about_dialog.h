@@ -21,20 +21,17 @@ IntervalInput CheckIntervalInput(std::u16string_view text);
 Text VersionText();
 Text BuildText(const char* date, const char* time);
 
-class CAboutDialog final : public ChildDialog {
+class CAboutDialog final : public OkCancelDialog {
  public:
   void SetInterval(std::uint32_t interval) { interval_ = interval; }
   std::uint32_t GetInterval() const { return interval_; }
 
   int TemplateId() const override;
-  void Attach(ChildDialogSurface& surface) override { surface_ = &surface; }
-  std::optional<std::intptr_t> HandleMessage(const Message& message) override;
 
  private:
-  bool OnInitDialog();
-  void OnOK();
+  void OnInitDialog() override;
+  void OnOK() override;
 
-  ChildDialogSurface* surface_ = nullptr;
   std::uint32_t interval_ = 0;
   std::uint32_t edit_value_ = 0;
 };
