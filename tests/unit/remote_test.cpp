@@ -242,6 +242,14 @@ TEST(Hotkeys, ActOnTheActiveWindowOrTheSelectedOneAndTellWhatIsHeldElsewhere) {
   desk.Select(desk.editor);
   desk.PressHotkey(HotkeyAction::kToggleTopMost);
   EXPECT_TRUE(desk.windows.IsTopMost(desk.editor));
+  // Out of the notification area, in front, with a list rebuilt.
+  desk.Command(kIdHideDialog);
+  desk.windows.BringToForeground(desk.mail);
+  desk.windows.Get(desk.editor).title = u"Notes (1) - Editor";
+  desk.PressHotkey(HotkeyAction::kShowStackle);
+  EXPECT_TRUE(desk.windows.IsVisible(desk.dialog.Window()));
+  EXPECT_EQ(desk.windows.Foreground(), desk.dialog.Window());
+  EXPECT_EQ(desk.Labels()[0], u"(TopMost):Notes (1) - Editor");
 }
 
 TEST(HotkeyDialog, KeepsWhatTheUserLeftAloneRefusesClashesAndShowsHeldKeys) {
