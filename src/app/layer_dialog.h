@@ -46,7 +46,6 @@ class CLayerDialog final : public MessageTarget {
 
   const ExclusionList& Exclusions() const { return exclusions_; }
   const HiddenRegister& Hidden() const { return hidden_; }
-  const HotkeySet& Hotkeys() const { return hotkeys_; }
 
  private:
   enum class Refresh { kFull, kShort };

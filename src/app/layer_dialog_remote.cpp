@@ -93,9 +93,11 @@ void CLayerDialog::OnHotkey(std::uintptr_t id) {
     windows_.BringToForeground(dialog_.Window());
     return;
   }
-  // On the window the user works in; on the selected one when that is Stackle's dialog.
+  // On the window the user works in; on the selected one when that is Stackle's dialog; never
+  // on another of Stackle's own (About, a message box), which the dialog waits for.
   const WindowRef active = windows_.ForegroundWindow();
   const bool from_dialog = active == dialog_.Window() && active != kNoWindow;
+  if (!from_dialog && windows_.ProcessOf(active) == windows_.OwnProcess()) return;
   RemoteScope remote(acting_remotely_);
   acting_remotely_ = !from_dialog;
   if (action == HotkeyAction::kShowAllHidden) {
@@ -160,7 +162,11 @@ int CLayerDialog::CarryOut(const Command& command, WindowRef reply_to) {
     labels.push_back(dialog_.WindowListLabel(i).value_or(Text()));
   const std::size_t hidden = std::min(hidden_.Entries().size(), labels.size());
   const auto index = FindCommandTarget(labels, labels.size() - hidden, command);
-  if (!index) return answer(kExitNoWindow);
+  // Stackle's own windows (About, a message box) are not the scripts' to move.
+  if (!index || windows_.ProcessOf(dialog_.WindowListWindow(*index).value_or(kNoWindow)) ==
+                    windows_.OwnProcess()) {
+    return answer(kExitNoWindow);
+  }
   dialog_.SelectWindowListEntry(*index);
   bool done = false;
   switch (command.verb) {

@@ -235,6 +235,14 @@ TEST(Hotkeys, ActOnTheActiveWindowOrTheSelectedOneAndTellWhatIsHeldElsewhere) {
   desk.windows.BringToForeground(desk.mail);
   desk.PressHotkey(HotkeyAction::kSendToBottom);
   EXPECT_EQ(desk.windows.ZOrder().back(), desk.mail);
+  // Never on another of Stackle's windows, which its dialog waits for.
+  const WindowRef about = desk.windows.AddWindow(
+      {.title = u"ﾊﾞｰｼﾞｮﾝ情報 Stackle", .process = desk.windows.OwnProcess()});
+  desk.windows.BringToForeground(about);
+  desk.PressHotkey(HotkeyAction::kHide);
+  EXPECT_TRUE(desk.windows.IsVisible(about));
+  EXPECT_EQ(desk.Hand({CommandVerb::kHide, u"Stackle"}).first, kExitNoWindow);
+  desk.windows.DestroyWindow(about);
   // From Stackle's own dialog, the selected window; never the dialog itself.
   desk.windows.BringToForeground(desk.dialog.Window());
   desk.PressHotkey(HotkeyAction::kHide);
