@@ -15,9 +15,11 @@
 namespace {
 
 // The arguments after the program's name. Shell32, which splits them, is loaded only when
-// there are some: loading it would delay the dialog of a plain start.
+// there are some: loading it would delay the dialog of a plain start. It stays loaded, as it
+// does once the icon has used it.
 std::vector<stackle::Text> Arguments(PWSTR after_name) {
   std::vector<stackle::Text> arguments;
+  if (!after_name) return arguments;
   while (*after_name == L' ' || *after_name == L'\t')
     ++after_name;
   if (*after_name == L'\0') return arguments;
