@@ -78,21 +78,25 @@ TEST(Hotkeys, ActOnTheActiveWindowReportAKeyHeldElsewhereAndChangeForTheNextStar
   const HWND lower = helper.windows[0], upper = helper.windows[1];
   TempDir dir;
   auto stackle = std::make_unique<Stackle>(&dir);
-  const auto press = [&](std::vector<WORD> modifiers, WORD key) {
-    EXPECT_TRUE(WaitUntil(
-        [&] { return GetForegroundWindow() == upper || (SetForegroundWindow(upper), false); }));
-    Press(std::move(modifiers), key);
+  // With Upper active, unless hidden. Wine can drop a session's first key press: the key goes
+  // again when Stackle has handled all it was sent (a hotkey comes before the next message)
+  // and nothing happened, so that no press is ever handled twice.
+  const auto press = [&](std::vector<WORD> modifiers, WORD key, const std::function<bool()>& done) {
+    for (int attempt = 0; attempt < 3 && !done(); ++attempt) {
+      WaitUntil([&] {
+        return !IsWindowVisible(upper) || GetForegroundWindow() == upper ||
+               (SetForegroundWindow(upper), false);
+      });
+      Press(modifiers, key);
+      stackle->Settle();
+    }
+    return done();
   };
-  press({VK_CONTROL, VK_SHIFT}, VK_F11);
-  EXPECT_TRUE(WaitUntil([&] { return IsTopMost(upper); })) << "not pinned";
-  press({VK_CONTROL, VK_SHIFT}, VK_F11);
-  EXPECT_TRUE(WaitUntil([&] { return !IsTopMost(upper); })) << "still pinned";
-  press({VK_CONTROL, VK_SHIFT}, VK_F9);
-  EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(upper); })) << "not hidden";
-  EXPECT_TRUE(stackle->Settle());
+  EXPECT_TRUE(press({VK_CONTROL, VK_SHIFT}, VK_F11, [&] { return IsTopMost(upper); }));
+  EXPECT_TRUE(press({VK_CONTROL, VK_SHIFT}, VK_F11, [&] { return !IsTopMost(upper); }));
+  EXPECT_TRUE(press({VK_CONTROL, VK_SHIFT}, VK_F9, [&] { return !IsWindowVisible(upper); }));
   EXPECT_EQ(stackle->List(&helper).back(), Entry(L"(Hide):Upper", upper));
-  Press({VK_CONTROL, VK_SHIFT}, VK_F8);
-  EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(upper); })) << "not shown again";
+  EXPECT_TRUE(press({VK_CONTROL, VK_SHIFT}, VK_F8, [&] { return IsWindowVisible(upper); }));
 
   // The held key is reported at its control; another key for it is kept in stackle.ini.
   ASSERT_TRUE(stackle->Choose(stackle->OpenMenu(kTrayCallback, 0, WM_RBUTTONDOWN), {'K'}));
@@ -111,8 +115,7 @@ TEST(Hotkeys, ActOnTheActiveWindowReportAKeyHeldElsewhereAndChangeForTheNextStar
   stackle.reset();
   stackle = std::make_unique<Stackle>(&dir);
   SetPriorityClass(GetCurrentProcess(), IDLE_PRIORITY_CLASS);
-  press({VK_MENU, VK_SHIFT}, VK_F2);
-  EXPECT_TRUE(WaitUntil([&] { return Below(upper, lower); })) << "not sent to the bottom";
+  EXPECT_TRUE(press({VK_MENU, VK_SHIFT}, VK_F2, [&] { return Below(upper, lower); }));
   EXPECT_EQ(helper.Priority(), NORMAL_PRIORITY_CLASS);
 }
 
