@@ -252,6 +252,14 @@ void CLayerDialog::LoadExclusionList() {
   exclusions_.Load(files_);
 }
 
+std::vector<Text> CLayerDialog::ListedLabels() {
+  std::vector<Text> labels;
+  labels.reserve(dialog_.WindowListCount());
+  for (std::size_t i = 0; i < dialog_.WindowListCount(); ++i)
+    labels.push_back(dialog_.WindowListLabel(i).value_or(Text()));
+  return labels;
+}
+
 void CLayerDialog::RefreshWindowList() {
   dialog_.ActivateTooltips(false);
   // A list box that draws repaints itself for every entry added.

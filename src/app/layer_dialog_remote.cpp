@@ -13,10 +13,10 @@ int HotkeyId(std::size_t action) {
   return static_cast<int>(action) + 1;
 }
 
-// Marks the commands run meanwhile as asked for from outside the dialog.
+// Marks the commands run meanwhile as asked for from outside the dialog, or not.
 class RemoteScope {
  public:
-  explicit RemoteScope(bool& flag) : flag_(flag), was_(flag) { flag_ = true; }
+  RemoteScope(bool& flag, bool remote) : flag_(flag), was_(flag) { flag_ = remote; }
   ~RemoteScope() { flag_ = was_; }
   RemoteScope(const RemoteScope&) = delete;
   RemoteScope& operator=(const RemoteScope&) = delete;
@@ -98,8 +98,7 @@ void CLayerDialog::OnHotkey(std::uintptr_t id) {
   const WindowRef active = windows_.ForegroundWindow();
   const bool from_dialog = active == dialog_.Window() && active != kNoWindow;
   if (!from_dialog && windows_.ProcessOf(active) == windows_.OwnProcess()) return;
-  RemoteScope remote(acting_remotely_);
-  acting_remotely_ = !from_dialog;
+  RemoteScope remote(acting_remotely_, !from_dialog);
   if (action == HotkeyAction::kShowAllHidden) {
     RestoreHiddenWindows();
     return FinishCommand(Refresh::kShort);
@@ -128,7 +127,7 @@ std::intptr_t CLayerDialog::OnCopyData(const CopyData& data) {
   if (data.tag != kCommandTag || !start_up_finished_ || data.data == nullptr) return 0;
   const auto received = DecodeCommand({static_cast<const std::uint8_t*>(data.data), data.size});
   if (!received) return 0;
-  RemoteScope remote(acting_remotely_);
+  RemoteScope remote(acting_remotely_, true);
   return kCommandAnswered + CarryOut(received->command, received->reply_to);
 }
 
@@ -146,20 +145,17 @@ int CLayerDialog::CarryOut(const Command& command, WindowRef reply_to) {
       RestoreHiddenWindows();
       FinishCommand(Refresh::kShort);
       return answer(kExitDone);
-    case CommandVerb::kList: {
-      RefreshWindowList();
-      Text output;
-      for (std::size_t i = 0; i < dialog_.WindowListCount(); ++i)
-        output += dialog_.WindowListLabel(i).value_or(Text()) + u"\r\n";
-      return answer(kExitDone, output);
-    }
     default:
       break;
   }
   RefreshWindowList();
-  std::vector<Text> labels;
-  for (std::size_t i = 0; i < dialog_.WindowListCount(); ++i)
-    labels.push_back(dialog_.WindowListLabel(i).value_or(Text()));
+  const std::vector<Text> labels = ListedLabels();
+  if (command.verb == CommandVerb::kList) {
+    Text output;
+    for (const Text& label : labels)
+      output += label + u"\r\n";
+    return answer(kExitDone, output);
+  }
   const std::size_t hidden = std::min(hidden_.Entries().size(), labels.size());
   const auto index = FindCommandTarget(labels, labels.size() - hidden, command);
   // Stackle's own windows (About, a message box) are not the scripts' to move.

@@ -45,12 +45,7 @@ void CLayerDialog::ShowTrayWindowMenu() {
   const auto cursor = windows_.CursorPosition();
   if (!cursor) return;
   RefreshWindowList();
-  std::vector<Text> labels;
-  labels.reserve(dialog_.WindowListCount());
-  for (std::size_t i = 0; i < dialog_.WindowListCount(); ++i) {
-    labels.push_back(dialog_.WindowListLabel(i).value_or(Text()));
-  }
-  dialog_.ShowPopupMenu(BuildTrayWindowMenu(labels), *cursor);
+  dialog_.ShowPopupMenu(BuildTrayWindowMenu(ListedLabels()), *cursor);
 }
 
 void CLayerDialog::ShowTrayToolMenu() {

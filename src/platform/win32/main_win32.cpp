@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "app/layer_app.h"
+#include "platform/win32/system_function.h"
 #include "platform/win32/text_win32.h"
 #include "platform/win32/win32_command_link.h"
 #include "platform/win32/win32_dialog.h"
@@ -15,19 +16,15 @@
 namespace {
 
 // The arguments after the program's name. Shell32, which splits them, is loaded only when
-// there are some: loading it would delay the dialog of a plain start. It stays loaded, as it
-// does once the icon has used it.
+// there are some: loading it would delay the dialog of a plain start.
 std::vector<stackle::Text> Arguments(PWSTR after_name) {
   std::vector<stackle::Text> arguments;
   if (!after_name) return arguments;
   while (*after_name == L' ' || *after_name == L'\t')
     ++after_name;
   if (*after_name == L'\0') return arguments;
-  using Split = LPWSTR*(WINAPI*)(LPCWSTR, int*);
-  const HMODULE shell = ::LoadLibraryExW(L"shell32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-  const auto split = shell ? reinterpret_cast<Split>(reinterpret_cast<void (*)()>(
-                                 ::GetProcAddress(shell, "CommandLineToArgvW")))
-                           : nullptr;
+  const auto split = stackle::win32::SystemFunction<LPWSTR*(WINAPI*)(LPCWSTR, int*)>(
+      L"shell32.dll", "CommandLineToArgvW");
   int count = 0;
   LPWSTR* argv = split ? split(::GetCommandLineW(), &count) : nullptr;
   for (int i = 1; argv && i < count; ++i)

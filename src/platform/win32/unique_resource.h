@@ -55,6 +55,5 @@ using UniqueHandle = UniqueResource<NullIsNone<HANDLE, ::CloseHandle>>;
 using UniqueFile = UniqueResource<FileTraits>;
 using UniqueMenu = UniqueResource<NullIsNone<HMENU, ::DestroyMenu>>;
 using UniqueIcon = UniqueResource<NullIsNone<HICON, ::DestroyIcon>>;
-using UniqueModule = UniqueResource<NullIsNone<HMODULE, ::FreeLibrary>>;
 
 }  // namespace stackle::win32

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 
+#include "platform/win32/system_function.h"
 #include "platform/win32/text_win32.h"
 #include "platform/win32/win32_command_link.h"
 #include "res/resource.h"
@@ -47,17 +48,10 @@ void AppendItems(HMENU menu, const Menu& items) {
 constexpr UINT kTrayIconId = 0;
 
 // Shell_NotifyIconW, from shell32 loaded when the icon is first needed rather than by the
-// loader: loading it takes tens of milliseconds that would come before the dialog shows. The
-// library stays loaded for the rest of the process.
+// loader: loading it takes tens of milliseconds that would come before the dialog shows.
 BOOL NotifyIcon(DWORD message, NOTIFYICONDATAW* data) {
-  using Function = BOOL(WINAPI*)(DWORD, NOTIFYICONDATAW*);
-  static const Function notify = [] {
-    HMODULE shell = ::LoadLibraryExW(L"shell32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    if (!shell) return Function{};
-    // Through the generic function type, which any function pointer may be cast to and from.
-    return reinterpret_cast<Function>(
-        reinterpret_cast<void (*)()>(::GetProcAddress(shell, "Shell_NotifyIconW")));
-  }();
+  static const auto notify =
+      SystemFunction<BOOL(WINAPI*)(DWORD, NOTIFYICONDATAW*)>(L"shell32.dll", "Shell_NotifyIconW");
   return notify ? notify(message, data) : FALSE;
 }
 

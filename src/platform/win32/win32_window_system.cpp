@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/win32/system_function.h"
 #include "platform/win32/text_win32.h"
 #include "platform/win32/unique_resource.h"
 
@@ -156,13 +157,9 @@ bool Win32WindowSystem::BringToForeground(WindowRef window) {
 }
 
 std::uint32_t Win32WindowSystem::CloakOf(WindowRef window) {
-  // dwmapi.dll from system32 only, loaded on first use and kept; without it (or where the
-  // call fails) nothing is cloaked.
-  using GetAttribute = HRESULT(WINAPI*)(HWND, DWORD, void*, DWORD);
-  static const UniqueModule dwm(
-      ::LoadLibraryExW(L"dwmapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
-  static const auto get_attribute = reinterpret_cast<GetAttribute>(reinterpret_cast<void*>(
-      dwm ? ::GetProcAddress(dwm.get(), "DwmGetWindowAttribute") : nullptr));
+  // Loaded on first use; without it (or where the call fails) nothing is cloaked.
+  static const auto get_attribute = SystemFunction<HRESULT(WINAPI*)(HWND, DWORD, void*, DWORD)>(
+      L"dwmapi.dll", "DwmGetWindowAttribute");
   constexpr DWORD kDwmwaCloaked = 14;
   DWORD cloaked = 0;
   if (!get_attribute ||
