@@ -82,6 +82,14 @@ bool ReturnsDirectly(UINT message) {
 
 }  // namespace
 
+NOTIFYICONDATAW Win32Dialog::TrayIconData() const {
+  NOTIFYICONDATAW data{};
+  data.cbSize = sizeof data;
+  data.hWnd = window_;
+  data.uID = kTrayIconId;
+  return data;
+}
+
 int Win32Dialog::RunModal(MessageTarget& target) {
   target_ = &target;
   ended_ = false;
@@ -395,10 +403,7 @@ bool Win32Dialog::AddTrayIcon() {
         ::LoadImageW(instance_, MAKEINTRESOURCEW(IDI_STACKLE), IMAGE_ICON,
                      ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0)));
   }
-  NOTIFYICONDATAW data{};
-  data.cbSize = sizeof data;
-  data.hWnd = window_;
-  data.uID = kTrayIconId;
+  NOTIFYICONDATAW data = TrayIconData();
   data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   data.uCallbackMessage = kWmTrayNotify;
   data.hIcon = tray_icon_.get();
@@ -412,10 +417,7 @@ bool Win32Dialog::AddTrayIcon() {
 
 void Win32Dialog::RemoveTrayIcon() {
   if (!tray_icon_) return;  // never added
-  NOTIFYICONDATAW data{};
-  data.cbSize = sizeof data;
-  data.hWnd = window_;
-  data.uID = kTrayIconId;
+  NOTIFYICONDATAW data = TrayIconData();
   NotifyIcon(NIM_DELETE, &data);
 }
 
@@ -497,10 +499,7 @@ void Win32Dialog::UnregisterHotkey(int id) {
 }
 
 void Win32Dialog::ShowTrayBalloon(const Text& title, const Text& text) {
-  NOTIFYICONDATAW data{};
-  data.cbSize = sizeof data;
-  data.hWnd = window_;
-  data.uID = kTrayIconId;
+  NOTIFYICONDATAW data = TrayIconData();
   data.uFlags = NIF_INFO;
   data.dwInfoFlags = NIIF_WARNING;
   ::lstrcpynW(data.szInfoTitle, Wide(title), ARRAYSIZE(data.szInfoTitle));

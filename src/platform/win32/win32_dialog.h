@@ -3,6 +3,8 @@
 #pragma once
 
 #include <windows.h>
+// After <windows.h>, which it needs.
+#include <shellapi.h>
 
 #include <string>
 
@@ -61,6 +63,8 @@ class Win32Dialog final : public DialogHost {
  private:
   static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   INT_PTR Dispatch(UINT message, WPARAM wparam, LPARAM lparam);
+  // The identity of the notification-area icon: this dialog's window and its number.
+  NOTIFYICONDATAW TrayIconData() const;
 
   HINSTANCE instance_;
   int template_;
