@@ -51,15 +51,18 @@ struct TempDir {
       (L"stackle-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++count));
 };
 
-// stackle.exe (or the `command_line`'s program) started in `directory`, ended on destruction
-// if it still runs.
+// stackle.exe (or the `command_line`'s program) started in `directory`, writing to `output`
+// if given; ended on destruction if it still runs.
 struct Process {
-  explicit Process(const std::filesystem::path& directory, std::wstring command_line = L"") {
+  explicit Process(const std::filesystem::path& directory, std::wstring command_line = L"",
+                   HANDLE output = nullptr) {
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
+    startup.dwFlags = output ? STARTF_USESTDHANDLES : 0;
+    startup.hStdOutput = startup.hStdError = output;
     if (!CreateProcessW(command_line.empty() ? stackle_path.c_str() : nullptr,
                         command_line.empty() ? nullptr : command_line.data(), nullptr, nullptr,
-                        FALSE, 0, nullptr, directory.c_str(), &startup, &info)) {
+                        output != nullptr, 0, nullptr, directory.c_str(), &startup, &info)) {
       throw std::runtime_error("cannot start the program");
     }
   }

@@ -21,47 +21,28 @@ Result RunCommand(const TempDir& dir, const std::wstring& arguments) {
   HANDLE read = nullptr, write = nullptr;
   if (!CreatePipe(&read, &write, &inherit, 0)) return {};
   SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = startup.hStdError = write;
-  PROCESS_INFORMATION info{};
-  std::wstring command_line = L"\"" + stackle_path + L"\" " + arguments;
-  const bool started = CreateProcessW(stackle_path.c_str(), command_line.data(), nullptr, nullptr,
-                                      TRUE, 0, nullptr, dir.path.c_str(), &startup, &info);
+  const Process process(dir.path, L"\"" + stackle_path + L"\" " + arguments, write);
   CloseHandle(write);
   std::string bytes;
   char buffer[4096];
-  for (DWORD got = 0; started && ReadFile(read, buffer, sizeof buffer, &got, nullptr) && got;)
+  for (DWORD got = 0; ReadFile(read, buffer, sizeof buffer, &got, nullptr) && got;)
     bytes.append(buffer, got);
   CloseHandle(read);
   Result result;
-  if (!started) return result;
-  if (WaitForSingleObject(info.hProcess, kTimeout) == WAIT_OBJECT_0)
-    GetExitCodeProcess(info.hProcess, &result.code);
-  CloseHandle(info.hThread);
-  CloseHandle(info.hProcess);
+  if (process.WaitForExit()) GetExitCodeProcess(process.info.hProcess, &result.code);
   result.output.resize(bytes.size());
   result.output.resize(MultiByteToWideChar(CP_UTF8, 0, bytes.data(), int(bytes.size()),
                                            result.output.data(), int(result.output.size())));
   return result;
 }
 
-// Presses `modifiers` (virtual keys) and `key` together, as the keyboard would.
-void Press(std::vector<WORD> modifiers, WORD key) {
-  std::vector<INPUT> inputs;
-  modifiers.push_back(key);
-  const auto add = [&](WORD key, DWORD flags) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = key;
-    input.ki.dwFlags = flags;
-    inputs.push_back(input);
-  };
-  for (WORD k : modifiers)
-    add(k, 0);
-  for (auto k = modifiers.rbegin(); k != modifiers.rend(); ++k)
-    add(*k, KEYEVENTF_KEYUP);
+// Presses `keys` together, the last after the others, as the keyboard would.
+void Press(const std::vector<WORD>& keys) {
+  std::vector<INPUT> inputs(2 * keys.size(), INPUT{.type = INPUT_KEYBOARD});
+  for (std::size_t i = 0, up = inputs.size() - 1; i < keys.size(); ++i, --up) {
+    inputs[i].ki.wVk = inputs[up].ki.wVk = keys[i];
+    inputs[up].ki.dwFlags = KEYEVENTF_KEYUP;
+  }
   SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
@@ -81,21 +62,21 @@ TEST(Hotkeys, ActOnTheActiveWindowReportAKeyHeldElsewhereAndChangeForTheNextStar
   // With Upper active, unless hidden. Wine can drop a session's first key press: the key goes
   // again when Stackle has handled all it was sent (a hotkey comes before the next message)
   // and nothing happened, so that no press is ever handled twice.
-  const auto press = [&](std::vector<WORD> modifiers, WORD key, const std::function<bool()>& done) {
+  const auto press = [&](const std::vector<WORD>& keys, const std::function<bool()>& done) {
     for (int attempt = 0; attempt < 3 && !done(); ++attempt) {
       WaitUntil([&] {
         return !IsWindowVisible(upper) || GetForegroundWindow() == upper ||
                (SetForegroundWindow(upper), false);
       });
-      Press(modifiers, key);
+      Press(keys);
       stackle->Settle();
     }
     return done();
   };
-  EXPECT_TRUE(press({VK_CONTROL, VK_SHIFT}, VK_F11, [&] { return IsTopMost(upper); }));
-  EXPECT_TRUE(press({VK_CONTROL, VK_SHIFT}, VK_F11, [&] { return !IsTopMost(upper); }));
-  EXPECT_TRUE(press({VK_CONTROL, VK_SHIFT}, VK_F9, [&] { return !IsWindowVisible(upper); }));
-  EXPECT_TRUE(press({VK_CONTROL, VK_SHIFT}, VK_F8, [&] { return IsWindowVisible(upper); }));
+  EXPECT_TRUE(press({VK_CONTROL, VK_SHIFT, VK_F11}, [&] { return IsTopMost(upper); }));
+  EXPECT_TRUE(press({VK_CONTROL, VK_SHIFT, VK_F11}, [&] { return !IsTopMost(upper); }));
+  EXPECT_TRUE(press({VK_CONTROL, VK_SHIFT, VK_F9}, [&] { return !IsWindowVisible(upper); }));
+  EXPECT_TRUE(press({VK_CONTROL, VK_SHIFT, VK_F8}, [&] { return IsWindowVisible(upper); }));
 
   // The held key is reported at its control; another key for it is kept in stackle.ini.
   ASSERT_TRUE(stackle->Choose(stackle->OpenMenu(kTrayCallback, 0, WM_RBUTTONDOWN), {'K'}));
@@ -114,7 +95,7 @@ TEST(Hotkeys, ActOnTheActiveWindowReportAKeyHeldElsewhereAndChangeForTheNextStar
   stackle.reset();
   stackle = std::make_unique<Stackle>(&dir);
   SetPriorityClass(GetCurrentProcess(), IDLE_PRIORITY_CLASS);
-  EXPECT_TRUE(press({VK_MENU, VK_SHIFT}, VK_F2, [&] { return Below(upper, lower); }));
+  EXPECT_TRUE(press({VK_MENU, VK_SHIFT, VK_F2}, [&] { return Below(upper, lower); }));
   EXPECT_EQ(helper.Priority(), NORMAL_PRIORITY_CLASS);
 }
 

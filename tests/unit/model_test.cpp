@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <map>
 #include <memory>
 #include <random>
 #include <set>
@@ -25,9 +26,7 @@ std::uint64_t EnvOr(const char* name, std::uint64_t fallback) {
 
 class Model {
  public:
-  struct {
-    std::uint64_t user_actions = 0, other_programs = 0, closes = 0, kills = 0, session_ends = 0;
-  } counts;
+  std::map<std::string, std::uint64_t> counts;  // steps taken, by kind
 
   explicit Model(std::uint64_t seed) : random_(seed) {
     files_.files[u"nolist.txt"] = "Secret\n";
@@ -48,24 +47,24 @@ class Model {
         if (windows_.IsVisible(w)) visible.insert(w);
       }
       UserActs();
-      ++counts.user_actions;
+      ++counts["user actions"];
       for (WindowRef w : visible) {
         if (windows_.Exists(w) && !windows_.IsVisible(w)) hidden_by_stackle_.insert(w);
       }
     } else if (what < 90) {
       OtherProgramActs();
-      ++counts.other_programs;
+      ++counts["by other programs"];
     } else if (what < 94) {
       Close();
       Start();
-      ++counts.closes;
+      ++counts["closes"];
     } else if (what < 97) {
       Kill();
       Start();
-      ++counts.kills;
+      ++counts["kills"];
     } else {
       dialog_->Send({kWmEndSession, 1, 0});
-      ++counts.session_ends;
+      ++counts["session ends"];
     }
   }
 
@@ -242,15 +241,10 @@ TEST(Model, EveryInvariantHoldsOverLongRandomRuns) {
       FAIL() << "seed " << seed << ", step " << step;
     }
   }
-  std::printf(
-      "model: %llu steps, seed %llu: %llu user actions, %llu by other programs, %llu closes, "
-      "%llu kills, %llu session ends\n",
-      static_cast<unsigned long long>(steps), static_cast<unsigned long long>(seed),
-      static_cast<unsigned long long>(model.counts.user_actions),
-      static_cast<unsigned long long>(model.counts.other_programs),
-      static_cast<unsigned long long>(model.counts.closes),
-      static_cast<unsigned long long>(model.counts.kills),
-      static_cast<unsigned long long>(model.counts.session_ends));
+  std::string ran = "model: " + std::to_string(steps) + " steps, seed " + std::to_string(seed);
+  for (const auto& [kind, count] : model.counts)
+    ran += ", " + std::to_string(count) + " " + kind;
+  std::printf("%s\n", ran.c_str());
 }
 
 }  // namespace

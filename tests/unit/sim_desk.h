@@ -68,8 +68,6 @@ struct SimDesk {
     EXPECT_EQ(windows.PriorityOf(mail_process), hidden ? kIdle : kNormal);
     EXPECT_EQ(windows.HasHiddenMark(mail), hidden);
   }
-
-  std::uint32_t OwnPriority() { return windows.PriorityOf(windows.OwnProcess()); }
 };
 
 }  // namespace stackle

@@ -191,22 +191,16 @@ bool Intersects(const Rect& a, const Rect& b) {
 WindowRef SimWindowSystem::WindowAt(Point screen) {
   for (WindowRef top : z_order_) {
     const SimWindow& w = windows_.at(top);
-    if (!w.visible || w.minimized || !Contains(w.rect, screen)) continue;
-    // Descend into the deepest child under the point.
-    WindowRef found = top;
-    for (bool deeper = true; deeper;) {
-      deeper = false;
-      for (const auto& [handle, child] : windows_) {
-        if (child.parent == found && Contains(child.rect, screen)) {
-          found = handle;
-          deeper = true;
-          break;
-        }
-      }
-    }
-    return found;
+    if (w.visible && !w.minimized && Contains(w.rect, screen)) return DeepestChildAt(top, screen);
   }
   return kNoWindow;
+}
+
+WindowRef SimWindowSystem::DeepestChildAt(WindowRef parent, Point screen) const {
+  for (const auto& [handle, child] : windows_) {
+    if (child.parent == parent && Contains(child.rect, screen)) return DeepestChildAt(handle, screen);
+  }
+  return parent;
 }
 
 void SimWindowSystem::MoveWindow(WindowRef window, const Rect& rect) {

@@ -138,6 +138,8 @@ class SimWindowSystem final : public WindowSystem {
   // Index where a window of the given band enters at its top.
   std::size_t TopOfBand(bool topmost) const;
   void MoveTo(WindowRef window, std::size_t index);
+  // `parent`'s deepest child under the point; `parent` itself when none is.
+  WindowRef DeepestChildAt(WindowRef parent, Point screen) const;
 
   std::map<WindowRef, SimWindow> windows_;
   std::vector<WindowRef> z_order_;
