@@ -2,8 +2,9 @@
 // against the real Win32 adapter under Wine, so that the model cannot drift from the real thing.
 //
 // A desktop type provides: `WindowSystem& windows()`, `WindowRef Open(const Text& title,
-// const Text& class_name, bool topmost)` (a visible top-level window of the test's own process)
-// and `ProcessId OtherProcess()` (another process that may be opened).
+// const Text& class_name, bool topmost)` (a visible top-level window of the test's own process),
+// `WindowRef OpenChild(WindowRef parent)` (a control in it) and `ProcessId OtherProcess()`
+// (another process that may be opened).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -43,6 +44,10 @@ TYPED_TEST_P(WindowSystemContract, ReadsTitlesClassesAndStates) {
   EXPECT_TRUE(ws.IsVisible(w));
   EXPECT_FALSE(ws.IsTopMost(w));
   EXPECT_EQ(ws.CloakOf(w), 0u) << "a window on the screen is not cloaked";
+  const WindowRef child = this->desktop.OpenChild(w);
+  EXPECT_EQ(ws.Children(w), std::vector<WindowRef>{child});
+  EXPECT_EQ(ws.Parent(child), w);
+  EXPECT_EQ(ws.ProcessOf(child), ws.ProcessOf(w));
 
   struct Step {
     ShowCommand command;

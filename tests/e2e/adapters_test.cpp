@@ -34,6 +34,10 @@ class Win32Desktop {
     opened_.push_back(w);
     return FromHwnd(w);
   }
+  WindowRef OpenChild(WindowRef parent) {
+    return FromHwnd(CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 50, 20,
+                                    win32::ToHwnd(parent), nullptr, nullptr, nullptr));
+  }
   ProcessId OtherProcess() { return child_.info.dwProcessId; }
 
  private:

@@ -39,21 +39,6 @@ TEST(StackleE2e, ListsVisibleTitledWindowsLabelledWithTheirState) {
             InZOrder(helper, [&](std::size_t i) { return cases[i].second; }));
 }
 
-TEST(StackleE2e, AStoreAppsFrameStandsForTheAppsProcess) {
-  Helper helper(
-      std::vector<TestWindow>{{.title = L"Calculator", .class_name = L"ApplicationFrameWindow"}});
-  const HWND frame = helper.windows[0];
-  const Process app = Process::Harness(L"--app-in " + std::to_wstring(UINT_PTR(frame)));
-  ASSERT_TRUE(WaitUntil([&] { return GetWindow(frame, GW_CHILD) != nullptr; }))
-      << "Wine did not let another process put a window into the frame";
-  ASSERT_TRUE(SetPriorityClass(app.info.hProcess, IDLE_PRIORITY_CLASS));
-  ASSERT_TRUE(SetPriorityClass(GetCurrentProcess(), BELOW_NORMAL_PRIORITY_CLASS));
-  Stackle stackle;
-  EXPECT_EQ(GetPriorityClass(app.info.hProcess), NORMAL_PRIORITY_CLASS);
-  EXPECT_EQ(helper.Priority(), BELOW_NORMAL_PRIORITY_CLASS) << "the frame's host is left alone";
-  SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS);
-}
-
 TEST(StackleE2e, ASecondCopyEndsAtOnceAndTheFirstRunsOn) {
   TempDir dir;
   Stackle first(&dir);
@@ -189,8 +174,7 @@ void ExpectEverythingFits(HWND dialog) {
     const std::vector<LONG> place = WindowRect(control, dialog);
     EXPECT_TRUE(place[0] >= 0 && place[1] >= 0 && place[2] <= client.right &&
                 place[3] <= client.bottom)
-        << place[0] << "," << place[1] << "," << place[2] << "," << place[3] << " in "
-        << client.right << "x" << client.bottom;
+        << testing::PrintToString(place) << " in " << client.right << "x" << client.bottom;
     const bool button = std::wstring_view(name) == L"Button";
     if (!*text || (!button && std::wstring_view(name) != L"Static")) continue;
     // The text as the control draws it: on one line in a button, wrapped in a label.
@@ -240,15 +224,6 @@ int wmain(int argc, wchar_t** argv) {
   using namespace stackle::e2e;
   // The other process whose priority class the adapter tests change.
   if (argc == 2 && std::wstring_view(argv[1]) == L"--child") return Sleep(60'000), 0;
-  // The app inside a Store app's frame: a child window of another process's frame.
-  if (argc == 3 && std::wstring_view(argv[1]) == L"--app-in") {
-    const HWND frame = HWND(std::wcstoull(argv[2], nullptr, 10));
-    CreateWindowExW(0, L"STATIC", L"App", WS_CHILD | WS_VISIBLE, 0, 0, 50, 50, frame, nullptr,
-                    nullptr, nullptr);
-    for (MSG m; GetMessageW(&m, nullptr, 0, 0) > 0;)
-      DispatchMessageW(&m);
-    return 0;
-  }
   testing::InitGoogleTest(&argc, argv);
   // Sizes as Stackle, which is aware of the screen's scale, sees them.
   SetProcessDPIAware();

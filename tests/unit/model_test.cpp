@@ -134,10 +134,7 @@ class Model {
   }
 
   bool Listed(WindowRef w) const {
-    for (const auto& e : dialog_->Entries()) {
-      if (e.window == w) return true;
-    }
-    return false;
+    return std::ranges::count(dialog_->Entries(), w, &WindowListEntry::window) != 0;
   }
 
   void UserActs() {

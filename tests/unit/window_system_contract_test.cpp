@@ -15,6 +15,7 @@ struct SimDesktop {
                           .process = sim.OwnProcess(),
                           .topmost = topmost});
   }
+  WindowRef OpenChild(WindowRef parent) { return sim.AddChild(parent, {}); }
   ProcessId OtherProcess() { return other; }
 };
 

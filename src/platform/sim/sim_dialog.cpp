@@ -56,12 +56,6 @@ std::optional<std::intptr_t> SimDialog::Send(const Message& message) {
   return result;
 }
 
-int SimDialog::RunModal(MessageTarget& target) {
-  Open(target);
-  if (IsOpen()) Send({kWmClose, 0, 0});
-  return result_;
-}
-
 void SimDialog::Destroy() {
   MessageTarget* target = target_;
   target->HandleMessage({kWmDestroy, 0, 0});
@@ -86,14 +80,7 @@ void SimDialog::ShowPopupMenu(const Menu& menu, Point at) {
 }
 
 Text SimDialog::StringResource(int id) {
-  switch (id) {
-    case 101:
-      return u"ﾊﾞｰｼﾞｮﾝ情報 (&A)...";
-    case 110:
-      return u"stackle.dat";
-    default:
-      return {};
-  }
+  return id == 101 ? u"ﾊﾞｰｼﾞｮﾝ情報 (&A)..." : id == 110 ? u"stackle.dat" : Text();
 }
 
 int SimDialog::RunChildDialog(ChildDialog& dialog) {

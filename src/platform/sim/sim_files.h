@@ -14,17 +14,11 @@ class SimFiles final : public FileStore {
   std::map<Text, bool> unreadable;
 
   std::optional<std::string> ReadFile(const Text& name) override {
-    if (unreadable.contains(name)) return std::nullopt;
-    auto it = files.find(name);
-    if (it == files.end()) return std::nullopt;
-    return it->second;
+    if (unreadable.contains(name) || !files.contains(name)) return std::nullopt;
+    return files.at(name);
   }
 
-  // A name listed here cannot be written (a read-only directory, a full disk).
-  std::map<Text, bool> unwritable;
-
   bool SaveFile(const Text& name, std::string_view bytes) override {
-    if (unwritable.contains(name)) return false;
     files[name] = std::string(bytes);
     return true;
   }

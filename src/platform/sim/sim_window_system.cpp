@@ -146,28 +146,13 @@ bool SimWindowSystem::Place(WindowRef window, InsertAfter where, bool activate) 
 bool SimWindowSystem::Show(WindowRef window, ShowCommand command) {
   SimWindow* w = Find(window);
   if (!w || w->refuses) return false;
-  switch (command) {
-    case ShowCommand::kHide:
-      w->visible = false;
-      break;
-    case ShowCommand::kShowNormal:
-      w->visible = true;
-      w->minimized = w->maximized = false;
-      foreground_ = window;
-      break;
-    case ShowCommand::kMaximize:
-      w->visible = true;
-      w->minimized = false;
-      w->maximized = true;
-      foreground_ = window;
-      break;
-    case ShowCommand::kShow:
-      w->visible = true;
-      break;
-    case ShowCommand::kMinimize:
-      w->visible = true;
-      w->minimized = true;
-      break;
+  w->visible = command != ShowCommand::kHide;
+  if (command == ShowCommand::kMinimize) w->minimized = true;
+  // Restoring and maximizing activate the window; a minimized one keeps its maximized state.
+  if (command == ShowCommand::kShowNormal || command == ShowCommand::kMaximize) {
+    w->minimized = false;
+    w->maximized = command == ShowCommand::kMaximize;
+    foreground_ = window;
   }
   return true;
 }
@@ -198,7 +183,8 @@ WindowRef SimWindowSystem::WindowAt(Point screen) {
 
 WindowRef SimWindowSystem::DeepestChildAt(WindowRef parent, Point screen) const {
   for (const auto& [handle, child] : windows_) {
-    if (child.parent == parent && Contains(child.rect, screen)) return DeepestChildAt(handle, screen);
+    if (child.parent == parent && Contains(child.rect, screen))
+      return DeepestChildAt(handle, screen);
   }
   return parent;
 }

@@ -32,6 +32,7 @@ struct WindowSpec {
   // A pop-up's owner, which the pop-up reports as its parent.
   WindowRef owner = kNoWindow;
   Rect rect{100, 100, 400, 300};
+  bool operator==(const WindowSpec&) const = default;
 };
 
 struct SimWindow : WindowSpec {
@@ -39,6 +40,7 @@ struct SimWindow : WindowSpec {
   bool hidden_mark = false;
   // Set for a child window (a control); children are not in the Z-order.
   WindowRef parent = kNoWindow;
+  bool operator==(const SimWindow&) const = default;
 };
 
 class SimWindowSystem final : public WindowSystem {
@@ -67,7 +69,6 @@ class SimWindowSystem final : public WindowSystem {
   std::uint32_t PriorityOf(ProcessId process) const { return processes_.at(process).priority; }
   // Sets a class directly, as another program would, bypassing refusals.
   void ForcePriority(ProcessId process, std::uint32_t priority);
-  WindowRef Foreground() const { return foreground_; }
   // The next this many requests to bring a window forward are refused.
   int foreground_lock = 0;
   // Called before each WindowBelow, to model other programs acting during a walk.
