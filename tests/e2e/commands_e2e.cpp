@@ -14,10 +14,6 @@ TEST(Commands, ButtonsAndTheirKeysMoveTheSelectedWindowAndStackleStaysAbove) {
   const HWND alpha = helper.windows[0], beta = helper.windows[1];
   Stackle stackle;
   const HWND dialog = stackle.dialog, list = stackle.list;
-  const auto above = [](HWND upper, HWND lower) {
-    const std::vector<HWND> z = ZOrder();
-    return std::ranges::find(z, upper) < std::ranges::find(z, lower);
-  };
   // A key press or an Alt+letter, posted to the list, where the dialog manager sees it.
   const auto post = [&](UINT message, WPARAM key) {
     return [=] { PostMessageW(list, message, key, message == WM_SYSCHAR ? 1 << 29 : 1); };
@@ -27,8 +23,8 @@ TEST(Commands, ButtonsAndTheirKeysMoveTheSelectedWindowAndStackleStaysAbove) {
           {"always on top", alpha, [&] { stackle.Click(IDC_ALWAYS_ON_TOP); },
            [&] { return IsTopMost(alpha); }},
           {"Alt+U", alpha, post(WM_SYSCHAR, 'u'), [&] { return !IsTopMost(alpha); }},
-          {"Enter", beta, post(WM_KEYDOWN, VK_RETURN), [&] { return above(beta, alpha); }},
-          {"Escape", alpha, post(WM_KEYDOWN, VK_ESCAPE), [&] { return above(alpha, beta); }},
+          {"Enter", beta, post(WM_KEYDOWN, VK_RETURN), [&] { return Above(beta, alpha); }},
+          {"Escape", alpha, post(WM_KEYDOWN, VK_ESCAPE), [&] { return Above(alpha, beta); }},
           {"Alt+B", alpha, post(WM_SYSCHAR, 'b'), [&] { return !GetWindow(alpha, GW_HWNDNEXT); }},
       };
   for (const auto& [name, selected, act, done] : steps) {
@@ -38,7 +34,7 @@ TEST(Commands, ButtonsAndTheirKeysMoveTheSelectedWindowAndStackleStaysAbove) {
     // The command ends with a refresh that clears the selection: the next step selects after it.
     ASSERT_TRUE(stackle.Settle());
     EXPECT_TRUE(WaitUntil(done));
-    EXPECT_TRUE(WaitUntil([&] { return IsTopMost(dialog) && above(dialog, selected); }))
+    EXPECT_TRUE(WaitUntil([&] { return IsTopMost(dialog) && Above(dialog, selected); }))
         << "Stackle stays above";
   }
   EXPECT_TRUE(IsWindowVisible(dialog)) << "Enter and Escape leave the dialog open";
@@ -179,11 +175,7 @@ TEST(ShellE2e, TheSystemAndIconMenusOpenHelpAndAboutWhoseIntervalIsKeptAtExit) {
                   : stackle.OpenMenu(WM_SYSCOMMAND, SC_KEYMENU, L' ');
     };
     ASSERT_TRUE(stackle.Choose(menu(), {'H'}));
-    const HWND help = stackle.Wait(L"#32770", L"Stackle");
-    wchar_t text[64] = {};
-    GetWindowTextW(GetDlgItem(help, 0xFFFF), text, 64);
-    EXPECT_TRUE(std::wstring_view(text).starts_with(L"Stackle はウインドウの重なり順")) << text;
-    ASSERT_TRUE(dismiss(help));
+    ASSERT_TRUE(dismiss(stackle.Wait(L"#32770", L"Stackle"))) << "no help";
 
     // Wine's own system menu has an "About Wine" item on A; About is next to last.
     ASSERT_TRUE(stackle.Choose(
@@ -194,11 +186,6 @@ TEST(ShellE2e, TheSystemAndIconMenusOpenHelpAndAboutWhoseIntervalIsKeptAtExit) {
       stackle.Send(GetDlgItem(about, IDC_ABOUT_INTERVAL), WM_SETTEXT, 0, LPARAM(interval));
       PostMessageW(about, WM_COMMAND, IDOK, 0);
     };
-    submit(L"5001");
-    ASSERT_TRUE(dismiss(stackle.Wait(L"#32770", L"Stackle"))) << "no message";
-    EXPECT_FALSE(FindWindowOf(stackle.process, L"#32770", L"Stackle", stackle.dialog))
-        << "more than one message";
-    EXPECT_TRUE(IsWindowVisible(about)) << "5001 closed About";
     // The longest through the icon, so that no followed window cuts the next menu short.
     submit(icon ? L"5000" : L"1000");
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); }));

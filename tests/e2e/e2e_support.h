@@ -180,6 +180,10 @@ inline std::vector<HWND> ZOrder() {
     windows.push_back(window);
   return windows;
 }
+inline bool Above(HWND upper, HWND lower) {
+  const std::vector<HWND> z = ZOrder();
+  return std::ranges::find(z, upper) < std::ranges::find(z, lower);
+}
 
 // `process`'s topmost visible window of `class_name` (and `caption` unless null) but `except`.
 inline HWND FindWindowOf(const Process& process, std::wstring_view class_name,

@@ -29,26 +29,32 @@ struct Desk : SimDesk {
 };
 
 TEST(LayerCommands, MoveTheSelectedWindowAndKeepStackleOnTop) {
+  enum Before { kAsOpened, kPinned, kMinimizedFromMaximized };
   struct Case {
     const char* what;
-    int command;
-    bool mail_topmost_before;
+    Message command;
+    Before mail_before;
     std::vector<Text> labels_after;
     std::uint32_t mail_priority;
   };
+  const Message double_click = CommandMessage(IDC_WINDOW_LIST, kLbnDblClk);
   // clang-format off
   const Case cases[] = {
-      {"bring to front", IDC_BRING_TO_FRONT, false, {u"Inbox - Mail", u"Notes - Editor"}, kNormal},
-      {"always on top", IDC_ALWAYS_ON_TOP, false, {u"(TopMost):Inbox - Mail", u"Notes - Editor"}, kHigh},
-      {"not always on top", IDC_NOT_ALWAYS_ON_TOP, true, {u"Inbox - Mail", u"Notes - Editor"}, kNormal},
-      {"not always on top, already so", IDC_NOT_ALWAYS_ON_TOP, false, {u"Notes - Editor", u"Inbox - Mail"}, kNormal},
+      {"bring to front", CommandMessage(IDC_BRING_TO_FRONT), kAsOpened, {u"Inbox - Mail", u"Notes - Editor"}, kNormal},
+      {"always on top", CommandMessage(IDC_ALWAYS_ON_TOP), kAsOpened, {u"(TopMost):Inbox - Mail", u"Notes - Editor"}, kHigh},
+      {"not always on top", CommandMessage(IDC_NOT_ALWAYS_ON_TOP), kPinned, {u"Inbox - Mail", u"Notes - Editor"}, kNormal},
+      {"not always on top, already so", CommandMessage(IDC_NOT_ALWAYS_ON_TOP), kAsOpened, {u"Notes - Editor", u"Inbox - Mail"}, kNormal},
       // Its program at normal first: at the bottom it is no longer listed, so no refresh sets it.
-      {"send to bottom", IDC_SEND_TO_BOTTOM, false, {u"Notes - Editor", u"Desktop"}, kNormal},
+      {"send to bottom", CommandMessage(IDC_SEND_TO_BOTTOM), kAsOpened, {u"Notes - Editor", u"Desktop"}, kNormal},
+      {"double click minimizes", double_click, kAsOpened, {u"Notes - Editor", u"(Icon):Inbox - Mail"}, kNormal},
+      {"double click restores, to the normal size", double_click, kMinimizedFromMaximized, {u"Notes - Editor", u"Inbox - Mail"}, kNormal},
   };
   // clang-format on
   for (const Case& c : cases) {
     Desk d;
-    if (c.mail_topmost_before) d.windows.Place(d.mail, InsertAfter::kTopMost, false);
+    if (c.mail_before == kPinned) d.windows.Place(d.mail, InsertAfter::kTopMost, false);
+    auto& mail = d.windows.Get(d.mail);
+    mail.minimized = mail.maximized = c.mail_before == kMinimizedFromMaximized;
     d.windows.Place(d.dialog.Window(), InsertAfter::kTopMost, false);
     d.Command(IDC_REFRESH);
     d.windows.ForcePriority(d.mail_process, kIdle);
@@ -57,28 +63,16 @@ TEST(LayerCommands, MoveTheSelectedWindowAndKeepStackleOnTop) {
     EXPECT_EQ(d.dialog.Caption(), d.Labels()[d.IndexOf(d.mail).value_or(0)])
         << "the caption follows";
     d.dialog.LoseFocus();
-    d.Command(c.command);
+    d.dialog.Send(c.command);
     EXPECT_EQ(d.Labels(), c.labels_after) << c.what;
+    EXPECT_FALSE(mail.maximized) << c.what;
     // The short form of the ending does not put Stackle back on top.
-    EXPECT_EQ(d.StackleOnTop(), c.command != IDC_SEND_TO_BOTTOM) << c.what;
+    EXPECT_EQ(d.StackleOnTop(), c.command.wparam != IDC_SEND_TO_BOTTOM) << c.what;
     EXPECT_EQ(d.dialog.Caption(), u"Stackle") << c.what;
     EXPECT_EQ(d.dialog.WindowListSelection(), std::nullopt) << c.what;
     EXPECT_TRUE(d.dialog.HasFocus()) << c.what;
     EXPECT_TRUE(d.dialog.WindowListRedraws()) << c.what;
     EXPECT_EQ(d.windows.PriorityOf(d.mail_process), c.mail_priority) << c.what;
-  }
-}
-
-TEST(LayerCommands, DoubleClickMinimizesOrRestores) {
-  Desk d;
-  d.windows.Get(d.mail).maximized = true;
-  for (const bool minimized : {true, false}) {
-    d.Select(d.mail);
-    d.dialog.Send(CommandMessage(IDC_WINDOW_LIST, kLbnDblClk));
-    EXPECT_EQ(d.windows.IsMinimized(d.mail), minimized);
-    EXPECT_FALSE(!minimized && d.windows.IsMaximized(d.mail)) << "restored to its normal size";
-    EXPECT_EQ(d.Labels()[d.IndexOf(d.mail).value_or(0)],
-              minimized ? u"(Icon):Inbox - Mail" : u"Inbox - Mail");
   }
 }
 
@@ -196,7 +190,6 @@ TEST(HiddenWindows, LeaveTheShellsPriorityAlone) {
   d.Command(IDC_REFRESH);
   d.Select(folder);
   d.Command(IDC_SHOW_HIDE);
-  EXPECT_FALSE(d.windows.IsVisible(folder));
   EXPECT_EQ(d.windows.PriorityOf(shell), kNormal) << "the task bar is not put at idle";
   d.windows.ForcePriority(shell, kHigh);  // as the user or another program left it
   d.Command(IDC_REFRESH);
@@ -258,14 +251,12 @@ TEST(WindowMenu, OpensForTheEntryUnderTheCursorAndActsOnItsWindow) {
   d.windows.during_close = [&](WindowRef) {
     topmost_during_close = d.windows.IsTopMost(d.dialog.Window());
   };
-  for (sim::OnClose behaviour : {sim::OnClose::kStaysOpen, sim::OnClose::kHangs}) {
-    d.windows.Get(d.mail).on_close = behaviour;
-    d.RightClick(d.mail, kIdWindowClose);
-    EXPECT_FALSE(topmost_during_close);
-    EXPECT_TRUE(d.StackleOnTop());
-    EXPECT_EQ(d.Labels().size(), 2u);
-  }
-  d.windows.Get(d.mail).on_close = sim::OnClose::kCloses;
+  d.windows.Get(d.mail).closes = false;
+  d.RightClick(d.mail, kIdWindowClose);
+  EXPECT_FALSE(topmost_during_close);
+  EXPECT_TRUE(d.StackleOnTop());
+  EXPECT_EQ(d.Labels().size(), 2u);
+  d.windows.Get(d.mail).closes = true;
   d.RightClick(d.mail, kIdWindowClose);
   EXPECT_FALSE(d.windows.Exists(d.mail));
   EXPECT_EQ(d.Labels(), std::vector<Text>{u"Notes - Editor"});

@@ -180,7 +180,7 @@ class Model {
                         .visible = Pick(4) != 0,
                         .minimized = Pick(5) == 0,
                         .topmost = Pick(6) == 0,
-                        .on_close = static_cast<sim::OnClose>(Pick(3)),
+                        .closes = Pick(3) == 0,
                         .refuses = Pick(8) == 0});
   }
 

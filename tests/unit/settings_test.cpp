@@ -169,13 +169,12 @@ TEST(MouseFollow, BringsForwardTheWindowUnderTheCursorOnce) {
   sim::SimWindowSystem ws;
   const ProcessId p = ws.AddProcess();
   const WindowRef a = ws.AddWindow({.title = u"A", .process = p, .rect = {0, 0, 100, 100}});
-  const WindowRef a_button = ws.AddChild(a, {10, 10, 50, 30});
+  ws.AddChild(a, {10, 10, 50, 30});
   const WindowRef a_panel = ws.AddChild(a, {60, 10, 90, 90});
-  const WindowRef a_nested = ws.AddChild(a_panel, {65, 20, 85, 40});
+  ws.AddChild(a_panel, {65, 20, 85, 40});
   const WindowRef b = ws.AddWindow({.title = u"B", .process = p, .rect = {200, 0, 300, 100}});
-  const WindowRef b_button = ws.AddChild(b, {210, 10, 250, 30});
-  const WindowRef box =
-      ws.AddWindow({.title = u"Question", .process = p, .owner = b, .rect = {400, 0, 500, 100}});
+  ws.AddChild(b, {210, 10, 250, 30});
+  ws.AddWindow({.title = u"Question", .process = p, .owner = b, .rect = {400, 0, 500, 100}});
 
   struct Step {
     const char* what;
@@ -198,7 +197,6 @@ TEST(MouseFollow, BringsForwardTheWindowUnderTheCursorOnce) {
   }
   ws.cursor.reset();
   EXPECT_EQ(FollowTarget(ws, kNoWindow), kNoWindow) << "the cursor cannot be read";
-  (void)a_button, (void)a_nested, (void)b_button, (void)box;
 }
 
 TEST(MouseFollow, AWindowTheForegroundLockKeptBackIsTriedAgain) {

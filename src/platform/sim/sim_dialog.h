@@ -147,8 +147,7 @@ class SimDialog final : public DialogHost {
   std::intptr_t DragIcon() override { return 0; }
   Text StringResource(int id) override;
   std::uint32_t SetTimer(std::uint32_t id, std::uint32_t interval) override {
-    timers[id] = interval;
-    return id;
+    return timers[id] = interval, id;
   }
   void KillTimer(std::uint32_t id) override { timers.erase(id); }
   int RunChildDialog(ChildDialog& dialog) override;

@@ -10,33 +10,25 @@ SimWindowSystem::SimWindowSystem() {
 }
 
 ProcessId SimWindowSystem::AddProcess(bool refuses_open) {
-  const ProcessId id = next_process_;
-  next_process_ += 4;
+  const ProcessId id = next_process_ += 4;
   processes_[id].refuses_open = refuses_open;
   return id;
 }
 
 WindowRef SimWindowSystem::AddWindow(WindowSpec spec) {
   if (!processes_.contains(spec.process)) throw std::invalid_argument("unknown process");
-  const WindowRef handle = next_handle_;
-  next_handle_ += 0x10;
-  SimWindow window;
-  static_cast<WindowSpec&>(window) = std::move(spec);
-  window.handle = handle;
-  z_order_.insert(z_order_.begin() + TopOfBand(window.topmost), handle);
-  windows_[handle] = std::move(window);
+  const WindowRef handle = next_handle_ += 0x10;
+  z_order_.insert(z_order_.begin() + TopOfBand(spec.topmost), handle);
+  windows_[handle] = SimWindow{std::move(spec), handle, false, kNoWindow};
   return handle;
 }
 
 WindowRef SimWindowSystem::AddChild(WindowRef parent, Rect rect, ProcessId process) {
-  const WindowRef handle = next_handle_;
-  next_handle_ += 0x10;
-  SimWindow child;
-  child.handle = handle;
-  child.parent = parent;
-  child.process = process ? process : Get(parent).process;
-  child.rect = rect;
-  windows_[handle] = std::move(child);
+  const WindowRef handle = next_handle_ += 0x10;
+  WindowSpec spec;
+  spec.process = process ? process : Get(parent).process;
+  spec.rect = rect;
+  windows_[handle] = SimWindow{std::move(spec), handle, false, parent};
   return handle;
 }
 
@@ -60,12 +52,6 @@ void SimWindowSystem::DestroyWindow(WindowRef window) {
   windows_.erase(window);
   std::erase(z_order_, window);
   if (foreground_ == window) foreground_ = kNoWindow;
-}
-
-SimWindow& SimWindowSystem::Get(WindowRef window) {
-  SimWindow* found = Find(window);
-  if (!found) throw std::out_of_range("no such window");
-  return *found;
 }
 
 void SimWindowSystem::ForcePriority(ProcessId process, std::uint32_t priority) {
@@ -161,7 +147,7 @@ void SimWindowSystem::RequestClose(WindowRef window, const std::function<bool()>
   SimWindow* w = Find(window);
   if (!w) return;
   if (during_close) during_close(window);
-  if (w->on_close == OnClose::kCloses) DestroyWindow(window);
+  if (w->closes) DestroyWindow(window);
 }
 
 namespace {

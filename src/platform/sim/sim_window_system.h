@@ -3,20 +3,15 @@
 // to be opened.
 #pragma once
 
+#include <algorithm>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <vector>
 
 #include "catalogue/window_system.h"
 
 namespace stackle::sim {
-
-// What a window's program does with a close request.
-enum class OnClose {
-  kCloses,     // closes the window
-  kStaysOpen,  // asks its user, who says no
-  kHangs,      // does not respond; the request is given up
-};
 
 struct WindowSpec {
   Text title;
@@ -26,7 +21,7 @@ struct WindowSpec {
   bool minimized = false;
   bool maximized = false;
   bool topmost = false;
-  OnClose on_close = OnClose::kCloses;
+  bool closes = true;       // or its program asks its user, who says no, or does not answer
   bool refuses = false;     // refuses every change: a program run as administrator
   std::uint32_t cloak = 0;  // kCloakedBy* bits
   // A pop-up's owner, which the pop-up reports as its parent.
@@ -55,15 +50,14 @@ class SimWindowSystem final : public WindowSystem {
   // `process` is given.
   WindowRef AddChild(WindowRef parent, Rect rect, ProcessId process = 0);
   void DestroyWindow(WindowRef window);
-  SimWindow& Get(WindowRef window);
+  SimWindow& Get(WindowRef window) { return windows_.at(window); }
   // Top to bottom.
   const std::vector<WindowRef>& ZOrder() const { return z_order_; }
   // The windows of every process but Stackle's own, top first.
   std::vector<WindowRef> OthersWindows() const {
     std::vector<WindowRef> others;
-    for (WindowRef w : z_order_) {
-      if (windows_.at(w).process != own_process_) others.push_back(w);
-    }
+    std::ranges::copy_if(z_order_, std::back_inserter(others),
+                         [&](WindowRef w) { return windows_.at(w).process != own_process_; });
     return others;
   }
   std::uint32_t PriorityOf(ProcessId process) const { return processes_.at(process).priority; }
@@ -100,8 +94,7 @@ class SimWindowSystem final : public WindowSystem {
   WindowRef ForegroundWindow() override { return foreground_; }
   std::uint32_t CloakOf(WindowRef w) override { return Find(w) ? Find(w)->cloak : 0; }
   std::vector<WindowRef> Children(WindowRef window) override;
-  // The wait is over at once: the program either closed the window, or asked its user
-  // (who said no), or is given up on.
+  // The wait is over at once: the program either closed the window or did not.
   void RequestClose(WindowRef window, const std::function<bool()>& stop_waiting) override;
   void SetHiddenMark(WindowRef w, bool marked) override {
     if (Find(w) && !Find(w)->refuses) Find(w)->hidden_mark = marked;
