@@ -160,6 +160,7 @@ TEST(HiddenWindows, StayReachableAndComeBackAtExit) {
   // Chosen in the tray's window menu, the window gone has nothing to show: nothing changes.
   d.layer.ToggleListedWindow(2);
   EXPECT_EQ(d.Labels(), hidden);
+  EXPECT_EQ(d.dialog.Caption(), u"Stackle") << "not a refusal";
   // Shown when the session ends (the model and the real program check the close), not before.
   d.dialog.Send({kWmEndSession, 0, 0});  // log-off cancelled: nothing happens
   d.ExpectMailHidden(true);

@@ -21,7 +21,7 @@ struct WindowSpec {
   bool minimized = false;
   bool maximized = false;
   bool topmost = false;
-  bool closes = true;       // or its program asks its user, who says no, or does not answer
+  bool closes = true;       // false: its program asks its user, who says no, or hangs
   bool refuses = false;     // refuses every change: a program run as administrator
   std::uint32_t cloak = 0;  // kCloakedBy* bits
   // A pop-up's owner, which the pop-up reports as its parent.
