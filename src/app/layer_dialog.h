@@ -16,9 +16,6 @@
 namespace stackle {
 
 inline constexpr char16_t kDialogCaption[] = u"Stackle";
-// The caption, until the next selection or refresh, when a window refused a command.
-inline constexpr char16_t kRefusedNotice[] =
-    u"操作できません: 管理者として実行中か、応答していないプログラムです";
 // The dialog's timers: mouse-follow, and the icon's retries while the shell is not ready.
 inline constexpr std::uint32_t kMouseFollowTimer = 1, kTrayRetryTimer = 2;
 

@@ -1,8 +1,10 @@
 // Text helpers that do not depend on the system's code page.
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "catalogue/window_system.h"
 
@@ -18,6 +20,25 @@ inline bool IsHighSurrogate(char16_t c) {
 }
 inline bool IsLowSurrogate(char16_t c) {
   return c >= 0xDC00 && c <= 0xDFFF;
+}
+
+// ASCII letters compared without case, every other character as it is.
+template <typename Char>
+constexpr Char AsciiLower(Char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<Char>(c - 'A' + 'a') : c;
+}
+template <typename Char>
+bool EqualsIgnoringAsciiCase(std::basic_string_view<Char> a,
+                             std::type_identity_t<std::basic_string_view<Char>> b) {
+  return std::ranges::equal(a, b, [](Char x, Char y) { return AsciiLower(x) == AsciiLower(y); });
+}
+
+// A hexadecimal digit's value, of either case; -1 for any other character.
+constexpr int HexDigitValue(char c) {
+  c = AsciiLower(c);
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
 }
 
 // True when `needle` occurs in `text` starting and ending at character boundaries, so that

@@ -12,6 +12,10 @@ namespace stackle {
 inline constexpr char16_t kMinimizedPrefix[] = u"(Icon):";
 inline constexpr char16_t kTopMostPrefix[] = u"(TopMost):";
 inline constexpr char16_t kFolderPrefix[] = u"(Folda):";
+// What Stackle says when a listed window refused a command: in the caption, until the next
+// selection or refresh, and to a command process.
+inline constexpr char16_t kRefusedNotice[] =
+    u"操作できません: 管理者として実行中か、応答していないプログラムです";
 inline constexpr char16_t kFolderWindowClass[] = u"CabinetWClass";
 // The frame every Store app's window lives in; the app's own window is its child.
 inline constexpr char16_t kStoreFrameClass[] = u"ApplicationFrameWindow";

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <iterator>
 
-#include "app/layer_dialog.h"
 #include "catalogue/hidden_register.h"
 #include "catalogue/text.h"
 
@@ -24,12 +23,6 @@ constexpr Switch kSwitches[] = {
     {u"list", CommandVerb::kList, false},  {u"exit", CommandVerb::kExit, false},
     {u"?", CommandVerb::kHelp, false},
 };
-
-bool SameSwitch(std::u16string_view given, std::u16string_view name) {
-  return std::ranges::equal(given, name, [](char16_t a, char16_t b) {
-    return (a >= u'A' && a <= u'Z' ? a - u'A' + u'a' : a) == b;
-  });
-}
 
 // The label's title: without the prefixes the list puts before it.
 std::u16string_view TitleOf(std::u16string_view label, bool hidden) {
@@ -80,7 +73,7 @@ ParsedCommandLine ParseCommandLine(const std::vector<Text>& arguments) {
   const std::u16string_view first = arguments[0];
   const auto known = std::ranges::find_if(kSwitches, [&](const Switch& s) {
     return first.size() > 1 && (first[0] == u'/' || first[0] == u'-') &&
-           SameSwitch(first.substr(1), s.name);
+           EqualsIgnoringAsciiCase(first.substr(1), s.name);
   });
   if (known == std::end(kSwitches))
     return {{}, u"不明なスイッチです: " + Text(first.substr(0, 100))};

@@ -12,6 +12,11 @@ int ControlOf(std::size_t action) {
   return IDC_HOTKEY_FIRST + static_cast<int>(action);
 }
 
+// A key as its control shows it: the control has no Windows key.
+Hotkey Shown(Hotkey key) {
+  return {key.modifiers & ~kModWin, key.key};
+}
+
 }  // namespace
 
 int CHotkeyDialog::TemplateId() const {
@@ -20,7 +25,7 @@ int CHotkeyDialog::TemplateId() const {
 
 void CHotkeyDialog::OnInitDialog() {
   for (std::size_t i = 0; i < kHotkeyActionCount; ++i) {
-    shown_[i] = {keys_[i].modifiers & ~kModWin, keys_[i].key};
+    shown_[i] = Shown(keys_[i]);
     surface_->SetHotkey(ControlOf(i), shown_[i]);
   }
   std::string problems;
@@ -66,7 +71,7 @@ void CHotkeyDialog::OnOK() {
   const AppliedHotkeys applied = apply_(keys);
   keys_ = keys;
   for (std::size_t i = 0; i < kHotkeyActionCount; ++i)
-    shown_[i] = {keys_[i].modifiers & ~kModWin, keys_[i].key};
+    shown_[i] = Shown(keys_[i]);
   held_ = applied.held;
   if (!applied.saved) surface_->ShowWarning(u"stackle.ini に書き込めません。");
   ShowStatus();

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "catalogue/text.h"
+
 namespace stackle {
 namespace {
 
@@ -49,14 +51,6 @@ constexpr Modifier kModifiers[] = {
     {"Shift", kModShift},  {"Win", kModWin},
 };
 
-char Lower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameText(std::string_view a, std::string_view b) {
-  return std::ranges::equal(a, b, [](char x, char y) { return Lower(x) == Lower(y); });
-}
-
 std::string_view Trim(std::string_view text) {
   const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
   while (!text.empty() && blank(text.front()))
@@ -66,24 +60,17 @@ std::string_view Trim(std::string_view text) {
   return text;
 }
 
-int HexDigit(char c) {
-  c = Lower(c);
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
 // A key's virtual-key code; 0 when the name is unknown.
 std::uint32_t ParseKey(std::string_view name) {
   if (name.empty()) return 0;
   if (name.size() == 1) {
-    const char c = Lower(name[0]);
+    const char c = AsciiLower(name[0]);
     if (c >= 'a' && c <= 'z') return static_cast<std::uint32_t>(c - 'a' + 'A');
     if (c >= '0' && c <= '9') return static_cast<std::uint32_t>(c);
     return 0;
   }
   for (const KeyName& k : kKeyNames)
-    if (SameText(name, k.name)) return k.key;
+    if (EqualsIgnoringAsciiCase(name, k.name)) return k.key;
   const auto number = [](std::string_view digits) {
     int value = 0;
     for (char c : digits) {
@@ -92,16 +79,17 @@ std::uint32_t ParseKey(std::string_view name) {
     }
     return digits.empty() || digits.front() == '0' ? -1 : value;
   };
-  if (Lower(name[0]) == 'f') {
+  if (AsciiLower(name[0]) == 'f') {
     const int n = number(name.substr(1));
     if (n >= 1 && n <= 24) return kVkF1 + static_cast<std::uint32_t>(n - 1);
   }
-  if (name.size() == 4 && SameText(name.substr(0, 3), "num") && name[3] >= '0' && name[3] <= '9') {
+  if (name.size() == 4 && EqualsIgnoringAsciiCase(name.substr(0, 3), "num") && name[3] >= '0' &&
+      name[3] <= '9') {
     return 0x60 + static_cast<std::uint32_t>(name[3] - '0');
   }
   // Any other key as its code: "VK_E2".
-  if (name.size() == 5 && SameText(name.substr(0, 3), "vk_")) {
-    const int high = HexDigit(name[3]), low = HexDigit(name[4]);
+  if (name.size() == 5 && EqualsIgnoringAsciiCase(name.substr(0, 3), "vk_")) {
+    const int high = HexDigitValue(name[3]), low = HexDigitValue(name[4]);
     const int code = high * 16 + low;
     if (high >= 0 && low >= 0 && code >= 0x07 && code <= 0xFE)
       return static_cast<std::uint32_t>(code);
@@ -126,7 +114,7 @@ bool IsSectionLine(std::string_view line) {
 }
 
 bool IsHotkeySection(std::string_view line) {
-  return SameText(line, "[Hotkeys]");
+  return EqualsIgnoringAsciiCase(line, "[Hotkeys]");
 }
 
 // Calls `visit` with each line of `content`, without its line end.
@@ -169,8 +157,8 @@ std::optional<Hotkey> ParseHotkey(std::string_view text) {
       if (hotkey.key == 0) return std::nullopt;
       return hotkey;
     }
-    const auto modifier =
-        std::ranges::find_if(kModifiers, [&](const Modifier& m) { return SameText(part, m.name); });
+    const auto modifier = std::ranges::find_if(
+        kModifiers, [&](const Modifier& m) { return EqualsIgnoringAsciiCase(part, m.name); });
     if (modifier == std::end(kModifiers) || (hotkey.modifiers & modifier->bit)) return std::nullopt;
     hotkey.modifiers |= modifier->bit;
     text.remove_prefix(plus + 1);
@@ -209,8 +197,8 @@ HotkeyFile ReadHotkeyFile(std::string_view content) {
     const std::string shown(line.substr(0, 80));
     const std::size_t equals = line.find('=');
     const std::string_view name = Trim(line.substr(0, equals));
-    const auto action =
-        std::ranges::find_if(kActions, [&](const ActionInfo& a) { return SameText(name, a.name); });
+    const auto action = std::ranges::find_if(
+        kActions, [&](const ActionInfo& a) { return EqualsIgnoringAsciiCase(name, a.name); });
     if (equals == std::string_view::npos || action == std::end(kActions)) {
       file.problems.push_back("不明な名前: " + shown);
       return;
@@ -227,15 +215,14 @@ HotkeyFile ReadHotkeyFile(std::string_view content) {
       file.problems.push_back("キーが正しくありません: " + shown);
       return;
     }
-    if (!key->IsOff() && std::ranges::find(file.keys, *key) != file.keys.end()) {
-      // The action listed first keeps the key, whether from this file or by default.
-      const auto holder =
-          static_cast<std::size_t>(std::ranges::find(file.keys, *key) - file.keys.begin());
-      if (given[holder]) {
+    // The action listed first keeps the key, whether from this file or by default.
+    const auto holder = std::ranges::find(file.keys, *key);
+    if (!key->IsOff() && holder != file.keys.end()) {
+      if (given[static_cast<std::size_t>(holder - file.keys.begin())]) {
         file.problems.push_back("他の操作と同じキー: " + shown);
         return;
       }
-      file.keys[holder] = {};
+      *holder = {};
     }
     file.keys[index] = *key;
   });

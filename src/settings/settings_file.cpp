@@ -4,15 +4,10 @@
 #include <charconv>
 #include <cstdio>
 
+#include "catalogue/text.h"
+
 namespace stackle {
 namespace {
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 bool IsBlank(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
@@ -26,10 +21,10 @@ int ScanHexFields(std::string_view line, std::int64_t (&values)[5]) {
   for (; fields < 5; ++fields) {
     while (at < line.size() && IsBlank(line[at]))
       ++at;
-    if (at >= line.size() || HexValue(line[at]) < 0) break;
+    if (at >= line.size() || HexDigitValue(line[at]) < 0) break;
     std::int64_t value = 0;
-    for (int digits = 0; digits < 4 && at < line.size() && HexValue(line[at]) >= 0; ++digits) {
-      value = value * 16 + HexValue(line[at++]);
+    for (int digits = 0; digits < 4 && at < line.size() && HexDigitValue(line[at]) >= 0; ++digits) {
+      value = value * 16 + HexDigitValue(line[at++]);
     }
     values[fields] = value;
   }

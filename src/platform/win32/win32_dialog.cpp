@@ -435,9 +435,8 @@ void Win32Dialog::AppendToSystemMenu(const Menu& items) {
 bool Win32Dialog::OpenHelpFile() {
   // Windows 8, 10 and 11 have no viewer for help files (only a stand-in that says so), and
   // none can be installed on them.
-  using GetVersion = LONG(WINAPI*)(OSVERSIONINFOW*);
-  const auto get_version = reinterpret_cast<GetVersion>(
-      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
+  const auto get_version =
+      SystemFunction<LONG(WINAPI*)(OSVERSIONINFOW*)>(L"ntdll.dll", "RtlGetVersion");
   OSVERSIONINFOW version{};
   version.dwOSVersionInfoSize = sizeof version;
   if (!get_version || get_version(&version) != 0 ||
