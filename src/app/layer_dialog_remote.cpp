@@ -123,8 +123,9 @@ void CLayerDialog::OnHotkey(std::uintptr_t id) {
 }
 
 std::intptr_t CLayerDialog::OnCopyData(const CopyData& data) {
-  // Only the documented form, and only once the dialog is up.
-  if (data.tag != kCommandTag || !start_up_finished_ || data.data == nullptr) return 0;
+  // Only the documented form, only once the dialog is up, and never once it is ending: the
+  // command process then looks for the copy that runs next.
+  if (data.tag != kCommandTag || !start_up_finished_ || dialog_.IsEnding() || !data.data) return 0;
   const auto received = DecodeCommand({static_cast<const std::uint8_t*>(data.data), data.size});
   if (!received) return 0;
   RemoteScope remote(acting_remotely_, true);
@@ -138,9 +139,8 @@ int CLayerDialog::CarryOut(const Command& command, WindowRef reply_to) {
   };
   switch (command.verb) {
     case CommandVerb::kExit:
-      answer(kExitDone);
-      OnOK();
-      return kExitDone;
+      OnOK();  // before the answer: the next command already goes to the next copy
+      return answer(kExitDone);
     case CommandVerb::kShowAll:
       RestoreHiddenWindows();
       FinishCommand(Refresh::kShort);

@@ -30,7 +30,10 @@ std::vector<WindowListEntry> HiddenRegister::ListEntries() {
 }
 
 void HiddenRegister::RestoreAll() {
-  for (const HiddenEntry& entry : entries_) {
+  // A copy: while a window of another program is shown, Stackle answers the commands sent to
+  // it, which may hide one more.
+  const std::vector<HiddenEntry> entries = entries_;
+  for (const HiddenEntry& entry : entries) {
     if (!windows_.Exists(entry.window)) continue;
     SetHiddenWindowPriority(windows_, entry.window, PriorityClass::kNormal);
     windows_.Show(entry.window, ShowCommand::kShow);

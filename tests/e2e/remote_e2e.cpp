@@ -38,7 +38,7 @@ Result RunCommand(const TempDir& dir, const std::wstring& arguments) {
 
 // Presses `keys` together, the last after the others, as the keyboard would.
 void Press(const std::vector<WORD>& keys) {
-  std::vector<INPUT> inputs(2 * keys.size(), INPUT{.type = INPUT_KEYBOARD});
+  std::vector<INPUT> inputs(2 * keys.size(), INPUT{.type = INPUT_KEYBOARD, .ki = {}});
   for (std::size_t i = 0, up = inputs.size() - 1; i < keys.size(); ++i, --up) {
     inputs[i].ki.wVk = inputs[up].ki.wVk = keys[i];
     inputs[up].ki.dwFlags = KEYEVENTF_KEYUP;
@@ -148,6 +148,18 @@ TEST(CommandLine, SaysWhatItCouldNotDo) {
   hung.Hang();
   EXPECT_EQ(RunCommand(dir, L"/list").code, 4u);
   RemovePropW(hung.windows[0], L"Stackle.CommandWindow");
+
+  // One that was found while it took commands, and was ending when the command came.
+  Helper ending({{.title = L"Ending"}});
+  SetPropW(ending.windows[0], L"Stackle.CommandWindow", HANDLE(1));
+  SetWindowLongPtrW(ending.windows[0], GWLP_WNDPROC,
+                    LONG_PTR(+[](HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+                      if (message != WM_COPYDATA)
+                        return DefWindowProcW(window, message, wparam, lparam);
+                      RemovePropW(window, L"Stackle.CommandWindow");
+                      return LRESULT(0);
+                    }));
+  EXPECT_EQ(RunCommand(dir, L"/exit").code, 0u) << "none runs any more";
 }
 
 }  // namespace

@@ -225,6 +225,28 @@ TEST(RemoteCommands, LeaveTheUserTheForegroundAndAnswerWhatTheyCouldNotDo) {
   for (const CopyData data : {CopyData{1, size, bytes.data()}, CopyData{kCommandTag, size, nullptr},
                               CopyData{kCommandTag, size - 2, bytes.data()}})
     EXPECT_EQ(desk.dialog.Send({kWmCopyData, 0, reinterpret_cast<std::intptr_t>(&data)}), 0);
+  // Sent while Stackle shows a window again, and so answers what is sent to it: carried out
+  // then, or, once Stackle is ending, refused, so that the command process finds the next copy.
+  desk.windows.Get(desk.editor).refuses = false;
+  EXPECT_EQ(desk.Hand({CommandVerb::kHide, u"Notes"}).first, kExitDone);
+  desk.windows.AddWindow({.title = u"Spare", .process = desk.mail_process});
+  std::vector<std::optional<std::intptr_t>> nested;
+  Text late_title = u"Spare";
+  desk.windows.during_show = [&](WindowRef) {
+    if (!nested.empty()) return;
+    const std::string late = EncodeCommand({CommandVerb::kHide, late_title}, 0);
+    const CopyData data{kCommandTag, static_cast<std::uint32_t>(late.size()), late.data()};
+    nested.emplace_back();  // the hide it may carry out shows no window
+    nested[0] = desk.dialog.Send({kWmCopyData, 0, reinterpret_cast<std::intptr_t>(&data)});
+  };
+  EXPECT_EQ(desk.Hand({CommandVerb::kShowAll, {}}).first, kExitDone);
+  EXPECT_EQ(nested, std::vector<std::optional<std::intptr_t>>{kCommandAnswered + kExitDone});
+  EXPECT_TRUE(desk.windows.IsVisible(desk.editor) && desk.windows.IsVisible(desk.mail));
+  nested.clear();
+  late_title = u"Notes";
+  EXPECT_EQ(desk.Hand({CommandVerb::kExit, {}}).first, kExitDone);
+  EXPECT_EQ(nested, std::vector<std::optional<std::intptr_t>>{0});
+  EXPECT_TRUE(desk.windows.IsVisible(desk.editor));
 }
 
 TEST(Hotkeys, ActOnTheActiveWindowOrTheSelectedOneAndTellWhatIsHeldElsewhere) {

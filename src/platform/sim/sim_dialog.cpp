@@ -43,8 +43,12 @@ void SimDialog::SendSize(std::uintptr_t type) {
 
 std::optional<std::intptr_t> SimDialog::Send(const Message& message) {
   if (!target_) return std::nullopt;
+  ++depth_;
   auto result = target_->HandleMessage(message);
-  if (ending_ && message.id != kWmDestroy) {
+  // As the modal loop, which ends the run and takes posted messages only between the
+  // messages it dispatches, not inside one.
+  if (--depth_ > 0) return result;
+  if (ending_) {
     Destroy();
     return result;
   }
@@ -57,8 +61,9 @@ std::optional<std::intptr_t> SimDialog::Send(const Message& message) {
 }
 
 void SimDialog::Destroy() {
-  MessageTarget* target = target_;
-  target->HandleMessage({kWmDestroy, 0, 0});
+  ++depth_;
+  target_->HandleMessage({kWmDestroy, 0, 0});
+  --depth_;
   windows_.DestroyWindow(window_);
   target_ = nullptr;
   window_ = kNoWindow;

@@ -178,6 +178,7 @@ class SimDialog final : public DialogHost {
   MessageTarget* target_ = nullptr;
   WindowRef window_ = kNoWindow;
   bool ending_ = false;
+  int depth_ = 0;  // messages being handled, one inside another
   bool focused_ = false;
   bool list_redraws_ = true;
   std::deque<int> posted_commands_;

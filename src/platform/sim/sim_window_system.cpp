@@ -140,6 +140,7 @@ bool SimWindowSystem::Show(WindowRef window, ShowCommand command) {
     w->maximized = command == ShowCommand::kMaximize;
     foreground_ = window;
   }
+  if (during_show) during_show(window);
   return true;
 }
 

@@ -69,6 +69,9 @@ class SimWindowSystem final : public WindowSystem {
   std::function<void(WindowRef)> before_step;
   // Called while a close request waits for its window's program.
   std::function<void(WindowRef)> during_close;
+  // Called while a window's show state changes. Stackle's thread answers what is sent to it
+  // meanwhile, as it does while it waits for another program to change a window.
+  std::function<void(WindowRef)> during_show;
   std::optional<Point> cursor = Point{};
   // Monitors and their work areas (the part the task bar leaves free).
   std::vector<std::pair<Rect, Rect>> monitors = {{{0, 0, 1280, 800}, {0, 0, 1280, 760}}};

@@ -195,6 +195,8 @@ void Win32Dialog::SetIcons() {
 void Win32Dialog::EndDialog(int result) {
   result_ = result;
   ended_ = true;
+  // A copy that is ending is found by no command process, which waits for it to end.
+  ::RemovePropW(window_, kCommandWindowProperty);
   // Wakes the modal loop if the request came from outside a queued message.
   ::PostMessageW(window_, WM_NULL, 0, 0);
 }
