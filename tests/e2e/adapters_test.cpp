@@ -43,7 +43,8 @@ class Win32Desktop {
  private:
   win32::Win32WindowSystem windows_;
   std::vector<HWND> opened_;
-  e2e::Process child_ = e2e::Process::Harness(L"--child");
+  e2e::Process child_{std::filesystem::temp_directory_path(),
+                      std::wstring(GetCommandLineW()) + L" --child"};
 };
 
 TEST(Win32WindowSystem, ReadsTitlesOfEveryLengthWhole) {

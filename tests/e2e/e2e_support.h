@@ -67,13 +67,6 @@ struct Process {
     }
   }
   Process(const Process&) = delete;  // owns its handles
-  // This harness again, with `arguments` (one of the modes its wmain serves).
-  static Process Harness(const std::wstring& arguments) {
-    wchar_t self[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    return Process(std::filesystem::temp_directory_path(),
-                   L"\"" + std::wstring(self) + L"\" " + arguments);
-  }
   ~Process() {
     if (Running() && TerminateProcess(info.hProcess, 1)) WaitForExit();
     CloseHandle(info.hThread);

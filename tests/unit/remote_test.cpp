@@ -31,7 +31,6 @@ TEST(HotkeyText, ReadsEveryFormItWritesAndNothingElse) {
       {"Alt+Num9", Hotkey{kModAlt, 0x69}, "Alt+Num9", false},
       {"Ctrl+VK_07", Hotkey{kModControl, 0x07}, "Ctrl+VK_07", false},
       {"Ctrl+vk_fe", Hotkey{kModControl, 0xFE}, "Ctrl+VK_FE", false},
-      {"Shift+F1", Hotkey{kModShift, 0x70}, "Shift+F1", false},
       {"Shift+Delete", Hotkey{kModShift, 0x2E}, "Shift+Delete", false},
       {"Shift+9", Hotkey{kModShift, '9'}, "Shift+9", true},
       {"Shift+Z", Hotkey{kModShift, 'Z'}, "Shift+Z", true},
@@ -106,9 +105,7 @@ TEST(HotkeyFile, IsReadAsFarAsItMakesSenseAndRewrittenKeepingTheRest) {
   EXPECT_TRUE(
       written.starts_with("; mine\r\n[Other]\r\nx=1\r\n[Later]\r\ny=2\r\n[Hotkeys]\r\n"
                           "ToggleTopMost=\r\nSendToBottom=Ctrl+Shift+F10\r\nHide=Win+Q\r\n"))
-      << written;
-  EXPECT_EQ(ReadHotkeyFile(written).keys, keys);
-  EXPECT_TRUE(ReadHotkeyFile(written).problems.empty());
+      << written;  // that it reads back is the fuzz target's
 }
 
 TEST(CommandLine, TakesEachSwitchWithItsTextAndRefusesTheRest) {
@@ -147,11 +144,8 @@ TEST(CommandMessage, IsTakenOnlyInItsDocumentedForm) {
   const auto decode = [](const std::string& bytes) {
     return DecodeCommand({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
   };
-  EXPECT_EQ(
-      decode(EncodeCommand({CommandVerb::kList, {}}, 0x1234)).value_or(ReceivedCommand{}).reply_to,
-      0x1234u);
-  // Sizes and terminators are the fuzz target's, what each verb does the real program's; these
-  // are well formed but mean nothing.
+  // Sizes, terminators and the reply window are the fuzz target's, what each verb does the real
+  // program's; these are well formed but mean nothing.
   const std::string forged[] = {
       EncodeCommand({CommandVerb::kHelp, {}}, 0),
       EncodeCommand({CommandVerb::kNone, {}}, 0),
@@ -171,11 +165,15 @@ struct Desk : SimDesk {
     Open();
     dialog.LoseFocus();
   }
-  // A command handed over by another process; gives its code and output.
-  std::pair<int, Text> Hand(const stackle::Command& command) {
+  // A command handed over by another process: what the dialog returned.
+  std::optional<std::intptr_t> Deliver(const stackle::Command& command) {
     const std::string bytes = EncodeCommand(command, 0);
     const CopyData data{kCommandTag, static_cast<std::uint32_t>(bytes.size()), bytes.data()};
-    const auto result = dialog.Send({kWmCopyData, 0, reinterpret_cast<std::intptr_t>(&data)});
+    return dialog.Send({kWmCopyData, 0, reinterpret_cast<std::intptr_t>(&data)});
+  }
+  // One that is carried out; gives its code and output.
+  std::pair<int, Text> Hand(const stackle::Command& command) {
+    const auto result = Deliver(command);
     EXPECT_EQ(result, kCommandAnswered + dialog.answers.back().first);
     return dialog.answers.back();
   }
@@ -213,10 +211,9 @@ TEST(RemoteCommands, LeaveTheUserTheForegroundAndAnswerWhatTheyCouldNotDo) {
   EXPECT_EQ(desk.windows.ForegroundWindow(), desk.editor) << "Stackle took the foreground";
   EXPECT_FALSE(desk.dialog.HasFocus());
   EXPECT_TRUE(desk.windows.IsTopMost(desk.dialog.Window()));
-  desk.windows.Get(desk.editor).refuses = true;
-  EXPECT_EQ(desk.Hand({CommandVerb::kTop, u"Notes"}).first, kExitRefused);
-  const WindowRef admin =
-      desk.windows.AddWindow({.title = u"Admin", .process = desk.windows.AddProcess(true)});
+  const WindowRef admin = desk.windows.AddWindow(
+      {.title = u"Admin", .process = desk.windows.AddProcess(true), .refuses = true});
+  EXPECT_EQ(desk.Hand({CommandVerb::kTop, u"Admin"}).first, kExitRefused);
   EXPECT_EQ(desk.Hand({CommandVerb::kClose, u"Admin"}).first, kExitRefused);
   EXPECT_TRUE(desk.windows.Exists(admin));
   // Another tag, or no data, is no command; nor a form the decoder refuses.
@@ -227,26 +224,21 @@ TEST(RemoteCommands, LeaveTheUserTheForegroundAndAnswerWhatTheyCouldNotDo) {
     EXPECT_EQ(desk.dialog.Send({kWmCopyData, 0, reinterpret_cast<std::intptr_t>(&data)}), 0);
   // Sent while Stackle shows a window again, and so answers what is sent to it: carried out
   // then, or, once Stackle is ending, refused, so that the command process finds the next copy.
-  desk.windows.Get(desk.editor).refuses = false;
   EXPECT_EQ(desk.Hand({CommandVerb::kHide, u"Notes"}).first, kExitDone);
   desk.windows.AddWindow({.title = u"Spare", .process = desk.mail_process});
-  std::vector<std::optional<std::intptr_t>> nested;
-  Text late_title = u"Spare";
-  desk.windows.during_show = [&](WindowRef) {
-    if (!nested.empty()) return;
-    const std::string late = EncodeCommand({CommandVerb::kHide, late_title}, 0);
-    const CopyData data{kCommandTag, static_cast<std::uint32_t>(late.size()), late.data()};
-    nested.emplace_back();  // the hide it may carry out shows no window
-    nested[0] = desk.dialog.Send({kWmCopyData, 0, reinterpret_cast<std::intptr_t>(&data)});
+  Text late = u"Spare";
+  std::optional<std::intptr_t> nested;
+  desk.windows.while_waiting = [&](WindowRef) {
+    if (const Text title = std::exchange(late, {}); !title.empty())
+      nested = desk.Deliver({CommandVerb::kHide, title});
   };
   EXPECT_EQ(desk.Hand({CommandVerb::kShowAll, {}}).first, kExitDone);
-  EXPECT_EQ(nested, std::vector<std::optional<std::intptr_t>>{kCommandAnswered + kExitDone});
-  EXPECT_TRUE(desk.windows.IsVisible(desk.editor) && desk.windows.IsVisible(desk.mail));
-  nested.clear();
-  late_title = u"Notes";
+  EXPECT_EQ(nested, kCommandAnswered + kExitDone);
+  EXPECT_TRUE(desk.windows.IsVisible(desk.editor)) << "the register changed under the restore";
+  late = u"Mail";
   EXPECT_EQ(desk.Hand({CommandVerb::kExit, {}}).first, kExitDone);
-  EXPECT_EQ(nested, std::vector<std::optional<std::intptr_t>>{0});
-  EXPECT_TRUE(desk.windows.IsVisible(desk.editor));
+  EXPECT_EQ(nested, 0);
+  EXPECT_TRUE(desk.windows.IsVisible(desk.mail));
 }
 
 TEST(Hotkeys, ActOnTheActiveWindowOrTheSelectedOneAndTellWhatIsHeldElsewhere) {

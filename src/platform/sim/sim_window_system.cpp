@@ -140,14 +140,14 @@ bool SimWindowSystem::Show(WindowRef window, ShowCommand command) {
     w->maximized = command == ShowCommand::kMaximize;
     foreground_ = window;
   }
-  if (during_show) during_show(window);
+  if (while_waiting && w->process != own_process_) while_waiting(window);
   return true;
 }
 
 void SimWindowSystem::RequestClose(WindowRef window, const std::function<bool()>&) {
   SimWindow* w = Find(window);
   if (!w) return;
-  if (during_close) during_close(window);
+  if (while_waiting) while_waiting(window);
   if (w->closes) DestroyWindow(window);
 }
 

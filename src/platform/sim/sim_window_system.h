@@ -67,11 +67,9 @@ class SimWindowSystem final : public WindowSystem {
   int foreground_lock = 0;
   // Called before each WindowBelow, to model other programs acting during a walk.
   std::function<void(WindowRef)> before_step;
-  // Called while a close request waits for its window's program.
-  std::function<void(WindowRef)> during_close;
-  // Called while a window's show state changes. Stackle's thread answers what is sent to it
-  // meanwhile, as it does while it waits for another program to change a window.
-  std::function<void(WindowRef)> during_show;
+  // Called while Stackle waits for a window's program: a close request, or a change of show
+  // state. Stackle's thread answers what is sent to it meanwhile.
+  std::function<void(WindowRef)> while_waiting;
   std::optional<Point> cursor = Point{};
   // Monitors and their work areas (the part the task bar leaves free).
   std::vector<std::pair<Rect, Rect>> monitors = {{{0, 0, 1280, 800}, {0, 0, 1280, 760}}};
