@@ -123,8 +123,7 @@ void CLayerDialog::OnHotkey(std::uintptr_t id) {
 }
 
 std::intptr_t CLayerDialog::OnCopyData(const CopyData& data) {
-  // Only the documented form, only once the dialog is up, and never once it is ending: the
-  // command process then looks for the copy that runs next.
+  // Only the documented form, only once the dialog is up, and never once it is ending.
   if (data.tag != kCommandTag || !start_up_finished_ || dialog_.IsEnding() || !data.data) return 0;
   const auto received = DecodeCommand({static_cast<const std::uint8_t*>(data.data), data.size});
   if (!received) return 0;

@@ -62,8 +62,16 @@ class ReplyWindow {
   HWND window_ = nullptr;
 };
 
-// Hands the command to `target`; none when it did not answer.
-std::optional<CommandAnswer> SendTo(HWND target, const Command& command) {
+}  // namespace
+
+std::optional<CommandAnswer> Win32CommandLink::Send(const Command& command) {
+  HWND target = nullptr;
+  for (const ULONGLONG start = ::GetTickCount64(); !(target = FindCommandWindow()); ::Sleep(50)) {
+    // A copy that holds its name but takes no commands is starting, or ending: once it has
+    // ended, none runs.
+    if (!started_ && !CopyIsStarting()) return std::nullopt;
+    if (::GetTickCount64() - start > kStartTimeout) return CommandAnswer{};
+  }
   ReplyWindow reply;
   // The user asked for this command: the copy may bring a window to the front for it.
   DWORD process = 0;
@@ -78,28 +86,9 @@ std::optional<CommandAnswer> SendTo(HWND target, const Command& command) {
                              &result) ||
       result < static_cast<DWORD_PTR>(kCommandAnswered) ||
       result > static_cast<DWORD_PTR>(kCommandAnswered + kExitNoAnswer)) {
-    return std::nullopt;
+    return CommandAnswer{};
   }
   return CommandAnswer{static_cast<int>(result - kCommandAnswered), std::move(reply.output)};
-}
-
-}  // namespace
-
-std::optional<CommandAnswer> Win32CommandLink::Send(const Command& command) {
-  for (const ULONGLONG start = ::GetTickCount64();; ::Sleep(50)) {
-    const HWND target = FindCommandWindow();
-    if (!target) {
-      // A copy that holds its name but takes no commands is starting, or ending: once it has
-      // ended, none runs.
-      if (!started_ && !CopyIsStarting()) return std::nullopt;
-      if (::GetTickCount64() - start > kStartTimeout) return CommandAnswer{};
-      continue;
-    }
-    if (auto answer = SendTo(target, command)) return answer;
-    // Unanswered by a copy that has ended, or was told to end, since it was found: the
-    // command goes to the next one. One that still takes commands has failed to answer.
-    if (::GetPropW(target, kCommandWindowProperty)) return CommandAnswer{};
-  }
 }
 
 bool Win32CommandLink::StartCopy() {
