@@ -80,7 +80,7 @@ struct Process {
 struct TestWindow {
   std::wstring title = L"";
   std::wstring class_name = L"StackleE2eWindow";
-  bool minimized = false, topmost = false, hidden = false, control = false;  // control: a button
+  bool hidden = false, control = false;  // control: a button
   bool asks = false;  // asked to close, asks its user, who never answers (until the helper ends)
 };
 
@@ -107,16 +107,16 @@ class Helper {
         window_class.lpszClassName = request.class_name.c_str();
         RegisterClassW(&window_class);  // fails harmlessly once registered
         const int at = 40 + 20 * int(windows.size());
-        const HWND window = CreateWindowExW(
-            request.topmost ? WS_EX_TOPMOST : 0, request.class_name.c_str(), request.title.c_str(),
-            WS_OVERLAPPEDWINDOW, at, at, 320, 200, nullptr, nullptr, instance, nullptr);
+        const HWND window = CreateWindowExW(0, request.class_name.c_str(), request.title.c_str(),
+                                            WS_OVERLAPPEDWINDOW, at, at, 320, 200, nullptr, nullptr,
+                                            instance, nullptr);
         windows.push_back(window);
         if (request.control)
           CreateWindowExW(0, L"BUTTON", L"Control", WS_CHILD | WS_VISIBLE, 10, 10, 150, 40, window,
                           nullptr, instance, nullptr);
         if (request.hidden) continue;
         // Without activation, so that Stackle's dialog keeps the foreground.
-        ShowWindow(window, request.minimized ? SW_SHOWMINNOACTIVE : SW_SHOWNOACTIVATE);
+        ShowWindow(window, SW_SHOWNOACTIVATE);
         SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         // Wine can restack a window as it first paints it: paint it before the next one comes.
         UpdateWindow(window);

@@ -24,8 +24,6 @@ std::vector<Entry> InZOrder(const Helper& helper, std::function<std::wstring(std
 TEST(StackleE2e, ListsVisibleTitledWindowsLabelledWithTheirState) {
   const std::vector<std::pair<TestWindow, std::wstring>> cases = {
       {{.title = L"A folder", .class_name = L"CabinetWClass"}, L"(Folda):A folder"},
-      {{.title = L"Put away", .minimized = true}, L"(Icon):Put away"},
-      {{.title = L"Always on top", .topmost = true}, L"(TopMost):Always on top"},
       {{.title = L"Not shown", .hidden = true}, L""},
       {{.title = L""}, L""},
       {{.title = L"日本語のウィンドウ"}, L"日本語のウィンドウ"},

@@ -116,7 +116,6 @@ TEST(CommandLine, TakesEachSwitchWithItsTextAndRefusesTheRest) {
   };
   const Case cases[] = {
       {{}, {}, false},
-      {{u"/top", u"Mail"}, {CommandVerb::kTop, u"Mail"}, false},
       {{u"/SHOW", u" "}, {CommandVerb::kShow, u" "}, false},
       {{u"/showall"}, {CommandVerb::kShowAll, {}}, false},
       {{u"/?"}, {CommandVerb::kHelp, {}}, false},
@@ -188,10 +187,8 @@ TEST(CommandTarget, IsTheFirstEntryWhoseTitleHoldsTheTextAmongTheVerbsEntries) {
   const std::pair<stackle::Command, std::optional<std::size_t>> cases[] = {
       {{CommandVerb::kTop, u"Mail"}, 0},  // top of the stack first
       {{CommandVerb::kHide, u"Notes"}, 2},
-      {{CommandVerb::kShow, u"Notes"}, 4},  // /show only among the hidden
-      {{CommandVerb::kShow, u"Mail"}, 3},
-      {{CommandVerb::kTop, u"Old"}, std::nullopt},  // every other verb never among them
-      {{CommandVerb::kTop, u"mail"}, std::nullopt},
+      {{CommandVerb::kShow, u"Notes"}, 4},                // /show only among the hidden
+      {{CommandVerb::kTop, u"Old"}, std::nullopt},        // every other verb never among them
       {{CommandVerb::kTop, u"(TopMost)"}, std::nullopt},  // a prefix is no part of the title
       {{CommandVerb::kTop, u":Mail"}, std::nullopt},
       {{CommandVerb::kFront, u"Mail \U0001F600"}, 1},
