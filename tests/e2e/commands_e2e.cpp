@@ -126,7 +126,7 @@ TEST(Commands, AHiddenWindowStaysListedAndComesBackWhenStackleEndsEvenAfterAKill
       Stackle stackle(&dir);
       EXPECT_EQ(stackle.List(&helper), listed) << "the next run takes it over";
     }
-    EXPECT_TRUE(IsWindowVisible(mail));
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(mail); }));
     EXPECT_EQ(helper.Priority(), NORMAL_PRIORITY_CLASS);
   }
 }
