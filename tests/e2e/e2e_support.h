@@ -126,8 +126,9 @@ class Helper {
           DispatchMessageW(&message);
         ready_ = true;
         if (hung_) hung_.wait(true);
-        // The stop may have come while a window's own loop (asking its user) ran.
-        if (!hung_ && !stop_) MsgWaitForMultipleObjects(0, nullptr, FALSE, INFINITE, QS_ALLINPUT);
+        // On any input, also one seen before a hang; none if a window's own loop saw the stop.
+        if (!hung_ && !stop_)
+          MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
       }
       for (HWND window : windows)
         DestroyWindow(window);
