@@ -28,8 +28,6 @@ class CLayerDialog final : public MessageTarget {
   // Rebuilds the window list from the Z-order, applies the priority policy and appends the
   // windows Stackle has hidden.
   void RefreshWindowList();
-  // The labels of the list's entries, in order.
-  std::vector<Text> ListedLabels();
   // Reads nolist.txt again; keeps the old entries when it cannot be read.
   void LoadExclusionList();
   // Hides or shows the window of list entry `index` (the tray's window menu).
@@ -74,6 +72,8 @@ class CLayerDialog final : public MessageTarget {
   bool OnShowHide();
   void OnWindowListSelChange();
   void OnWindowListDblClk();
+  // The labels of the list's entries, in order.
+  std::vector<Text> ListedLabels();
 
   // The notification-area icon, its menus and the system menu.
   void AddSystemMenuEntries();

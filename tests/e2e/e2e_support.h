@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/win32/win32_command_link.h"
 #include "res/resource.h"
 
 namespace stackle::e2e {

@@ -140,10 +140,9 @@ TEST(CommandLine, SaysWhatItCouldNotDo) {
 
   // A copy that takes commands but does not answer.
   Helper hung({{.title = L"Stuck"}});
-  SetPropW(hung.windows[0], L"Stackle.CommandWindow", HANDLE(1));
+  SetPropW(hung.windows[0], win32::kCommandWindowProperty, HANDLE(1));
   hung.Hang();
   EXPECT_EQ(RunCommand(dir, L"/list").code, 4u);
-  RemovePropW(hung.windows[0], L"Stackle.CommandWindow");
 }
 
 }  // namespace
