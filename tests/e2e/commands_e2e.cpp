@@ -65,7 +65,6 @@ TEST(Commands, CommandsOnAHungProgramsWindowLeaveStackleAnsweringAndOnTop) {
   Helper helper({{.title = L"Stopped responding"}});
   const HWND hung = helper.windows[0];
   Stackle stackle;
-  const HWND dialog = stackle.dialog;
   helper.Hang();
   // Wine calls a program hung once it has not looked at its messages for five seconds.
   ASSERT_TRUE(WaitUntil([&] { return IsHungAppWindow(hung); }));
@@ -77,8 +76,8 @@ TEST(Commands, CommandsOnAHungProgramsWindowLeaveStackleAnsweringAndOnTop) {
     ASSERT_TRUE(key == 'H' ? stackle.Select(hung) && stackle.Click(IDC_SHOW_HIDE)
                            : stackle.Choose(stackle.OpenWindowMenu(hung), {UINT(key)}));
     EXPECT_TRUE(WaitUntil([&] {
-      return helper.Priority() == NORMAL_PRIORITY_CLASS && IsTopMost(dialog) &&
-             stackle.Send(dialog, WM_NULL);
+      return helper.Priority() == NORMAL_PRIORITY_CLASS && IsTopMost(stackle.dialog) &&
+             stackle.Send(stackle.dialog, WM_NULL);
     }));
     // Still there, and not hidden: hidden later, when it recovers, it would escape the list.
     // (The minimize asked while it hung comes once it has recovered, after H.)

@@ -123,12 +123,13 @@ class Helper {
         UpdateWindow(window);
       }
       for (MSG message; !stop_;) {
-        while (!hung_ && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+        while (WaitForSingleObject(handling_.get(), 0) == WAIT_OBJECT_0 &&
+               PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
           DispatchMessageW(&message);
         ready_ = true;
-        if (hung_) hung_.wait(true);
+        WaitForSingleObject(handling_.get(), INFINITE);  // not on the queue: hung, as meant
         // On any input, also one seen before a hang; none if a window's own loop saw the stop.
-        if (!hung_ && !stop_)
+        if (!stop_)
           MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
       }
       for (HWND window : windows)
@@ -143,15 +144,14 @@ class Helper {
     thread_.join();
   }
   bool Owns(HWND window) const { return std::ranges::count(windows, window) != 0; }
-  // From now on the thread leaves its messages alone, as a hung program does.
+  // From now on the thread leaves its messages alone, as a hung program does, until Resume.
+  // (An event, not std::atomic's wait, which MinGW's library can leave asleep.)
   void Hang() {
-    hung_ = true;
+    ResetEvent(handling_.get());
     PostThreadMessageW(thread_id_, WM_NULL, 0, 0);
   }
-  // And from now on it handles them again, as a program that recovers.
   void Resume() {
-    hung_ = false;
-    hung_.notify_all();
+    SetEvent(handling_.get());
     PostThreadMessageW(thread_id_, WM_NULL, 0, 0);
   }
   // Stackle sets the priority class of a listed window's process: this one.
@@ -160,7 +160,8 @@ class Helper {
   std::vector<HWND> windows;
 
  private:
-  std::atomic<bool> ready_ = false, hung_ = false, stop_ = false;
+  std::atomic<bool> ready_ = false, stop_ = false;
+  const win32::UniqueHandle handling_{CreateEventW(nullptr, TRUE, TRUE, nullptr)};
   std::atomic<DWORD> thread_id_ = 0;
   std::thread thread_;
 };
