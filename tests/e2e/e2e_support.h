@@ -64,7 +64,7 @@ struct Process {
     if (!CreateProcessW(command_line.empty() ? stackle_path.c_str() : nullptr,
                         command_line.empty() ? nullptr : command_line.data(), nullptr, nullptr,
                         output != nullptr, 0, nullptr, directory.c_str(), &startup, &info)) {
-      throw std::runtime_error("cannot start the program");
+      throw std::runtime_error("cannot start the program: error " + std::to_string(GetLastError()));
     }
   }
   Process(const Process&) = delete;  // owns its handles
