@@ -103,7 +103,12 @@ void CLayerDialog::OnHotkey(std::uintptr_t id) {
     RestoreHiddenWindows();
     return FinishCommand(Refresh::kShort);
   }
-  if (!from_dialog && !SelectListedWindow(active)) return;
+  if (!from_dialog && !SelectListedWindow(active)) {
+    // The list starts just above Stackle's dialog: a window brought over it since (one kept on
+    // top, activated) is not in it until Stackle is back on top, as after every command.
+    PlaceOwnWindow(InsertAfter::kTopMost);
+    if (!SelectListedWindow(active)) return;
+  }
   const WindowRef target = SelectedWindow();
   if (target == kNoWindow) return;
   switch (action) {

@@ -248,6 +248,11 @@ TEST(Hotkeys, ActOnTheActiveWindowOrTheSelectedOneAndTellWhatIsHeldElsewhere) {
   desk.PressHotkey(HotkeyAction::kToggleTopMost);
   EXPECT_TRUE(desk.windows.IsTopMost(desk.mail));
   EXPECT_FALSE(desk.dialog.HasFocus()) << "what each key does is shown end to end";
+  // Mail, activated again, comes above another window kept on top, which is above Stackle.
+  desk.windows.AddWindow({.title = u"Player", .process = desk.mail_process, .topmost = true});
+  desk.windows.Place(desk.mail, InsertAfter::kTop, /*activate=*/true);
+  desk.PressHotkey(HotkeyAction::kToggleTopMost);
+  EXPECT_FALSE(desk.windows.IsTopMost(desk.mail));
   // Never on another of Stackle's windows, which its dialog waits for.
   const WindowRef about = desk.windows.AddWindow(
       {.title = u"ﾊﾞｰｼﾞｮﾝ情報 Stackle", .process = desk.windows.OwnProcess()});
