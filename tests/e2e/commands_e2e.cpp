@@ -110,8 +110,9 @@ TEST(Commands, AHiddenWindowStaysListedAndComesBackWhenStackleEndsEvenAfterAKill
       EXPECT_FALSE(IsWindowVisible(mail));
       EXPECT_EQ(stackle.List(&helper), listed);
       EXPECT_EQ(helper.Priority(), IDLE_PRIORITY_CLASS);
-      if (killed) TerminateProcess(stackle.process.info.hProcess, 1);
-      if (!killed) {
+      if (killed) {
+        TerminateProcess(stackle.process.info.hProcess, 1);
+      } else {
         // Closed while it waits to show Mail of a busy program, it takes commands no more.
         helper.Hang();
         PostMessageW(stackle.dialog, WM_CLOSE, 0, 0);
