@@ -34,6 +34,28 @@
 #define IDM_ABOUT 16
 #define IDM_HOTKEYS 32
 
+// Menu commands: help, the icon's tool menu, and the per-window menu.
+#define IDM_HELP 32771
+#define IDM_TRAY_EXIT 32772
+#define IDM_TRAY_ABOUT 32774
+#define IDM_WINDOW_MINIMIZE 32776
+#define IDM_WINDOW_MAXIMIZE 32777
+#define IDM_WINDOW_RESTORE 32778
+#define IDM_WINDOW_CLOSE 32779
+#define IDM_PRIORITY_HIGH 32780
+#define IDM_PRIORITY_REALTIME 32781
+#define IDM_PRIORITY_NORMAL 32782
+#define IDM_PRIORITY_IDLE 32783
+#define IDM_RESTORE_DIALOG 32784
+#define IDM_HIDE_DIALOG 32785
+#define IDM_TRAY_HOTKEYS 32786
+// The icon's window menu: entry i of the window list is IDM_FIRST_LISTED_WINDOW + i.
+#define IDM_FIRST_LISTED_WINDOW 35000
+#define IDM_LAST_LISTED_WINDOW 44999
+
+// The message the notification-area icon sends the dialog (WM_USER + 100).
+#define WM_TRAYNOTIFY 0x464
+
 // String table.
 #define IDS_ABOUT_MENU 101
 #define IDS_TIP_BRING_TO_FRONT 102

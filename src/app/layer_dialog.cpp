@@ -58,7 +58,7 @@ std::optional<std::intptr_t> CLayerDialog::HandleMessage(const Message& message)
     case kWmGetMinMaxInfo:
       OnGetMinMaxInfo(*reinterpret_cast<MinMaxInfo*>(message.lparam));
       return 0;
-    case kWmTrayNotify:
+    case WM_TRAYNOTIFY:
       return OnTrayNotify(message.lparam);
     case kWmHotkey:
       OnHotkey(message.wparam);
@@ -77,10 +77,10 @@ std::optional<std::intptr_t> CLayerDialog::OnCommand(int id, int code) {
     return 0;
   }
   if (code != 0) return std::nullopt;
-  if (id >= kIdFirstListedWindow && id <= kIdLastListedWindow) {
+  if (id >= IDM_FIRST_LISTED_WINDOW && id <= IDM_LAST_LISTED_WINDOW) {
     // Resolved against the list as it stands now, and handled even when the list has
     // shrunk since the menu was built.
-    ToggleListedWindow(static_cast<std::size_t>(id - kIdFirstListedWindow));
+    ToggleListedWindow(static_cast<std::size_t>(id - IDM_FIRST_LISTED_WINDOW));
     return 0;
   }
   switch (id) {
@@ -105,46 +105,46 @@ std::optional<std::intptr_t> CLayerDialog::OnCommand(int id, int code) {
     case IDC_EXIT:
       OnOK();
       break;
-    case kIdTrayAbout:
+    case IDM_TRAY_ABOUT:
       OpenAboutWithInterval();
       break;
-    case kIdTrayHotkeys:
+    case IDM_TRAY_HOTKEYS:
       OpenHotkeySettings();
       break;
-    case kIdTrayExit:
+    case IDM_TRAY_EXIT:
       OnOK();
       break;
-    case kIdHelp:
+    case IDM_HELP:
       OnHelp();
       break;
-    case kIdHideDialog:
+    case IDM_HIDE_DIALOG:
       OnHideDialog();
       break;
-    case kIdRestoreDialog:
+    case IDM_RESTORE_DIALOG:
       OnRestoreDialog();
       break;
-    case kIdWindowClose:
+    case IDM_WINDOW_CLOSE:
       OnWindowClose();
       break;
-    case kIdPriorityHigh:
+    case IDM_PRIORITY_HIGH:
       SetSelectedWindowPriority(PriorityClass::kHigh);
       break;
-    case kIdPriorityIdle:
+    case IDM_PRIORITY_IDLE:
       SetSelectedWindowPriority(PriorityClass::kIdle);
       break;
-    case kIdWindowMaximize:
+    case IDM_WINDOW_MAXIMIZE:
       OnWindowMaximize();
       break;
-    case kIdWindowMinimize:
+    case IDM_WINDOW_MINIMIZE:
       OnWindowMinimize();
       break;
-    case kIdPriorityNormal:
+    case IDM_PRIORITY_NORMAL:
       SetSelectedWindowPriority(PriorityClass::kNormal);
       break;
-    case kIdWindowRestore:
+    case IDM_WINDOW_RESTORE:
       OnWindowRestore();
       break;
-    case kIdPriorityRealtime:
+    case IDM_PRIORITY_REALTIME:
       SetSelectedWindowPriority(PriorityClass::kRealtime);
       break;
     default:
@@ -229,7 +229,7 @@ std::optional<std::intptr_t> CLayerDialog::OnSysCommand(std::uint32_t id) {
     OpenHotkeySettings();
     return 0;
   }
-  if (id == kIdHelp) {
+  if (id == IDM_HELP) {
     OnHelp();
     return 0;
   }

@@ -3,23 +3,10 @@
 
 #include <vector>
 
+#include "res/resource.h"
 #include "ui/menu.h"
 
 namespace stackle {
-
-inline constexpr std::uint32_t kWmTrayNotify = 0x464;  // the icon's callback message
-
-enum : int {
-  kIdHelp = 32771,
-  kIdTrayExit = 32772,
-  kIdTrayAbout = 32774,
-  kIdRestoreDialog = 32784,
-  kIdHideDialog = 32785,
-  kIdTrayHotkeys = 32786,
-  // The tray window menu: entry i of the window list is 35000 + i.
-  kIdFirstListedWindow = 35000,
-  kIdLastListedWindow = 44999,
-};
 
 // One item per window-list label. Entries past the last identifier the command routing
 // knows are listed with an identifier that does nothing.

@@ -5,9 +5,9 @@ namespace stackle {
 Menu BuildWindowMenu(const WindowMenuState& state) {
   Menu menu;
   if (state.minimized || state.maximized)
-    menu.push_back({kIdWindowRestore, u"元のサイズに戻す(&R)"});
-  if (!state.minimized) menu.push_back({kIdWindowMinimize, u"最小化(&N)"});
-  if (!state.maximized) menu.push_back({kIdWindowMaximize, u"最大化(&X)"});
+    menu.push_back({IDM_WINDOW_RESTORE, u"元のサイズに戻す(&R)"});
+  if (!state.minimized) menu.push_back({IDM_WINDOW_MINIMIZE, u"最小化(&N)"});
+  if (!state.maximized) menu.push_back({IDM_WINDOW_MAXIMIZE, u"最大化(&X)"});
   menu.push_back(Separator());
   if (!state.folder) {
     // The class the process already has is left out.
@@ -16,17 +16,17 @@ Menu BuildWindowMenu(const WindowMenuState& state) {
       int id;
       const char16_t* text;
     } priorities[] = {
-        {PriorityClass::kRealtime, kIdPriorityRealtime, u"優先度 最高(&T)"},
-        {PriorityClass::kHigh, kIdPriorityHigh, u"優先度 高(&H)"},
-        {PriorityClass::kNormal, kIdPriorityNormal, u"優先度 普通(&B)"},
-        {PriorityClass::kIdle, kIdPriorityIdle, u"優先度 低(&L)"},
+        {PriorityClass::kRealtime, IDM_PRIORITY_REALTIME, u"優先度 最高(&T)"},
+        {PriorityClass::kHigh, IDM_PRIORITY_HIGH, u"優先度 高(&H)"},
+        {PriorityClass::kNormal, IDM_PRIORITY_NORMAL, u"優先度 普通(&B)"},
+        {PriorityClass::kIdle, IDM_PRIORITY_IDLE, u"優先度 低(&L)"},
     };
     for (const auto& p : priorities) {
       if (state.priority != static_cast<std::uint32_t>(p.priority)) menu.push_back({p.id, p.text});
     }
     menu.push_back(Separator());
   }
-  menu.push_back({kIdWindowClose, u"閉じる(&C)"});
+  menu.push_back({IDM_WINDOW_CLOSE, u"閉じる(&C)"});
   return menu;
 }
 

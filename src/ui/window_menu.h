@@ -3,20 +3,10 @@
 
 #include <cstdint>
 
+#include "res/resource.h"
 #include "ui/menu.h"
 
 namespace stackle {
-
-enum : int {
-  kIdWindowMinimize = 32776,
-  kIdWindowMaximize = 32777,
-  kIdWindowRestore = 32778,
-  kIdWindowClose = 32779,
-  kIdPriorityHigh = 32780,
-  kIdPriorityRealtime = 32781,
-  kIdPriorityNormal = 32782,
-  kIdPriorityIdle = 32783,
-};
 
 struct WindowMenuState {
   bool minimized = false;

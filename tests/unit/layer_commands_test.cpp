@@ -82,10 +82,10 @@ TEST(LayerCommands, DoNothingAtAllWithoutASelection) {
       CommandMessage(IDC_BRING_TO_FRONT), CommandMessage(IDC_ALWAYS_ON_TOP),
       CommandMessage(IDC_NOT_ALWAYS_ON_TOP), CommandMessage(IDC_SEND_TO_BOTTOM),
       CommandMessage(IDC_SHOW_HIDE), CommandMessage(IDC_WINDOW_LIST, kLbnDblClk),
-      CommandMessage(IDC_WINDOW_LIST, kLbnSelChange), CommandMessage(kIdWindowRestore),
-      CommandMessage(kIdWindowMinimize), CommandMessage(kIdWindowMaximize),
-      CommandMessage(kIdWindowClose), CommandMessage(kIdPriorityHigh),
-      CommandMessage(kIdPriorityIdle), CommandMessage(kIdPriorityRealtime),
+      CommandMessage(IDC_WINDOW_LIST, kLbnSelChange), CommandMessage(IDM_WINDOW_RESTORE),
+      CommandMessage(IDM_WINDOW_MINIMIZE), CommandMessage(IDM_WINDOW_MAXIMIZE),
+      CommandMessage(IDM_WINDOW_CLOSE), CommandMessage(IDM_PRIORITY_HIGH),
+      CommandMessage(IDM_PRIORITY_IDLE), CommandMessage(IDM_PRIORITY_REALTIME),
   };
   // clang-format on
   for (const Message& m : messages) {
@@ -105,7 +105,7 @@ TEST(LayerCommands, LeaveAWindowThatRefusesAsItIsAndSayWhy) {
   const Message messages[] = {
       CommandMessage(IDC_BRING_TO_FRONT),          CommandMessage(IDC_ALWAYS_ON_TOP),
       CommandMessage(IDC_SEND_TO_BOTTOM),          CommandMessage(IDC_SHOW_HIDE),
-      CommandMessage(IDC_WINDOW_LIST, kLbnDblClk), CommandMessage(kIdWindowMaximize),
+      CommandMessage(IDC_WINDOW_LIST, kLbnDblClk), CommandMessage(IDM_WINDOW_MAXIMIZE),
   };
   for (const Message& m : messages) {
     Desk d;  // the mail program runs as administrator
@@ -205,16 +205,16 @@ TEST(WindowMenu, OffersOnlyWhatWouldChangeSomething) {
   // clang-format off
   const Case cases[] = {
       {"normal window, normal priority", {false, false, false, kNormal},
-       {kIdWindowMinimize, kIdWindowMaximize, 0, kIdPriorityRealtime, kIdPriorityHigh, kIdPriorityIdle, 0, kIdWindowClose}},
+       {IDM_WINDOW_MINIMIZE, IDM_WINDOW_MAXIMIZE, 0, IDM_PRIORITY_REALTIME, IDM_PRIORITY_HIGH, IDM_PRIORITY_IDLE, 0, IDM_WINDOW_CLOSE}},
       {"minimized, high", {true, false, false, kHigh},
-       {kIdWindowRestore, kIdWindowMaximize, 0, kIdPriorityRealtime, kIdPriorityNormal, kIdPriorityIdle, 0, kIdWindowClose}},
+       {IDM_WINDOW_RESTORE, IDM_WINDOW_MAXIMIZE, 0, IDM_PRIORITY_REALTIME, IDM_PRIORITY_NORMAL, IDM_PRIORITY_IDLE, 0, IDM_WINDOW_CLOSE}},
       {"maximized, idle", {false, true, false, kIdle},
-       {kIdWindowRestore, kIdWindowMinimize, 0, kIdPriorityRealtime, kIdPriorityHigh, kIdPriorityNormal, 0, kIdWindowClose}},
+       {IDM_WINDOW_RESTORE, IDM_WINDOW_MINIMIZE, 0, IDM_PRIORITY_REALTIME, IDM_PRIORITY_HIGH, IDM_PRIORITY_NORMAL, 0, IDM_WINDOW_CLOSE}},
       {"realtime", {false, false, false, kRealtime},
-       {kIdWindowMinimize, kIdWindowMaximize, 0, kIdPriorityHigh, kIdPriorityNormal, kIdPriorityIdle, 0, kIdWindowClose}},
+       {IDM_WINDOW_MINIMIZE, IDM_WINDOW_MAXIMIZE, 0, IDM_PRIORITY_HIGH, IDM_PRIORITY_NORMAL, IDM_PRIORITY_IDLE, 0, IDM_WINDOW_CLOSE}},
       {"below normal, or unreadable", {false, false, false, 0x4000},
-       {kIdWindowMinimize, kIdWindowMaximize, 0, kIdPriorityRealtime, kIdPriorityHigh, kIdPriorityNormal, kIdPriorityIdle, 0, kIdWindowClose}},
-      {"folder window", {true, false, true, kNormal}, {kIdWindowRestore, kIdWindowMaximize, 0, kIdWindowClose}},
+       {IDM_WINDOW_MINIMIZE, IDM_WINDOW_MAXIMIZE, 0, IDM_PRIORITY_REALTIME, IDM_PRIORITY_HIGH, IDM_PRIORITY_NORMAL, IDM_PRIORITY_IDLE, 0, IDM_WINDOW_CLOSE}},
+      {"folder window", {true, false, true, kNormal}, {IDM_WINDOW_RESTORE, IDM_WINDOW_MAXIMIZE, 0, IDM_WINDOW_CLOSE}},
   };
   // clang-format on
   // Their texts and mnemonics are the real program's to show.
@@ -234,13 +234,13 @@ TEST(WindowMenu, OpensForTheEntryUnderTheCursorAndActsOnItsWindow) {
   EXPECT_EQ(d.dialog.menus_shown[0].second, (Point{40, 80}));
   EXPECT_EQ(d.windows.ForegroundWindow(), d.dialog.Window());
 
-  d.RightClick(d.mail, kIdPriorityIdle);
+  d.RightClick(d.mail, IDM_PRIORITY_IDLE);
   EXPECT_EQ(d.windows.PriorityOf(d.mail_process), kIdle);
   EXPECT_EQ(d.dialog.WindowListSelection(), 1u) << "priority commands do not refresh";
-  d.RightClick(d.mail, kIdWindowMinimize);
+  d.RightClick(d.mail, IDM_WINDOW_MINIMIZE);
   EXPECT_TRUE(d.windows.IsMinimized(d.mail));
   EXPECT_EQ(d.windows.PriorityOf(d.mail_process), kNormal) << "the refresh re-applies the policy";
-  d.RightClick(d.mail, kIdWindowRestore);
+  d.RightClick(d.mail, IDM_WINDOW_RESTORE);
   EXPECT_FALSE(d.windows.IsMinimized(d.mail));
 
   // Closing: Stackle leaves the always-on-top band for exactly the time of the request, and a
@@ -250,12 +250,12 @@ TEST(WindowMenu, OpensForTheEntryUnderTheCursorAndActsOnItsWindow) {
     topmost_during_close = d.windows.IsTopMost(d.dialog.Window());
   };
   d.windows.Get(d.mail).closes = false;
-  d.RightClick(d.mail, kIdWindowClose);
+  d.RightClick(d.mail, IDM_WINDOW_CLOSE);
   EXPECT_FALSE(topmost_during_close);
   EXPECT_TRUE(d.StackleOnTop());
   EXPECT_EQ(d.Labels().size(), 2u);
   d.windows.Get(d.mail).closes = true;
-  d.RightClick(d.mail, kIdWindowClose);
+  d.RightClick(d.mail, IDM_WINDOW_CLOSE);
   EXPECT_FALSE(d.windows.Exists(d.mail));
   EXPECT_EQ(d.Labels(), std::vector<Text>{u"Notes - Editor"});
 
@@ -265,7 +265,7 @@ TEST(WindowMenu, OpensForTheEntryUnderTheCursorAndActsOnItsWindow) {
   const WindowRef task_manager =
       d.windows.AddWindow({.title = u"Task Manager", .process = guarded});
   d.Command(IDC_REFRESH);
-  d.RightClick(task_manager, kIdWindowClose);
+  d.RightClick(task_manager, IDM_WINDOW_CLOSE);
   EXPECT_EQ(d.dialog.WindowListSelection(), 0u);
   EXPECT_EQ(d.dialog.Caption(), kRefusedNotice) << "a right click explains";
   d.windows.cursor.reset();

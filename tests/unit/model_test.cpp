@@ -103,7 +103,7 @@ class Model {
     dialog_->choose_from_menu = [this](const Menu& menu) -> std::optional<int> {
       if (menu.empty() || Pick(5) == 0) return std::nullopt;
       const MenuItem& item = menu[Pick(static_cast<int>(menu.size()))];
-      if (item.id == kIdTrayExit) return std::nullopt;  // closing is a step of its own
+      if (item.id == IDM_TRAY_EXIT) return std::nullopt;  // closing is a step of its own
       return item.id == 0 ? std::nullopt : std::optional<int>(item.id);
     };
     dialog_->while_child_open = [this](sim::SimChildDialog& child) {
@@ -158,7 +158,7 @@ class Model {
         dialog_->Send({kWmContextMenu, dialog_->WindowListControl(), 0});
         break;
       case 5:
-        dialog_->Send({kWmTrayNotify, 0, Pick(2) ? kWmLButtonDown : kWmRButtonDown});
+        dialog_->Send({WM_TRAYNOTIFY, 0, Pick(2) ? kWmLButtonDown : kWmRButtonDown});
         break;
       case 6:
         dialog_->Send({kWmSysCommand, IDM_ABOUT, 0});
@@ -167,7 +167,7 @@ class Model {
         dialog_->Send({kWmSize, Pick(2) ? kSizeMinimized : kSizeRestored, 0x01000100});
         break;
       case 8:
-        dialog_->Send(CommandMessage(kIdFirstListedWindow + Pick(12)));
+        dialog_->Send(CommandMessage(IDM_FIRST_LISTED_WINDOW + Pick(12)));
         break;
     }
   }

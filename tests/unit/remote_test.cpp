@@ -269,7 +269,7 @@ TEST(Hotkeys, ActOnTheActiveWindowOrTheSelectedOneAndTellWhatIsHeldElsewhere) {
   desk.PressHotkey(HotkeyAction::kToggleTopMost);
   EXPECT_TRUE(desk.windows.IsTopMost(desk.editor));
   // Out of the notification area, in front, with a list rebuilt.
-  desk.Command(kIdHideDialog);
+  desk.Command(IDM_HIDE_DIALOG);
   desk.windows.BringToForeground(desk.mail);
   desk.windows.Get(desk.editor).title = u"Notes (1) - Editor";
   desk.PressHotkey(HotkeyAction::kShowStackle);
@@ -300,7 +300,7 @@ TEST(HotkeyDialog, KeepsWhatTheUserLeftAloneRefusesClashesAndShowsHeldKeys) {
     press_ok(child, {kModAlt, 'T'}, {});
     EXPECT_FALSE(child.IsOpen());
   };
-  desk.Command(kIdTrayHotkeys);
+  desk.Command(IDM_TRAY_HOTKEYS);
   EXPECT_EQ(desk.files.files[kHotkeyFileName],
             "[Hotkeys]\r\nToggleTopMost=Alt+T\r\nSendToBottom=\r\nHide=Win+H\r\n"
             "ShowAllHidden=Ctrl+Shift+F8\r\nShowStackle=Ctrl+Shift+F12\r\n");

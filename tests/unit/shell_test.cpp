@@ -16,13 +16,13 @@ TEST(TrayWindowMenu, ActsOnThePressesAndOnTheListAsItStandsWhenChosen) {
     d.layer.RefreshWindowList();
     return std::optional<int>(35001);
   };
-  d.dialog.Send({kWmTrayNotify, 0, kWmLButtonDown});
+  d.dialog.Send({WM_TRAYNOTIFY, 0, kWmLButtonDown});
   EXPECT_TRUE(d.windows.IsVisible(d.mail));
   EXPECT_TRUE(d.layer.Hidden().Entries().empty());
   EXPECT_EQ(d.dialog.Send(CommandMessage(35004)), 0);
   // Only the two presses act.
   for (std::intptr_t other : {0x200, 0x202, 0x203, 0x205, 0x206, 0x207})
-    d.dialog.Send({kWmTrayNotify, 0, other});
+    d.dialog.Send({WM_TRAYNOTIFY, 0, other});
   EXPECT_EQ(d.dialog.menus_shown.size(), 1u);
 
   // A very long list keeps its identifiers within the routed range.

@@ -85,7 +85,9 @@ void SimDialog::ShowPopupMenu(const Menu& menu, Point at) {
 }
 
 Text SimDialog::StringResource(int id) {
-  return id == 101 ? u"ﾊﾞｰｼﾞｮﾝ情報 (&A)..." : id == 110 ? u"stackle.dat" : Text();
+  return id == IDS_ABOUT_MENU      ? u"ﾊﾞｰｼﾞｮﾝ情報 (&A)..."
+         : id == IDS_SETTINGS_FILE ? u"stackle.dat"
+                                   : Text();
 }
 
 int SimDialog::RunChildDialog(ChildDialog& dialog) {

@@ -10,6 +10,7 @@
 
 #include "catalogue/window_list.h"
 #include "platform/sim/sim_window_system.h"
+#include "res/resource.h"
 #include "ui/dialog.h"
 
 namespace stackle::sim {
@@ -64,7 +65,7 @@ class SimDialog final : public DialogHost {
   // Selects as the user would, with the selection-change notification.
   void UserSelects(std::size_t index) {
     selection_ = index;
-    Send(CommandMessage(1000, kLbnSelChange));
+    Send(CommandMessage(IDC_WINDOW_LIST, kLbnSelChange));
   }
   const Text& Caption() const { return caption_; }
   bool HasFocus() const { return focused_; }

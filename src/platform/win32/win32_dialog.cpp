@@ -24,7 +24,7 @@ static_assert(kIdOk == IDOK && kIdCancel == IDCANCEL);
 static_assert(kWmPaint == WM_PAINT && kWmGetMinMaxInfo == WM_GETMINMAXINFO &&
               kWmQueryDragIcon == WM_QUERYDRAGICON && kWmSysCommand == WM_SYSCOMMAND &&
               kWmTimer == WM_TIMER && kWmContextMenu == WM_CONTEXTMENU &&
-              kWmEndSession == WM_ENDSESSION && kWmTrayNotify == WM_USER + 100);
+              kWmEndSession == WM_ENDSESSION && WM_TRAYNOTIFY == WM_USER + 100);
 static_assert(kWmHotkey == WM_HOTKEY && kWmCopyData == WM_COPYDATA);
 static_assert(sizeof(CopyData) == sizeof(COPYDATASTRUCT) &&
               offsetof(CopyData, size) == offsetof(COPYDATASTRUCT, cbData) &&
@@ -407,7 +407,7 @@ bool Win32Dialog::AddTrayIcon() {
   }
   NOTIFYICONDATAW data = TrayIconData();
   data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-  data.uCallbackMessage = kWmTrayNotify;
+  data.uCallbackMessage = WM_TRAYNOTIFY;
   data.hIcon = tray_icon_.get();
   ::lstrcpynW(data.szTip, L"Stackle", ARRAYSIZE(data.szTip));
   if (NotifyIcon(NIM_ADD, &data)) return true;
