@@ -1,11 +1,13 @@
 #include "app/layer_app.h"
 
+#include "remote/command_line.h"
+
 namespace stackle {
 
 int CLayerApp::Run(const std::vector<Text>& arguments) {
   const ParsedCommandLine parsed = ParseCommandLine(arguments);
   if (!parsed.error.empty()) {
-    platform_.link.WriteOutput(parsed.error + u"\r\n" + kUsage);
+    platform_.console.Write(parsed.error + u"\r\n" + kUsage);
     return kExitBadArguments;
   }
   switch (parsed.command.verb) {
@@ -13,7 +15,7 @@ int CLayerApp::Run(const std::vector<Text>& arguments) {
       InitInstance();
       return ExitInstance();
     case CommandVerb::kHelp:
-      platform_.link.WriteOutput(kUsage);
+      platform_.console.Write(kUsage);
       return kExitDone;
     default:
       return HandOver(parsed.command);
@@ -32,15 +34,15 @@ int CLayerApp::HandOver(const Command& command) {
     }
   }
   const Text why = ExplainExitCode(answer->code, command);
-  platform_.link.WriteOutput(answer->output + (why.empty() ? why : why + u"\r\n"));
+  platform_.console.Write(answer->output + (why.empty() ? why : why + u"\r\n"));
   return answer->code;
 }
 
 bool CLayerApp::InitInstance() {
   // A second copy ends silently: no window, no tray icon, no message, the first one untouched.
   if (!platform_.guard.Claim()) return false;
-  CLayerDialog dialog(platform_.windows, platform_.dialog, platform_.files);
-  platform_.dialog.RunModal(dialog);
+  CLayerDialog dialog(platform_.ports);
+  platform_.host.RunModal(dialog);
   return false;
 }
 

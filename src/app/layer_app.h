@@ -3,43 +3,16 @@
 #pragma once
 
 #include "app/layer_dialog.h"
-#include "control/command_line.h"
+#include "core/command_channel.h"
 
 namespace stackle {
 
-// Claims the program's single-instance name for as long as the process runs.
-class InstanceGuard {
- public:
-  virtual ~InstanceGuard() = default;
-  // False when another copy already holds the name.
-  virtual bool Claim() = 0;
-};
-
-// What the running copy answered to a command.
-struct CommandAnswer {
-  int code = kExitNoAnswer;
-  Text output;
-};
-
-// How a command process reaches the copy of Stackle that runs, and the console it reports to.
-class CommandLink {
- public:
-  virtual ~CommandLink() = default;
-  // Hands `command` to the running copy (waiting a few seconds for one that is starting) and
-  // waits a few seconds for its answer; nothing when no copy runs.
-  virtual std::optional<CommandAnswer> Send(const Command& command) = 0;
-  // Starts a copy the usual way; false when it cannot be started.
-  virtual bool StartCopy() = 0;
-  // Writes to the console the process was started from, if there is one.
-  virtual void WriteOutput(const Text& text) = 0;
-};
-
 struct Platform {
-  WindowSystem& windows;
-  DialogHost& dialog;
-  FileStore& files;
+  DialogPorts ports;
+  DialogHost& host;
   InstanceGuard& guard;
   CommandLink& link;
+  Console& console;
 };
 
 class CLayerApp {

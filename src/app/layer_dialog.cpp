@@ -1,26 +1,31 @@
 #include "app/layer_dialog.h"
 
 #include "res/resource.h"
-#include "settings/about_dialog.h"
-#include "ui/tray_menus.h"
 #include "ui/window_menu.h"
 
 namespace stackle {
 
-CLayerDialog::CLayerDialog(WindowSystem& windows, DialogHost& dialog, FileStore& files)
-    : windows_(windows), dialog_(dialog), files_(files), hidden_(windows) {}
+CLayerDialog::CLayerDialog(const DialogPorts& ports)
+    : windows_(ports.windows),
+      dialog_(ports.dialog),
+      list_(ports.list),
+      files_(ports.files),
+      operations_(ports.windows, ports.dialog, ports.list),
+      remote_(*this, ports.windows, ports.dialog, ports.hotkeys, ports.commands, ports.files),
+      tray_(ports.tray, ports.dialog),
+      follow_(ports.dialog) {}
 
 std::optional<std::intptr_t> CLayerDialog::HandleMessage(const Message& message) {
-  if (message.id == dialog_.TaskbarCreatedMessage() && message.id != 0) {
-    // Explorer restarted: the icon is the only way back to a hidden dialog.
-    AddTrayIcon();
+  if (message.id == tray_.TaskbarCreatedMessage() && message.id != 0) {
+    tray_.OnTaskbarCreated();
     return 0;
   }
   switch (message.id) {
     case kWmInitDialog:
       return OnInitDialog() ? 1 : 0;
     case kWmKickIdle:
-      return OnKickIdle();
+      FinishStartUp();
+      return 0;
     case kWmCommand:
       return OnCommand(LowWord(message.wparam), HighWord(message.wparam));
     case kWmClose:
@@ -36,7 +41,7 @@ std::optional<std::intptr_t> CLayerDialog::HandleMessage(const Message& message)
       return OnSysCommand(static_cast<std::uint32_t>(message.wparam));
     case kWmTimer:
       if (message.wparam == kTrayRetryTimer) {
-        OnTrayRetryTick();
+        tray_.OnRetryTick();
       } else {
         OnMouseFollowTick();
       }
@@ -52,19 +57,19 @@ std::optional<std::intptr_t> CLayerDialog::HandleMessage(const Message& message)
     case kWmQueryDragIcon:
       return dialog_.DragIcon();
     case kWmSize:
-      OnSize(message.wparam, static_cast<std::int16_t>(LowWord(message.lparam)),
-             static_cast<std::int16_t>(HighWord(message.lparam)));
+      OnSize(message.wparam, {static_cast<std::int16_t>(LowWord(message.lparam)),
+                              static_cast<std::int16_t>(HighWord(message.lparam))});
       return 0;
     case kWmGetMinMaxInfo:
-      OnGetMinMaxInfo(*reinterpret_cast<MinMaxInfo*>(message.lparam));
+      OnGetMinMaxInfo(reinterpret_cast<MinMaxInfo*>(message.lparam));
       return 0;
     case WM_TRAYNOTIFY:
       return OnTrayNotify(message.lparam);
     case kWmHotkey:
-      OnHotkey(message.wparam);
+      remote_.OnHotkey(message.wparam);
       return 0;
     case kWmCopyData:
-      return OnCopyData(*reinterpret_cast<const CopyData*>(message.lparam));
+      return remote_.OnCopyData(reinterpret_cast<const CopyData*>(message.lparam));
     default:
       return std::nullopt;
   }
@@ -80,12 +85,12 @@ std::optional<std::intptr_t> CLayerDialog::OnCommand(int id, int code) {
   if (id >= IDM_FIRST_LISTED_WINDOW && id <= IDM_LAST_LISTED_WINDOW) {
     // Resolved against the list as it stands now, and handled even when the list has
     // shrunk since the menu was built.
-    ToggleListedWindow(static_cast<std::size_t>(id - IDM_FIRST_LISTED_WINDOW));
+    operations_.ToggleListedWindow(static_cast<std::size_t>(id - IDM_FIRST_LISTED_WINDOW));
     return 0;
   }
   switch (id) {
     case IDC_REFRESH:
-      RefreshWindowList();
+      operations_.RefreshWindowList();
       break;
     case IDC_BRING_TO_FRONT:  // also Escape, and Enter on the list
       OnBringToFront();
@@ -103,22 +108,20 @@ std::optional<std::intptr_t> CLayerDialog::OnCommand(int id, int code) {
       OnShowHide();
       break;
     case IDC_EXIT:
+    case IDM_TRAY_EXIT:
       OnOK();
       break;
     case IDM_TRAY_ABOUT:
       OpenAboutWithInterval();
       break;
     case IDM_TRAY_HOTKEYS:
-      OpenHotkeySettings();
-      break;
-    case IDM_TRAY_EXIT:
-      OnOK();
+      remote_.OpenHotkeySettings();
       break;
     case IDM_HELP:
       OnHelp();
       break;
     case IDM_HIDE_DIALOG:
-      OnHideDialog();
+      windows_.Show(dialog_.Window(), ShowCommand::kHide);
       break;
     case IDM_RESTORE_DIALOG:
       OnRestoreDialog();
@@ -126,26 +129,26 @@ std::optional<std::intptr_t> CLayerDialog::OnCommand(int id, int code) {
     case IDM_WINDOW_CLOSE:
       OnWindowClose();
       break;
-    case IDM_PRIORITY_HIGH:
-      SetSelectedWindowPriority(PriorityClass::kHigh);
-      break;
-    case IDM_PRIORITY_IDLE:
-      SetSelectedWindowPriority(PriorityClass::kIdle);
-      break;
     case IDM_WINDOW_MAXIMIZE:
       OnWindowMaximize();
       break;
     case IDM_WINDOW_MINIMIZE:
       OnWindowMinimize();
       break;
-    case IDM_PRIORITY_NORMAL:
-      SetSelectedWindowPriority(PriorityClass::kNormal);
-      break;
     case IDM_WINDOW_RESTORE:
       OnWindowRestore();
       break;
     case IDM_PRIORITY_REALTIME:
       SetSelectedWindowPriority(PriorityClass::kRealtime);
+      break;
+    case IDM_PRIORITY_HIGH:
+      SetSelectedWindowPriority(PriorityClass::kHigh);
+      break;
+    case IDM_PRIORITY_NORMAL:
+      SetSelectedWindowPriority(PriorityClass::kNormal);
+      break;
+    case IDM_PRIORITY_IDLE:
+      SetSelectedWindowPriority(PriorityClass::kIdle);
       break;
     default:
       return std::nullopt;
@@ -154,48 +157,32 @@ std::optional<std::intptr_t> CLayerDialog::OnCommand(int id, int code) {
 }
 
 bool CLayerDialog::OnInitDialog() {
-  dialog_.BindControls();
   AddSystemMenuEntries();
   dialog_.SetIcons();
-  PlaceOwnWindow(InsertAfter::kTopMost);
-  LoadExclusionList();
-  BuildLayoutIds();
-  MeasureLayout();
-  // Laid out once at once: the template's places, rounded from dialog units, can leave the
-  // last button a pixel outside the dialog.
-  RelayoutControls(first_client_.right, first_client_.bottom);
-  first_size_ = false;
+  operations_.PlaceOwnWindow(InsertAfter::kTopMost, Origin::kDialog);
+  operations_.LoadExclusionList(files_);
+  layout_.SetIds();
+  layout_.Measure(dialog_);
+  layout_.Finish(dialog_);
   // Windows that a killed or crashed run left hidden come back under "(Hide):".
-  hidden_.AdoptMarkedWindows();
-  RefreshWindowList();
+  operations_.AdoptMarkedWindows();
+  operations_.RefreshWindowList();
   ReadSettings();
-  StartMouseFollowTimer();
-  LoadHotkeys();
+  follow_.Start();
+  // Keys another program holds are told once the icon is there.
+  tray_.TellOnce(u"ホットキーを登録できません (他のプログラムが使用中)", remote_.LoadHotkeys());
   // The tooltips and the notification-area icon follow once the dialog has painted
   // (FinishStartUp). The list, the first control with a tab stop, takes the keyboard focus.
   return true;
 }
 
-std::intptr_t CLayerDialog::OnKickIdle() {
-  FinishStartUp();
-  return 0;
-}
-
 void CLayerDialog::FinishStartUp() {
-  // What the user does not see at once waits until the dialog has painted its list: the
-  // tooltips, and the notification-area icon, which waits for the shell.
   if (start_up_finished_) return;
   start_up_finished_ = true;
   dialog_.SetUpTooltips();
-  dialog_.AcceptCommands();
-  // Unless "TaskbarCreated" came first and added it. Started at logon, Stackle may come before
-  // the shell is ready: it tries again every two seconds, five times; until then the dialog
-  // stays on the task bar.
-  if (tray_icon_added_) return;
-  AddTrayIcon();
-  if (tray_icon_added_) return;
-  tray_retries_left_ = 5;
-  dialog_.SetTimer(kTrayRetryTimer, 2000);
+  remote_.AcceptCommands();
+  // Unless "TaskbarCreated" came first and added it.
+  if (!tray_.IsAdded()) tray_.Add();
 }
 
 void CLayerDialog::OnOK() {
@@ -203,11 +190,11 @@ void CLayerDialog::OnOK() {
 }
 
 void CLayerDialog::OnDestroy() {
-  StopMouseFollowTimer();
-  UnregisterHotkeys();
-  RestoreHiddenWindows();
-  RemoveTrayIcon();
-  QuitHelp();
+  follow_.Stop();
+  remote_.UnregisterHotkeys();
+  operations_.RestoreHiddenWindows();
+  tray_.Remove();
+  dialog_.QuitHelp();
   WriteSettings();
 }
 
@@ -215,7 +202,7 @@ void CLayerDialog::OnEndSession(bool ending) {
   // Windows ends the process right after this, without destroying the dialog: nothing
   // Stackle hid may stay hidden, and the settings are kept as at exit.
   if (!ending) return;
-  RestoreHiddenWindows();
+  operations_.RestoreHiddenWindows();
   WriteSettings();
 }
 
@@ -226,7 +213,7 @@ std::optional<std::intptr_t> CLayerDialog::OnSysCommand(std::uint32_t id) {
     return 0;
   }
   if ((id & 0xFFF0) == IDM_HOTKEYS) {
-    OpenHotkeySettings();
+    remote_.OpenHotkeySettings();
     return 0;
   }
   if (id == IDM_HELP) {
@@ -236,46 +223,77 @@ std::optional<std::intptr_t> CLayerDialog::OnSysCommand(std::uint32_t id) {
   return std::nullopt;
 }
 
-void CLayerDialog::OpenAboutWithInterval() {
-  CAboutDialog about;
-  about.SetInterval(follow_interval_);
-  dialog_.RunChildDialog(about);
-  follow_interval_ = about.GetInterval();
-  RestartMouseFollowTimer();
+void CLayerDialog::OnBringToFront() {
+  operations_.PlaceWindow(operations_.SelectedWindow(), InsertAfter::kTop, Origin::kDialog);
 }
 
-void CLayerDialog::RestoreHiddenWindows() {
-  hidden_.RestoreAll();
+void CLayerDialog::OnAlwaysOnTop() {
+  operations_.PlaceWindow(operations_.SelectedWindow(), InsertAfter::kTopMost, Origin::kDialog);
 }
 
-void CLayerDialog::LoadExclusionList() {
-  exclusions_.Load(files_);
+void CLayerDialog::OnNotAlwaysOnTop() {
+  operations_.PlaceWindow(operations_.SelectedWindow(), InsertAfter::kNoTopMost, Origin::kDialog);
 }
 
-std::vector<Text> CLayerDialog::ListedLabels() {
-  std::vector<Text> labels;
-  labels.reserve(dialog_.WindowListCount());
-  for (std::size_t i = 0; i < dialog_.WindowListCount(); ++i)
-    labels.push_back(dialog_.WindowListLabel(i).value_or(Text()));
-  return labels;
+void CLayerDialog::OnSendToBottom() {
+  operations_.SendWindowToBottom(operations_.SelectedWindow(), Origin::kDialog);
 }
 
-void CLayerDialog::RefreshWindowList() {
-  dialog_.ActivateTooltips(false);
-  // A list box that draws repaints itself for every entry added.
-  dialog_.SetWindowListRedraw(false);
-  dialog_.ClearWindowList();
-  for (const WindowListEntry& entry : WalkWindowList(windows_, dialog_.Window(), exclusions_)) {
-    dialog_.AddWindowListEntry(entry.label, entry.window);
-  }
-  dialog_.ActivateTooltips(true);
-  hidden_.Prune();
-  for (const WindowListEntry& entry : hidden_.ListEntries()) {
-    dialog_.AddWindowListEntry(entry.label, entry.window);
-  }
-  dialog_.SetWindowListRedraw(true);
-  // Setting the caption repaints the frame and tells the shell, even when it is unchanged.
-  if (windows_.Title(dialog_.Window()) != kDialogCaption) dialog_.SetCaption(kDialogCaption);
+void CLayerDialog::OnShowHide() {
+  operations_.ToggleHidden(operations_.SelectedWindow(), Origin::kDialog);
+}
+
+void CLayerDialog::OnWindowListSelChange() {
+  // The notification can arrive with nothing selected; the caption then stays as it is.
+  const auto index = list_.Selection();
+  if (index && *index < operations_.Listed().size())
+    dialog_.SetCaption(Label(operations_.Listed()[*index]));
+}
+
+void CLayerDialog::OnWindowListDblClk() {
+  operations_.ToggleMinimized(operations_.SelectedWindow(), Origin::kDialog);
+}
+
+void CLayerDialog::OnContextMenu(WindowRef requester) {
+  if (requester != list_.Control()) return;
+  const auto cursor = windows_.CursorPosition();
+  if (!cursor) return;
+  const auto index = list_.EntryNear(*cursor);
+  if (!index) return;
+  list_.Select(*index);
+  const WindowRef target = operations_.SelectedWindow();
+  if (target == kNoWindow) return;
+  const auto priority = windows_.ProcessPriority(ProgramOf(windows_, target));
+  // The process cannot be opened (run as administrator): no menu; the caption says why.
+  if (!priority) return dialog_.SetCaption(kRefusedNotice);
+
+  windows_.BringToForeground(dialog_.Window());
+  dialog_.Focus();
+  dialog_.ShowPopupMenu(BuildWindowMenu({.minimized = windows_.IsMinimized(target),
+                                         .maximized = windows_.IsMaximized(target),
+                                         .folder = windows_.ClassName(target) == kFolderWindowClass,
+                                         .priority = *priority}),
+                        *cursor);
+}
+
+void CLayerDialog::OnWindowRestore() {
+  operations_.ShowWindowAs(operations_.SelectedWindow(), ShowCommand::kShowNormal, Origin::kDialog);
+}
+
+void CLayerDialog::OnWindowMinimize() {
+  operations_.ShowWindowAs(operations_.SelectedWindow(), ShowCommand::kMinimize, Origin::kDialog);
+}
+
+void CLayerDialog::OnWindowMaximize() {
+  operations_.ShowWindowAs(operations_.SelectedWindow(), ShowCommand::kMaximize, Origin::kDialog);
+}
+
+void CLayerDialog::OnWindowClose() {
+  operations_.CloseWindow(operations_.SelectedWindow(), Origin::kDialog);
+}
+
+void CLayerDialog::SetSelectedWindowPriority(PriorityClass priority) {
+  operations_.SetProgramPriority(operations_.SelectedWindow(), priority);
 }
 
 }  // namespace stackle

@@ -1,18 +1,18 @@
-// The settings file and the mouse-follow timer.
+// The settings file, the About dialog that sets the follow interval, and mouse-follow.
 #include "app/layer_dialog.h"
 #include "res/resource.h"
-#include "settings/mouse_follow.h"
+#include "settings/about_dialog.h"
 #include "settings/settings_file.h"
 
 namespace stackle {
 
 void CLayerDialog::ReadSettings() {
-  follow_interval_ = 0;
+  follow_.SetInterval(0);
   const auto content = files_.ReadFile(dialog_.StringResource(IDS_SETTINGS_FILE));
   if (!content) return;
   const StoredSettings stored =
       ParseSettings(*content, {.fields = 0, .rect = saved_rect_, .interval = 0});
-  if (stored.fields >= 5) follow_interval_ = stored.interval;
+  if (stored.fields >= 5) follow_.SetInterval(stored.interval);
   if (const auto rect = PlaceableRect(stored, windows_)) {
     saved_rect_ = *rect;
     windows_.MoveWindow(dialog_.Window(), *rect);
@@ -25,21 +25,15 @@ void CLayerDialog::WriteSettings() {
     if (const auto rect = windows_.WindowRect(own)) saved_rect_ = *rect;
   }
   files_.SaveFile(dialog_.StringResource(IDS_SETTINGS_FILE),
-                  FormatSettings(saved_rect_, follow_interval_));
+                  FormatSettings(saved_rect_, follow_.Interval()));
 }
 
-void CLayerDialog::StartMouseFollowTimer() {
-  if (follow_interval_ == 0) return;
-  follow_timer_id_ = dialog_.SetTimer(kMouseFollowTimer, follow_interval_);
-}
-
-void CLayerDialog::RestartMouseFollowTimer() {
-  StopMouseFollowTimer();
-  StartMouseFollowTimer();
-}
-
-void CLayerDialog::StopMouseFollowTimer() {
-  dialog_.KillTimer(follow_timer_id_);
+void CLayerDialog::OpenAboutWithInterval() {
+  CAboutDialog about;
+  about.SetInterval(follow_.Interval());
+  dialog_.RunChildDialog(about);
+  follow_.SetInterval(about.GetInterval());
+  follow_.Restart();
 }
 
 void CLayerDialog::OnMouseFollowTick() {
@@ -49,7 +43,7 @@ void CLayerDialog::OnMouseFollowTick() {
   // followed, so the next tick tries again; nothing moved, so the list stands.
   if (!windows_.BringToForeground(target)) return;
   last_followed_ = target;
-  RefreshWindowList();
+  operations_.RefreshWindowList();
 }
 
 }  // namespace stackle

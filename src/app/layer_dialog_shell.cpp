@@ -1,5 +1,5 @@
-// The notification-area icon and its menus, the system menu, help, and the dialog's own
-// size: layout, minimum size and minimize-to-tray.
+// The notification-area icon's menus, the system menu, help, and the dialog's own size:
+// layout, minimum size and minimize-to-tray.
 #include "app/layer_dialog.h"
 #include "res/resource.h"
 #include "ui/help_text.h"
@@ -10,25 +10,6 @@ namespace stackle {
 void CLayerDialog::AddSystemMenuEntries() {
   dialog_.AppendToSystemMenu(
       BuildSystemMenuAdditions(dialog_.StringResource(IDS_ABOUT_MENU), IDM_ABOUT, IDM_HOTKEYS));
-}
-
-void CLayerDialog::AddTrayIcon() {
-  tray_icon_added_ = dialog_.AddTrayIcon();
-  // Keys another program held at start-up are told once, as soon as the icon can tell it.
-  if (!tray_icon_added_ || held_hotkeys_notice_.empty()) return;
-  dialog_.ShowTrayBalloon(u"ホットキーを登録できません (他のプログラムが使用中)",
-                          held_hotkeys_notice_);
-  held_hotkeys_notice_.clear();
-}
-
-void CLayerDialog::OnTrayRetryTick() {
-  if (!tray_icon_added_) AddTrayIcon();
-  if (tray_icon_added_ || --tray_retries_left_ <= 0) dialog_.KillTimer(kTrayRetryTimer);
-}
-
-void CLayerDialog::RemoveTrayIcon() {
-  dialog_.RemoveTrayIcon();
-  tray_icon_added_ = false;
 }
 
 std::intptr_t CLayerDialog::OnTrayNotify(std::intptr_t mouse_message) {
@@ -44,8 +25,11 @@ void CLayerDialog::ShowTrayWindowMenu() {
   dialog_.Focus();
   const auto cursor = windows_.CursorPosition();
   if (!cursor) return;
-  RefreshWindowList();
-  dialog_.ShowPopupMenu(BuildTrayWindowMenu(ListedLabels()), *cursor);
+  operations_.RefreshWindowList();
+  std::vector<Text> labels;
+  for (const ListedWindow& listed : operations_.Listed())
+    labels.push_back(Label(listed));
+  dialog_.ShowPopupMenu(BuildTrayWindowMenu(labels), *cursor);
 }
 
 void CLayerDialog::ShowTrayToolMenu() {
@@ -58,14 +42,10 @@ void CLayerDialog::ShowTrayToolMenu() {
   SetOwnPriority(PriorityClass::kIdle);
 }
 
-void CLayerDialog::OnHideDialog() {
-  windows_.Show(dialog_.Window(), ShowCommand::kHide);
-}
-
 void CLayerDialog::OnRestoreDialog() {
   windows_.Show(dialog_.Window(), ShowCommand::kShowNormal);
-  LoadExclusionList();
-  RefreshWindowList();
+  operations_.LoadExclusionList(files_);
+  operations_.RefreshWindowList();
   dialog_.Focus();
 }
 
@@ -74,25 +54,11 @@ void CLayerDialog::OnHelp() {
   if (!dialog_.OpenHelpFile()) dialog_.ShowInformation(kHelpText);
 }
 
-void CLayerDialog::QuitHelp() {
-  dialog_.QuitHelp();
-}
-
-void CLayerDialog::BuildLayoutIds() {
-  SetLayoutIds(layout_);
-}
-
-void CLayerDialog::MeasureLayout() {
-  for (std::size_t i = 0; i < layout_.rects.size() && layout_.ids[i] != 0; ++i) {
-    layout_.rects[i] = LayoutEntry(dialog_.ControlRect(layout_.ids[i]).value_or(Rect{}), i);
-  }
-}
-
 void CLayerDialog::SetOwnPriority(PriorityClass priority) {
   windows_.SetProcessPriority(windows_.OwnProcess(), priority);
 }
 
-void CLayerDialog::OnSize(std::uintptr_t type, std::int32_t cx, std::int32_t cy) {
+void CLayerDialog::OnSize(std::uintptr_t type, Size client) {
   const WindowRef own = dialog_.Window();
   if (type == kSizeMinimized) {
     SetOwnPriority(PriorityClass::kIdle);
@@ -100,25 +66,16 @@ void CLayerDialog::OnSize(std::uintptr_t type, std::int32_t cx, std::int32_t cy)
     return;
   }
   SetOwnPriority(PriorityClass::kRealtime);
-  if (first_size_) {
-    const Rect window = windows_.WindowRect(own).value_or(Rect{});
-    minimum_size_ = {0, 0, window.Width(), window.Height()};
-    first_client_ = {0, 0, cx, cy};
-    first_size_ = false;
-    return;
-  }
-  RelayoutControls(cx, cy);
-  if (const auto rect = windows_.WindowRect(own)) saved_rect_ = *rect;
+  const auto rect = windows_.WindowRect(own);
+  const Size window{rect ? rect->Width() : 0, rect ? rect->Height() : 0};
+  if (layout_.TakeFirstSize(window, client)) return;
+  layout_.Relayout(dialog_, client);
+  if (rect) saved_rect_ = *rect;
 }
 
-void CLayerDialog::RelayoutControls(std::int32_t cx, std::int32_t cy) {
-  for (const auto& [id, place] : LayoutControls(layout_, cx, cy))
-    dialog_.MoveControl(id, place);
-}
-
-void CLayerDialog::OnGetMinMaxInfo(MinMaxInfo& info) {
-  if (first_size_) return;
-  info.min_track_size = {minimum_size_.right, minimum_size_.bottom};
+void CLayerDialog::OnGetMinMaxInfo(MinMaxInfo* info) {
+  const auto minimum = layout_.MinimumTrackSize();
+  if (info && minimum) info->min_track_size = {minimum->width, minimum->height};
 }
 
 std::optional<std::intptr_t> CLayerDialog::OnPaint() {
@@ -132,7 +89,7 @@ void CLayerDialog::HideIntoTray() {
   // The icon added first if it is not yet; with no icon there, the dialog stays on the task
   // bar instead of vanishing.
   FinishStartUp();
-  if (tray_icon_added_) windows_.Show(dialog_.Window(), ShowCommand::kHide);
+  if (tray_.IsAdded()) windows_.Show(dialog_.Window(), ShowCommand::kHide);
 }
 
 }  // namespace stackle

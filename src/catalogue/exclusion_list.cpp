@@ -28,16 +28,8 @@ Text DecodeExclusionFile(std::string_view bytes, FileStore& files) {
 std::vector<Text> ParseExclusionFile(std::string_view bytes, FileStore& files) {
   const Text text = DecodeExclusionFile(bytes, files);
   std::vector<Text> entries;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find(u'\n', start);
-    const bool last = end == Text::npos;
-    if (last) end = text.size();
-    std::size_t content_end = end;
-    if (!last && content_end > start && text[content_end - 1] == u'\r') --content_end;
-    entries.emplace_back(text, start, content_end - start);
-    start = end + 1;
-  }
+  for (std::u16string_view line : SplitLines<char16_t>(text))
+    entries.emplace_back(line);
   return entries;
 }
 

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "catalogue/file_store.h"
+#include "core/file_store.h"
 
 namespace stackle {
 

@@ -19,14 +19,17 @@ void HiddenRegister::Prune() {
   });
 }
 
-std::vector<WindowListEntry> HiddenRegister::ListEntries() {
-  std::vector<WindowListEntry> listed;
+std::vector<ListedWindow> HiddenRegister::Listed() const {
+  std::vector<ListedWindow> listed;
   listed.reserve(entries_.size());
-  for (const HiddenEntry& entry : entries_) {
-    listed.push_back({kHiddenPrefix + entry.title, entry.window});
-    SetHiddenWindowPriority(windows_, entry.window, PriorityClass::kIdle);
-  }
+  for (const HiddenEntry& entry : entries_)
+    listed.push_back({.title = entry.title, .window = entry.window, .hidden = true});
   return listed;
+}
+
+void HiddenRegister::HoldProgramsIdle() {
+  for (const HiddenEntry& entry : entries_)
+    SetHiddenWindowPriority(windows_, entry.window, PriorityClass::kIdle);
 }
 
 void HiddenRegister::RestoreAll() {
@@ -42,19 +45,14 @@ void HiddenRegister::RestoreAll() {
 }
 
 void HiddenRegister::AdoptMarkedWindows() {
-  constexpr std::size_t kMaxSteps = std::size_t{1} << 20;
-  std::size_t step = 0;
-  for (WindowRef w = windows_.TopWindow(); w != kNoWindow && step < kMaxSteps;
-       w = windows_.WindowBelow(w), ++step) {
-    if (!windows_.HasHiddenMark(w)) continue;
-    const bool registered = std::any_of(entries_.begin(), entries_.end(),
-                                        [w](const HiddenEntry& e) { return e.window == w; });
+  WalkZOrder(windows_, windows_.TopWindow(), kNoWindow, [this](WindowRef w) {
+    if (!windows_.HasHiddenMark(w)) return;
     if (windows_.IsVisible(w)) {
       windows_.SetHiddenMark(w, false);
-    } else if (!registered) {
+    } else if (std::ranges::find(entries_, w, &HiddenEntry::window) == entries_.end()) {
       entries_.push_back({windows_.Title(w), w});
     }
-  }
+  });
 }
 
 }  // namespace stackle

@@ -8,8 +8,6 @@
 
 namespace stackle {
 
-inline constexpr char16_t kHiddenPrefix[] = u"(Hide):";
-
 struct HiddenEntry {
   Text title;  // as the window reported it just after it was hidden
   WindowRef window = kNoWindow;
@@ -24,9 +22,10 @@ class HiddenRegister {
   void Register(Text title, WindowRef window);
   // Drops the entries of windows that are visible again, whoever showed them.
   void Prune();
-  // One "(Hide):" + title entry per registered window, in registration order; puts each
-  // window's process to idle priority.
-  std::vector<WindowListEntry> ListEntries();
+  // One hidden listed window per entry, in registration order.
+  std::vector<ListedWindow> Listed() const;
+  // Puts the process of each registered window to idle priority.
+  void HoldProgramsIdle();
   // Shows every registered window that still exists, at normal priority.
   void RestoreAll();
   // Takes in the still-hidden windows that a previous run of Stackle hid and could not show

@@ -5,8 +5,9 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <vector>
 
-#include "catalogue/window_system.h"
+#include "core/types.h"
 
 namespace stackle {
 
@@ -39,6 +40,39 @@ constexpr int HexDigitValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   return -1;
+}
+
+// `text` without the characters of `blanks` at either end.
+template <typename Char>
+std::basic_string_view<Char> Trim(std::basic_string_view<Char> text,
+                                  std::type_identity_t<std::basic_string_view<Char>> blanks) {
+  const std::size_t first = text.find_first_not_of(blanks);
+  if (first == text.npos) return {};
+  return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+// The lines of `text`, each without its LF and a CR right before it. A line end at the very end
+// starts no further line; a CR anywhere else stays.
+template <typename Char>
+std::vector<std::basic_string_view<Char>> SplitLines(std::basic_string_view<Char> text) {
+  std::vector<std::basic_string_view<Char>> lines;
+  while (!text.empty()) {
+    const std::size_t end = text.find(Char('\n'));
+    std::basic_string_view<Char> line = text.substr(0, end);
+    if (end == text.npos) {
+      lines.push_back(line);
+      break;
+    }
+    if (line.ends_with(Char('\r'))) line.remove_suffix(1);
+    lines.push_back(line);
+    text.remove_prefix(end + 1);
+  }
+  return lines;
+}
+
+// ASCII text, character for character, as UTF-16.
+inline Text WidenAscii(std::string_view text) {
+  return Text(text.begin(), text.end());
 }
 
 // True when `needle` occurs in `text` starting and ending at character boundaries, so that

@@ -6,6 +6,18 @@
 
 namespace stackle {
 
+Text Label(const ListedWindow& listed) {
+  if (listed.hidden) return kHiddenPrefix + listed.title;
+  const std::u16string_view prefixes[] = {listed.minimized ? kMinimizedPrefix : u"",
+                                          listed.topmost ? kTopMostPrefix : u"",
+                                          listed.folder ? kFolderPrefix : u""};
+  Text label;
+  label.reserve(prefixes[0].size() + prefixes[1].size() + prefixes[2].size() + listed.title.size());
+  for (std::u16string_view prefix : prefixes)
+    label += prefix;
+  return label += listed.title;
+}
+
 ProcessId ProgramOf(WindowSystem& windows, WindowRef window, const Text& class_name) {
   const ProcessId own = windows.ProcessOf(window);
   if (class_name != kStoreFrameClass) return own;
@@ -29,34 +41,25 @@ void SetProgramPriority(WindowSystem& windows, WindowRef window, const Text& cla
   }
 }
 
-}  // namespace
-
-void SetWindowProcessPriority(WindowSystem& windows, WindowRef window, PriorityClass priority) {
-  SetProgramPriority(windows, window, windows.ClassName(window), priority);
-}
-
-void SetHiddenWindowPriority(WindowSystem& windows, WindowRef window, PriorityClass priority) {
-  const Text class_name = windows.ClassName(window);
-  if (class_name != kFolderWindowClass) SetProgramPriority(windows, window, class_name, priority);
-}
-
-namespace {
-
-// The label of a listed window: its prefixes, then its title, built in one allocation at most.
-Text Label(Text title, bool minimized, bool topmost, bool folder) {
-  const std::u16string_view prefixes[] = {minimized ? kMinimizedPrefix : u"",
-                                          topmost ? kTopMostPrefix : u"",
-                                          folder ? kFolderPrefix : u""};
-  std::size_t length = 0;
-  for (std::u16string_view prefix : prefixes)
-    length += prefix.size();
-  if (length == 0) return title;
-  Text label;
-  label.reserve(length + title.size());
-  for (std::u16string_view prefix : prefixes)
-    label += prefix;
-  label += title;
-  return label;
+// ListingOf, also giving the class name it read.
+std::optional<ListedWindow> ReadListing(WindowSystem& windows, WindowRef w, WindowRef own_dialog,
+                                        const ExclusionList& exclusions, Text& class_name) {
+  // Most top-level windows are hidden: asking that first spares them the title read.
+  if (w == own_dialog || !windows.IsVisible(w)) return std::nullopt;
+  Text title = windows.Title(w);
+  if (title.empty() || exclusions.Excludes(title)) return std::nullopt;
+  class_name = windows.ClassName(w);
+  // Visible to the system, yet not on the screen: a Store app never started, a shell
+  // surface. A window on another virtual desktop (cloaked by the shell) stays listed.
+  if (class_name == kCoreWindowClass ||
+      (windows.CloakOf(w) & (kCloakedByApp | kCloakedByOwner)) != 0) {
+    return std::nullopt;
+  }
+  return ListedWindow{.title = std::move(title),
+                      .window = w,
+                      .minimized = windows.IsMinimized(w),
+                      .topmost = windows.IsTopMost(w),
+                      .folder = class_name == kFolderWindowClass};
 }
 
 // Sets each process once, to the class the last of its listed windows gives it: the same end
@@ -74,42 +77,40 @@ void SetFinalPriorities(WindowSystem& windows,
 
 }  // namespace
 
-std::vector<WindowListEntry> WalkWindowList(WindowSystem& windows, WindowRef own_dialog,
-                                            const ExclusionList& exclusions) {
-  // A desktop cannot hold more windows than this; the bound only guards against a Z-order
-  // that keeps changing under the walk.
-  constexpr std::size_t kMaxSteps = std::size_t{1} << 20;
+void SetWindowProcessPriority(WindowSystem& windows, WindowRef window, PriorityClass priority) {
+  SetProgramPriority(windows, window, windows.ClassName(window), priority);
+}
 
-  std::vector<WindowListEntry> entries;
+void SetHiddenWindowPriority(WindowSystem& windows, WindowRef window, PriorityClass priority) {
+  const Text class_name = windows.ClassName(window);
+  if (class_name != kFolderWindowClass) SetProgramPriority(windows, window, class_name, priority);
+}
+
+std::optional<ListedWindow> ListingOf(WindowSystem& windows, WindowRef window, WindowRef own_dialog,
+                                      const ExclusionList& exclusions) {
+  Text class_name;
+  return ReadListing(windows, window, own_dialog, exclusions, class_name);
+}
+
+std::vector<ListedWindow> WalkWindowList(WindowSystem& windows, WindowRef own_dialog,
+                                         const ExclusionList& exclusions) {
+  std::vector<ListedWindow> listed;
   std::vector<std::pair<ProcessId, PriorityClass>> priorities;
-  const WindowRef last = windows.BottomWindow(own_dialog);
-  WindowRef w = windows.WindowAbove(own_dialog);
-  if (w == kNoWindow) w = windows.TopWindow();
-
-  for (std::size_t step = 0; w != kNoWindow && w != last && step < kMaxSteps;
-       ++step, w = windows.WindowBelow(w)) {
-    // Most top-level windows are hidden: asking that first spares them the title read.
-    if (w == own_dialog || !windows.IsVisible(w)) continue;
-    Text title = windows.Title(w);
-    if (title.empty() || exclusions.Excludes(title)) continue;
-
-    const Text class_name = windows.ClassName(w);
-    // Visible to the system, yet not on the screen: a Store app never started, a shell
-    // surface. A window on another virtual desktop (cloaked by the shell) stays listed.
-    if (class_name == kCoreWindowClass ||
-        (windows.CloakOf(w) & (kCloakedByApp | kCloakedByOwner)) != 0) {
-      continue;
-    }
-    const bool folder = class_name == kFolderWindowClass;
-    const bool topmost = windows.IsTopMost(w);
+  WindowRef first = windows.WindowAbove(own_dialog);
+  if (first == kNoWindow) first = windows.TopWindow();
+  Text class_name;
+  WalkZOrder(windows, first, windows.BottomWindow(own_dialog), [&](WindowRef w) {
+    auto listing = ReadListing(windows, w, own_dialog, exclusions, class_name);
+    if (!listing) return;
     if (const ProcessId process = ProgramOf(windows, w, class_name)) {
-      priorities.emplace_back(process,
-                              topmost && !folder ? PriorityClass::kHigh : PriorityClass::kNormal);
+      priorities.emplace_back(process, listing->topmost && !listing->folder
+                                           ? PriorityClass::kHigh
+                                           : PriorityClass::kNormal);
     }
-    entries.push_back({Label(std::move(title), windows.IsMinimized(w), topmost, folder), w});
-  }
+    listed.push_back(std::move(*listing));
+  });
   SetFinalPriorities(windows, priorities);
-  return entries;
+  return listed;
 }
 
 }  // namespace stackle

@@ -2,16 +2,19 @@
 // that every rebuild applies to their processes.
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <vector>
 
 #include "catalogue/exclusion_list.h"
-#include "catalogue/window_system.h"
+#include "core/window_system.h"
 
 namespace stackle {
 
 inline constexpr char16_t kMinimizedPrefix[] = u"(Icon):";
 inline constexpr char16_t kTopMostPrefix[] = u"(TopMost):";
 inline constexpr char16_t kFolderPrefix[] = u"(Folda):";
+inline constexpr char16_t kHiddenPrefix[] = u"(Hide):";
 // What Stackle says when a listed window refused a command: in the caption, until the next
 // selection or refresh, and to a command process.
 inline constexpr char16_t kRefusedNotice[] =
@@ -22,11 +25,20 @@ inline constexpr char16_t kStoreFrameClass[] = u"ApplicationFrameWindow";
 // Shell surfaces and Store apps' inner windows that show at top level (search, start).
 inline constexpr char16_t kCoreWindowClass[] = u"Windows.UI.Core.CoreWindow";
 
-struct WindowListEntry {
-  Text label;
+// One window of the list: a window the walk found, or one Stackle hid.
+struct ListedWindow {
+  Text title;  // for a hidden window, as it was just after Stackle hid it
   WindowRef window = kNoWindow;
-  friend bool operator==(const WindowListEntry&, const WindowListEntry&) = default;
+  bool minimized = false;
+  bool topmost = false;
+  bool folder = false;
+  bool hidden = false;
+  friend bool operator==(const ListedWindow&, const ListedWindow&) = default;
 };
+
+// "(Hide):" and the title for a hidden window; otherwise the title behind "(Icon):",
+// "(TopMost):" and "(Folda):", each where it applies, in that order.
+Text Label(const ListedWindow& listed);
 
 // The program a window stands for: its process, or for a Store app's frame (whose process
 // hosts every Store app's frame) the process of its first child window from another process.
@@ -40,15 +52,30 @@ void SetWindowProcessPriority(WindowSystem& windows, WindowRef window, PriorityC
 // (the shell: task bar, start, desktop) is left as it is.
 void SetHiddenWindowPriority(WindowSystem& windows, WindowRef window, PriorityClass priority);
 
-// Walks the Z-order from the window directly above `own_dialog` (from the top when there is
-// none) down to, but not including, the bottom-most window. Lists every visible, titled,
-// not excluded window other than `own_dialog`, except windows the window manager cloaks for
-// their app or through their owner and top-level core windows, with the "(Icon):", "(TopMost):" and
-// "(Folda):" prefixes. Leaves each listed window's process where setting it to normal
-// priority, or to high for an always-on-top window that is not a folder window, in walk order
-// would: each process is set once, after the walk. The walk ends early when the system yields
-// no next window (one destroyed during the walk).
-std::vector<WindowListEntry> WalkWindowList(WindowSystem& windows, WindowRef own_dialog,
-                                            const ExclusionList& exclusions);
+// How the list shows `window`, or nothing when the list leaves it out: `own_dialog`, and every
+// window that is hidden, untitled, excluded, cloaked for its app or through its owner, or a
+// top-level core window.
+std::optional<ListedWindow> ListingOf(WindowSystem& windows, WindowRef window, WindowRef own_dialog,
+                                      const ExclusionList& exclusions);
+
+// Calls `visit` for each top-level window from `first` down to, but not including, `stop` or
+// the end of the Z-order. The walk ends early when the system yields no next window (one
+// destroyed during the walk); a bound guards against a Z-order that keeps changing under it.
+template <typename Visit>
+void WalkZOrder(WindowSystem& windows, WindowRef first, WindowRef stop, Visit visit) {
+  constexpr std::size_t kMaxSteps = std::size_t{1} << 20;  // more than a desktop can hold
+  for (std::size_t step = 0; first != kNoWindow && first != stop && step < kMaxSteps;
+       ++step, first = windows.WindowBelow(first)) {
+    visit(first);
+  }
+}
+
+// Lists, in Z-order, each window ListingOf lists from the window directly above `own_dialog`
+// (from the top when there is none) down to, but not including, the bottom-most window.
+// Leaves each listed window's process where setting it to normal priority, or to high for an
+// always-on-top window that is not a folder window, in walk order would: each process is set
+// once, after the walk.
+std::vector<ListedWindow> WalkWindowList(WindowSystem& windows, WindowRef own_dialog,
+                                         const ExclusionList& exclusions);
 
 }  // namespace stackle

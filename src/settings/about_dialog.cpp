@@ -2,26 +2,13 @@
 
 #include <string>
 
+#include "catalogue/text.h"
 #include "res/resource.h"
 
 namespace stackle {
-namespace {
-
-Text Ascii(std::string_view text) {
-  return Text(text.begin(), text.end());
-}
-
-bool IsSpace(char16_t c) {
-  return c == u' ' || c == u'\t';
-}
-
-}  // namespace
 
 IntervalInput CheckIntervalInput(std::u16string_view text) {
-  while (!text.empty() && IsSpace(text.front()))
-    text.remove_prefix(1);
-  while (!text.empty() && IsSpace(text.back()))
-    text.remove_suffix(1);
+  text = Trim(text, u" \t");
   if (text.empty()) return {IntervalInput::Verdict::kNotANumber};
   std::uint64_t value = 0;
   for (char16_t c : text) {
@@ -38,7 +25,7 @@ Text VersionText() {
 }
 
 Text BuildText(const char* date, const char* time) {
-  return u"Built Time : " + Ascii(date) + u" " + Ascii(time);
+  return u"Built Time : " + WidenAscii(date) + u" " + WidenAscii(time);
 }
 
 int CAboutDialog::TemplateId() const {
@@ -50,7 +37,7 @@ void CAboutDialog::OnInitDialog() {
   surface_->SetItemText(IDC_ABOUT_BUILD, BuildText(__DATE__, __TIME__));
   edit_value_ = interval_;
   // The focus goes to the first tab stop, the OK button.
-  surface_->SetItemText(IDC_ABOUT_INTERVAL, Ascii(std::to_string(edit_value_)));
+  surface_->SetItemText(IDC_ABOUT_INTERVAL, WidenAscii(std::to_string(edit_value_)));
 }
 
 void CAboutDialog::OnOK() {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "ui/dialog.h"
+#include "ui/ok_cancel_dialog.h"
 
 namespace stackle {
 

@@ -1,9 +1,14 @@
-// Mouse-follow: on each tick the window under the cursor is brought forward.
+// Mouse-follow ("X-Mose"): on each tick the window under the cursor is brought forward.
 #pragma once
 
-#include "catalogue/window_system.h"
+#include <cstdint>
+
+#include "core/dialog_surface.h"
+#include "core/window_system.h"
 
 namespace stackle {
+
+inline constexpr std::uint32_t kMouseFollowTimer = 1;
 
 // The window a tick brings forward, or nothing: the parent of the window under the cursor
 // (for a control directly in a top-level window, that window; for a pop-up, its owner),
@@ -17,5 +22,29 @@ inline WindowRef FollowTarget(WindowSystem& windows, WindowRef last_followed) {
   if (target == kNoWindow || target == last_followed) return kNoWindow;
   return target;
 }
+
+// The timer's interval in milliseconds, 0 for off, and the timer that ticks at it.
+class MouseFollowTimer {
+ public:
+  explicit MouseFollowTimer(DialogSurface& dialog) : dialog_(dialog) {}
+
+  std::uint32_t Interval() const { return interval_; }
+  void SetInterval(std::uint32_t interval) { interval_ = interval; }
+  // Starts the timer, unless the interval is 0.
+  void Start() {
+    if (interval_ != 0) timer_id_ = dialog_.SetTimer(kMouseFollowTimer, interval_);
+  }
+  // Stops it; does nothing when none runs.
+  void Stop() { dialog_.KillTimer(timer_id_); }
+  void Restart() {
+    Stop();
+    Start();
+  }
+
+ private:
+  DialogSurface& dialog_;
+  std::uint32_t interval_ = 0;
+  std::uint32_t timer_id_ = 0;
+};
 
 }  // namespace stackle

@@ -9,9 +9,7 @@
 namespace stackle {
 namespace {
 
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
-}
+constexpr std::string_view kBlanks = " \t\r\v\f";
 
 // Five fields as a four-digit hexadecimal scan takes them: blanks skipped before a field, at
 // most four digits of either case, stopping at the first field that does not start with one.
@@ -19,9 +17,8 @@ int ScanHexFields(std::string_view line, std::int64_t (&values)[5]) {
   std::size_t at = 0;
   int fields = 0;
   for (; fields < 5; ++fields) {
-    while (at < line.size() && IsBlank(line[at]))
-      ++at;
-    if (at >= line.size() || HexDigitValue(line[at]) < 0) break;
+    at = std::min(line.find_first_not_of(kBlanks, at), line.size());
+    if (at == line.size() || HexDigitValue(line[at]) < 0) break;
     std::int64_t value = 0;
     for (int digits = 0; digits < 4 && at < line.size() && HexDigitValue(line[at]) >= 0; ++digits) {
       value = value * 16 + HexDigitValue(line[at++]);
@@ -45,9 +42,7 @@ int ScanWideFields(std::string_view line, std::int64_t (&values)[5]) {
     if (error != std::errc()) return 0;
     at = next;
   }
-  while (at < end && IsBlank(*at))
-    ++at;
-  if (at != end) return 0;
+  if (!Trim(std::string_view(at, static_cast<std::size_t>(end - at)), kBlanks).empty()) return 0;
   if (parsed[4] < 0 || parsed[4] > UINT32_MAX) return 0;
   for (int i = 0; i < 4; ++i) {
     if (parsed[i] < INT32_MIN || parsed[i] > INT32_MAX) return 0;

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "catalogue/window_system.h"
+#include "core/window_system.h"
 
 namespace stackle {
 

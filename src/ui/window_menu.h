@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
+#include "core/menu.h"
 #include "res/resource.h"
-#include "ui/menu.h"
 
 namespace stackle {
 

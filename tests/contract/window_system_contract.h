@@ -12,7 +12,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "catalogue/window_system.h"
+#include "core/window_system.h"
 
 namespace stackle::contract {
 

@@ -2,12 +2,16 @@
 // simulation also keeps. Run as the `win32` test, apart from the end-to-end cases.
 #include <gtest/gtest.h>
 
+#include "contract/shell_contract.h"
 #include "contract/window_system_contract.h"
 #include "e2e_support.h"
 #include "platform/win32/text_win32.h"
 #include "platform/win32/unique_resource.h"
+#include "platform/win32/win32_command_channel.h"
 #include "platform/win32/win32_files.h"
+#include "platform/win32/win32_tray_icon.h"
 #include "platform/win32/win32_window_system.h"
+#include "remote/command_message.h"
 
 namespace stackle {
 namespace {
@@ -103,9 +107,66 @@ TEST(Win32Files, ReplacesAFileWholeOrNotAtAll) {
       << "no temporary file is left behind";
 }
 
+// A top-level window of this thread standing in for Stackle's dialog: it carries out each
+// command it is handed by answering with the command's text, and code 3.
+class StandInDialog final : public win32::OwnWindow {
+ public:
+  StandInDialog() {
+    WNDCLASSW window_class{};
+    window_class.lpfnWndProc = Proc;
+    window_class.lpszClassName = L"StackleTestDialog";
+    RegisterClassW(&window_class);  // fails harmlessly once registered
+    window_ = CreateWindowExW(0, window_class.lpszClassName, L"Stand-in", WS_OVERLAPPEDWINDOW, 0, 0,
+                              100, 100, nullptr, nullptr, nullptr, nullptr);
+    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&server));
+  }
+  ~StandInDialog() override { DestroyWindow(window_); }
+  HWND Hwnd() const override { return window_; }
+  HINSTANCE Instance() const override { return GetModuleHandleW(nullptr); }
+
+  win32::Win32CommandServer server{*this};
+
+ private:
+  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    auto* server = reinterpret_cast<CommandServer*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lparam);
+    if (message != WM_COPYDATA || !server || !data)
+      return DefWindowProcW(window, message, wparam, lparam);
+    const auto received =
+        DecodeCommand({static_cast<const std::uint8_t*>(data->lpData), data->cbData});
+    if (!received) return 0;
+    server->Answer(received->reply_to, kExitRefused, received->command.text + u"\r\n");
+    return kCommandAnswered + kExitRefused;
+  }
+
+  HWND window_ = nullptr;
+};
+
+TEST(Win32CommandChannel, CarriesACommandToTheDialogAndItsAnswerBack) {
+  StandInDialog dialog;
+  win32::Win32CommandLink link;
+  EXPECT_EQ(link.Send({CommandVerb::kTop, u"メモ"}), std::nullopt) << "no copy takes commands yet";
+  dialog.server.Accept();
+  const auto answer = link.Send({CommandVerb::kTop, u"メモ \U0001F4DA"});
+  ASSERT_TRUE(answer);
+  EXPECT_EQ(answer->code, kExitRefused);
+  EXPECT_EQ(answer->output, u"メモ \U0001F4DA\r\n");
+}
+
+struct Win32Shell {
+  StandInDialog dialog;
+  StandInDialog other_program;
+  win32::Win32NotifyIcon notify_icon{dialog};
+  win32::Win32HotkeyRegistrar registrar{dialog};
+  NotifyIcon& icon() { return notify_icon; }
+  HotkeyRegistrar& hotkeys() { return registrar; }
+  void HoldElsewhere(Hotkey key) { win32::Win32HotkeyRegistrar(other_program).Register(99, key); }
+};
+
 }  // namespace
 
 namespace contract {
 INSTANTIATE_TYPED_TEST_SUITE_P(Win32, WindowSystemContract, Win32Desktop);
+INSTANTIATE_TYPED_TEST_SUITE_P(Win32, ShellContract, Win32Shell);
 }  // namespace contract
 }  // namespace stackle

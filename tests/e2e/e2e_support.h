@@ -17,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/win32/win32_command_link.h"
+#include "platform/win32/win32_command_channel.h"
 #include "res/resource.h"
 
 namespace stackle::e2e {
@@ -232,28 +232,52 @@ struct Stackle {
            }) &&
            process.Running();
   }
-  // The list's entries, or only those that name one of `helper`'s windows.
+  // The list's entries, or only those that name one of `helper`'s windows. The list shows
+  // labels only: an entry's window is the helper's window (or, without a helper, the top-level
+  // window) whose title the label shows.
   std::vector<Entry> List(const Helper* helper = nullptr) const {
-    // A rebuild in the middle of the read starts it over.
+    const std::vector<HWND> candidates = helper ? helper->windows : ZOrder();
+    std::vector<Entry> entries;
+    for (std::wstring& label : Labels()) {
+      const auto shown = std::ranges::find(candidates, TitleIn(label), TitleOf);
+      const HWND window = shown == candidates.end() ? nullptr : *shown;
+      if (!helper || window) entries.emplace_back(std::move(label), window);
+    }
+    return entries;
+  }
+  // The labels in the list, read again when a rebuild comes in the middle.
+  std::vector<std::wstring> Labels() const {
     for (int attempt = 0; attempt < 5; ++attempt) {
       const LRESULT count = Send(list, LB_GETCOUNT).value_or(LB_ERR);
-      std::vector<Entry> entries;
+      std::vector<std::wstring> labels;
       LRESULT i = 0;
       for (; i < count; ++i) {
         const LRESULT length = Send(list, LB_GETTEXTLEN, i).value_or(LB_ERR);
         std::wstring label(std::max<LRESULT>(length, 0), L'\0');
-        const HWND window = HWND(Send(list, LB_GETITEMDATA, i).value_or(LB_ERR));
         if (length == LB_ERR || Send(list, LB_GETTEXT, i, LPARAM(label.data())) != length) break;
-        if (!helper || helper->Owns(window)) entries.emplace_back(label, window);
+        labels.push_back(std::move(label));
       }
-      if (count >= 0 && i == count && Send(list, LB_GETCOUNT) == count) return entries;
+      if (count >= 0 && i == count && Send(list, LB_GETCOUNT) == count) return labels;
     }
     return {};
   }
+  // A window's title, read without a message, so that a hung helper (a thread of this very
+  // process) cannot stop this.
+  static std::wstring TitleOf(HWND window) {
+    wchar_t text[256] = {};
+    InternalGetWindowText(window, text, 256);
+    return text;
+  }
+  // The title a label shows, behind its prefixes.
+  static std::wstring TitleIn(std::wstring_view label) {
+    for (std::wstring_view prefix : {L"(Hide):", L"(Icon):", L"(TopMost):", L"(Folda):"})
+      if (label.starts_with(prefix)) label.remove_prefix(prefix.size());
+    return std::wstring(label);
+  }
   // `window`'s place in the list; past its end when it is not there.
   LRESULT IndexOf(HWND window) const {
-    const std::vector<Entry> entries = List();
-    return std::ranges::find(entries, window, &Entry::second) - entries.begin();
+    const std::vector<std::wstring> labels = Labels();
+    return std::ranges::find(labels, TitleOf(window), TitleIn) - labels.begin();
   }
   // Selects `window`'s entry as a click on it does.
   bool Select(HWND window) const {

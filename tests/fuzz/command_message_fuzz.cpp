@@ -2,7 +2,8 @@
 #include <cstdlib>
 #include <span>
 
-#include "control/command_line.h"
+#include "remote/command_line.h"
+#include "remote/command_message.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace stackle;

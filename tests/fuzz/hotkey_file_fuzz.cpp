@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "control/hotkeys.h"
+#include "remote/ini_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace stackle;

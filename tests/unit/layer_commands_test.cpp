@@ -7,8 +7,9 @@
 namespace stackle {
 namespace {
 
-struct Desk : SimDesk {
-  Desk() { Open(); }
+// The simulated desk with Stackle running on it.
+struct RunningDesk : SimDesk {
+  RunningDesk() { Open(); }
 
   // No other program's window lies above Stackle's, and it is always on top.
   bool StackleOnTop() {
@@ -51,7 +52,7 @@ TEST(LayerCommands, MoveTheSelectedWindowAndKeepStackleOnTop) {
   };
   // clang-format on
   for (const Case& c : cases) {
-    Desk d;
+    RunningDesk d;
     if (c.mail_before == kPinned) d.windows.Place(d.mail, InsertAfter::kTopMost, false);
     auto& mail = d.windows.Get(d.mail);
     mail.minimized = mail.maximized = c.mail_before == kMinimizedFromMaximized;
@@ -69,9 +70,9 @@ TEST(LayerCommands, MoveTheSelectedWindowAndKeepStackleOnTop) {
     // The short form of the ending does not put Stackle back on top.
     EXPECT_EQ(d.StackleOnTop(), c.command.wparam != IDC_SEND_TO_BOTTOM) << c.what;
     EXPECT_EQ(d.dialog.Caption(), u"Stackle") << c.what;
-    EXPECT_EQ(d.dialog.WindowListSelection(), std::nullopt) << c.what;
+    EXPECT_EQ(d.dialog.list.Selection(), std::nullopt) << c.what;
     EXPECT_TRUE(d.dialog.HasFocus()) << c.what;
-    EXPECT_TRUE(d.dialog.WindowListRedraws()) << c.what;
+    EXPECT_TRUE(d.dialog.list.redraws) << c.what;
     EXPECT_EQ(d.windows.PriorityOf(d.mail_process), c.mail_priority) << c.what;
   }
 }
@@ -89,7 +90,7 @@ TEST(LayerCommands, DoNothingAtAllWithoutASelection) {
   };
   // clang-format on
   for (const Message& m : messages) {
-    Desk d;
+    RunningDesk d;
     d.dialog.SetCaption(u"Something");
     d.windows.ForcePriority(d.mail_process, kIdle);
     d.dialog.LoseFocus();
@@ -108,7 +109,7 @@ TEST(LayerCommands, LeaveAWindowThatRefusesAsItIsAndSayWhy) {
       CommandMessage(IDC_WINDOW_LIST, kLbnDblClk), CommandMessage(IDM_WINDOW_MAXIMIZE),
   };
   for (const Message& m : messages) {
-    Desk d;  // the mail program runs as administrator
+    RunningDesk d;  // the mail program runs as administrator
     d.windows.Get(d.mail).refuses = true;
     d.Select(d.mail);
     const std::vector<WindowRef> z_order = d.windows.OthersWindows();
@@ -117,14 +118,14 @@ TEST(LayerCommands, LeaveAWindowThatRefusesAsItIsAndSayWhy) {
     EXPECT_TRUE(mail.visible && !mail.minimized && !mail.maximized && !mail.topmost)
         << LowWord(m.wparam);
     EXPECT_EQ(d.windows.OthersWindows(), z_order) << LowWord(m.wparam);
-    EXPECT_TRUE(d.layer.Hidden().Entries().empty()) << "a hide that did not happen";
+    EXPECT_TRUE(d.operations.Hidden().Entries().empty()) << "a hide that did not happen";
     EXPECT_EQ(d.dialog.Caption(), kRefusedNotice) << LowWord(m.wparam);
     EXPECT_TRUE(d.StackleOnTop());
   }
 }
 
 TEST(HiddenWindows, StayReachableAndComeBackAtExit) {
-  Desk d;
+  RunningDesk d;
   d.Select(d.mail);
   d.Command(IDC_SHOW_HIDE);
   d.ExpectMailHidden(true);
@@ -148,7 +149,7 @@ TEST(HiddenWindows, StayReachableAndComeBackAtExit) {
   d.windows.Show(d.mail, ShowCommand::kShow);
   d.Select(d.mail);
   d.Command(IDC_SHOW_HIDE);
-  EXPECT_EQ(d.layer.Hidden().Entries().size(), 2u);
+  EXPECT_EQ(d.operations.Hidden().Entries().size(), 2u);
   const WindowRef editor = d.editor;
   d.Select(editor);
   d.Command(IDC_SHOW_HIDE);
@@ -158,7 +159,7 @@ TEST(HiddenWindows, StayReachableAndComeBackAtExit) {
                                     u"(Hide):Notes - Editor"};
   EXPECT_EQ(d.Labels(), hidden);
   // Chosen in the tray's window menu, the window gone has nothing to show: nothing changes.
-  d.layer.ToggleListedWindow(2);
+  d.operations.ToggleListedWindow(2);
   EXPECT_EQ(d.Labels(), hidden);
   EXPECT_EQ(d.dialog.Caption(), u"Stackle") << "not a refusal";
   // Shown when the session ends (the model and the real program check the close), not before.
@@ -169,19 +170,19 @@ TEST(HiddenWindows, StayReachableAndComeBackAtExit) {
 }
 
 TEST(HiddenWindows, TheTrayToggleRegistersEvenWhatItShows) {
-  Desk d;
+  RunningDesk d;
   d.Select(d.mail);
   d.Command(IDC_SHOW_HIDE);
   d.Command(IDC_SHOW_HIDE);  // nothing selected any more: nothing happens
   ASSERT_EQ(d.Labels().back(), u"(Hide):Inbox - Mail");
 
-  d.layer.ToggleListedWindow(1);  // the "(Hide):" entry: shown, registered, pruned at once
+  d.operations.ToggleListedWindow(1);  // the "(Hide):" entry: shown, registered, pruned at once
   d.ExpectMailHidden(false);
-  EXPECT_TRUE(d.layer.Hidden().Entries().empty());
+  EXPECT_TRUE(d.operations.Hidden().Entries().empty());
 }
 
 TEST(HiddenWindows, LeaveTheShellsPriorityAlone) {
-  Desk d;
+  RunningDesk d;
   const ProcessId shell = d.windows.AddProcess();
   const WindowRef folder = d.windows.AddWindow(
       {.title = u"Documents", .class_name = kFolderWindowClass, .process = shell});
@@ -223,20 +224,20 @@ TEST(WindowMenu, OffersOnlyWhatWouldChangeSomething) {
 }
 
 TEST(WindowMenu, OpensForTheEntryUnderTheCursorAndActsOnItsWindow) {
-  Desk d;
+  RunningDesk d;
   d.dialog.Send({kWmContextMenu, d.dialog.Window(), 0});  // the dialog's background
   EXPECT_TRUE(d.dialog.menus_shown.empty());
 
   d.RightClickRow(5);  // below the last entry: the last one
   ASSERT_EQ(d.dialog.menus_shown.size(), 1u);
-  EXPECT_EQ(d.dialog.WindowListSelection(), 1u);
+  EXPECT_EQ(d.dialog.list.Selection(), 1u);
   EXPECT_EQ(d.dialog.Caption(), u"Stackle") << "a right click does not change the caption";
   EXPECT_EQ(d.dialog.menus_shown[0].second, (Point{40, 80}));
   EXPECT_EQ(d.windows.ForegroundWindow(), d.dialog.Window());
 
   d.RightClick(d.mail, IDM_PRIORITY_IDLE);
   EXPECT_EQ(d.windows.PriorityOf(d.mail_process), kIdle);
-  EXPECT_EQ(d.dialog.WindowListSelection(), 1u) << "priority commands do not refresh";
+  EXPECT_EQ(d.dialog.list.Selection(), 1u) << "priority commands do not refresh";
   d.RightClick(d.mail, IDM_WINDOW_MINIMIZE);
   EXPECT_TRUE(d.windows.IsMinimized(d.mail));
   EXPECT_EQ(d.windows.PriorityOf(d.mail_process), kNormal) << "the refresh re-applies the policy";
@@ -266,10 +267,10 @@ TEST(WindowMenu, OpensForTheEntryUnderTheCursorAndActsOnItsWindow) {
       d.windows.AddWindow({.title = u"Task Manager", .process = guarded});
   d.Command(IDC_REFRESH);
   d.RightClick(task_manager, IDM_WINDOW_CLOSE);
-  EXPECT_EQ(d.dialog.WindowListSelection(), 0u);
+  EXPECT_EQ(d.dialog.list.Selection(), 0u);
   EXPECT_EQ(d.dialog.Caption(), kRefusedNotice) << "a right click explains";
   d.windows.cursor.reset();
-  d.dialog.Send({kWmContextMenu, d.dialog.WindowListControl(), 0});
+  d.dialog.Send({kWmContextMenu, d.dialog.list.Control(), 0});
   EXPECT_EQ(d.dialog.menus_shown.size(), menus);
   EXPECT_TRUE(d.windows.Exists(task_manager));
 }

@@ -8,11 +8,8 @@
 #include <random>
 #include <set>
 
-#include "app/layer_dialog.h"
 #include "catalogue/text.h"
-#include "platform/sim/sim_dialog.h"
-#include "platform/sim/sim_files.h"
-#include "res/resource.h"
+#include "sim_desk.h"
 #include "ui/tray_menus.h"
 #include "ui/window_menu.h"
 
@@ -71,11 +68,13 @@ class Model {
   // Checked after every step, on a freshly built list.
   void CheckInvariants() {
     if (!dialog_->IsOpen()) return;
-    layer_->RefreshWindowList();
+    layer_->Operations().RefreshWindowList();
     const WindowRef own = dialog_->Window();
-    for (const WindowListEntry& entry : dialog_->Entries()) {
+    ASSERT_EQ(dialog_->list.labels, Labels(layer_->Operations().Listed()))
+        << "the list shows the model";
+    for (const ListedWindow& entry : layer_->Operations().Listed()) {
       ASSERT_NE(entry.window, own) << "Stackle's own dialog is listed";
-      if (entry.label.starts_with(kHiddenPrefix)) {
+      if (entry.hidden) {
         ASSERT_FALSE(windows_.IsVisible(entry.window))
             << "a (Hide): entry for a window someone showed since";
         continue;
@@ -99,7 +98,7 @@ class Model {
 
   void Start() {
     dialog_ = std::make_unique<sim::SimDialog>(windows_);
-    layer_ = std::make_unique<CLayerDialog>(windows_, *dialog_, files_);
+    layer_ = std::make_unique<CLayerDialog>(dialog_->Ports(files_));
     dialog_->choose_from_menu = [this](const Menu& menu) -> std::optional<int> {
       if (menu.empty() || Pick(5) == 0) return std::nullopt;
       const MenuItem& item = menu[Pick(static_cast<int>(menu.size()))];
@@ -115,7 +114,7 @@ class Model {
   }
 
   void Close() {
-    const auto registered = layer_->Hidden().Entries();
+    const auto registered = layer_->Operations().Hidden().Entries();
     dialog_->Send({kWmClose, 0, 0});
     ASSERT_FALSE(dialog_->IsOpen());
     for (const HiddenEntry& entry : registered) {
@@ -134,13 +133,13 @@ class Model {
   }
 
   bool Listed(WindowRef w) const {
-    return std::ranges::count(dialog_->Entries(), w, &WindowListEntry::window) != 0;
+    return std::ranges::count(layer_->Operations().Listed(), w, &ListedWindow::window) != 0;
   }
 
   void UserActs() {
-    const auto& entries = dialog_->Entries();
-    if (!entries.empty() && Pick(2) == 0) {
-      dialog_->UserSelects(static_cast<std::size_t>(Pick(static_cast<int>(entries.size()))));
+    const auto& labels = dialog_->list.labels;
+    if (!labels.empty() && Pick(2) == 0) {
+      dialog_->UserSelects(static_cast<std::size_t>(Pick(static_cast<int>(labels.size()))));
     }
     const int commands[] = {IDC_REFRESH,           IDC_BRING_TO_FRONT, IDC_ALWAYS_ON_TOP,
                             IDC_NOT_ALWAYS_ON_TOP, IDC_SEND_TO_BOTTOM, IDC_SHOW_HIDE};
@@ -155,7 +154,7 @@ class Model {
         break;
       case 4:
         windows_.cursor = Point{0, Pick(200)};
-        dialog_->Send({kWmContextMenu, dialog_->WindowListControl(), 0});
+        dialog_->Send({kWmContextMenu, dialog_->list.Control(), 0});
         break;
       case 5:
         dialog_->Send({WM_TRAYNOTIFY, 0, Pick(2) ? kWmLButtonDown : kWmRButtonDown});

@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/text.h"
-#include "control/command_line.h"
-#include "control/hotkeys.h"
+#include "remote/command_line.h"
+#include "remote/command_message.h"
+#include "remote/ini_file.h"
 #include "sim_desk.h"
 #include "ui/tray_menus.h"
 
@@ -157,10 +158,12 @@ TEST(CommandMessage, IsTakenOnlyInItsDocumentedForm) {
     EXPECT_FALSE(decode(bytes)) << testing::PrintToString(bytes.substr(0, 24));
 }
 
-struct Desk : SimDesk {
-  explicit Desk(std::string ini = "[Hotkeys]\r\nShowStackle=\r\n") {
-    files.files[kHotkeyFileName] = std::move(ini);
-    dialog.held_by_others = {{kCtrlShift, kF10}};
+// Stackle running with a stackle.ini of its own and Ctrl+Shift+F10 held by another program,
+// the dialog out of focus.
+struct HotkeyDesk : SimDesk {
+  explicit HotkeyDesk(std::string ini = "[Hotkeys]\r\nShowStackle=\r\n") {
+    files.files[kIniFileName] = std::move(ini);
+    dialog.hotkeys.held_by_others = {{kCtrlShift, kF10}};
     Open();
     dialog.LoseFocus();
   }
@@ -173,8 +176,8 @@ struct Desk : SimDesk {
   // One that is carried out; gives its code and output.
   std::pair<int, Text> Hand(const stackle::Command& command) {
     const auto result = Deliver(command);
-    EXPECT_EQ(result, kCommandAnswered + dialog.answers.back().first);
-    return dialog.answers.back();
+    EXPECT_EQ(result, kCommandAnswered + dialog.commands.answers.back().first);
+    return dialog.commands.answers.back();
   }
   void PressHotkey(HotkeyAction action) {
     dialog.Send({kWmHotkey, static_cast<std::size_t>(action) + 1, 0});
@@ -182,8 +185,12 @@ struct Desk : SimDesk {
 };
 
 TEST(CommandTarget, IsTheFirstEntryWhoseTitleHoldsTheTextAmongTheVerbsEntries) {
-  const std::vector<Text> labels = {u"(TopMost):Inbox - Mail", u"(Icon):(Folda):Mail \U0001F600",
-                                    u"Notes", u"(Hide):Old Mail", u"(Hide):Notes"};
+  const std::vector<ListedWindow> listed = {
+      {.title = u"Inbox - Mail", .topmost = true},
+      {.title = u"Mail \U0001F600", .minimized = true, .folder = true},
+      {.title = u"Notes"},
+      {.title = u"Old Mail", .hidden = true},
+      {.title = u"Notes", .hidden = true}};
   const std::pair<stackle::Command, std::optional<std::size_t>> cases[] = {
       {{CommandVerb::kTop, u"Mail"}, 0},  // top of the stack first
       {{CommandVerb::kHide, u"Notes"}, 2},
@@ -195,11 +202,11 @@ TEST(CommandTarget, IsTheFirstEntryWhoseTitleHoldsTheTextAmongTheVerbsEntries) {
       {{CommandVerb::kFront, u"Mail \xD83D"}, std::nullopt},  // half a character
   };
   for (const auto& [command, entry] : cases)
-    EXPECT_EQ(FindCommandTarget(labels, 3, command), entry) << EncodeUtf8(command.text);
+    EXPECT_EQ(FindCommandTarget(listed, command), entry) << EncodeUtf8(command.text);
 }
 
 TEST(RemoteCommands, LeaveTheUserTheForegroundAndAnswerWhatTheyCouldNotDo) {
-  Desk desk;
+  HotkeyDesk desk;
   const WindowRef foreground = desk.windows.ForegroundWindow();
   // What each switch does is shown end to end; here, what only the desk can show.
   EXPECT_EQ(desk.Hand({CommandVerb::kHide, u"Mail"}).first, kExitDone);
@@ -239,11 +246,11 @@ TEST(RemoteCommands, LeaveTheUserTheForegroundAndAnswerWhatTheyCouldNotDo) {
 }
 
 TEST(Hotkeys, ActOnTheActiveWindowOrTheSelectedOneAndTellWhatIsHeldElsewhere) {
-  Desk desk;
-  EXPECT_EQ(desk.dialog.balloons,
+  HotkeyDesk desk;
+  EXPECT_EQ(desk.dialog.tray.balloons,
             std::vector<Text>{u"ホットキーを登録できません (他のプログラムが使用中)|"
                               u"Ctrl+Shift+F10 (一番奥に)"});
-  EXPECT_EQ(desk.dialog.hotkeys.size(), 3u) << "the others, but the one turned off";
+  EXPECT_EQ(desk.dialog.hotkeys.registered.size(), 3u) << "the others, but the one turned off";
   desk.windows.BringToForeground(desk.mail);
   desk.PressHotkey(HotkeyAction::kToggleTopMost);
   EXPECT_TRUE(desk.windows.IsTopMost(desk.mail));
@@ -279,7 +286,7 @@ TEST(Hotkeys, ActOnTheActiveWindowOrTheSelectedOneAndTellWhatIsHeldElsewhere) {
 }
 
 TEST(HotkeyDialog, KeepsWhatTheUserLeftAloneRefusesClashesAndShowsHeldKeys) {
-  Desk desk("[Hotkeys]\r\nHide=Win+H\r\nOops\r\n");
+  HotkeyDesk desk("[Hotkeys]\r\nHide=Win+H\r\nOops\r\n");
   const auto press_ok = [](sim::SimChildDialog& child, Hotkey top, Hotkey bottom) {
     child.hotkeys[IDC_HOTKEY_FIRST] = top;
     child.hotkeys[IDC_HOTKEY_FIRST + 1] = bottom;
@@ -289,11 +296,11 @@ TEST(HotkeyDialog, KeepsWhatTheUserLeftAloneRefusesClashesAndShowsHeldKeys) {
     EXPECT_EQ(child.hotkeys[IDC_HOTKEY_FIRST + 2], (Hotkey{0, 'H'})) << "the Win key shown";
     EXPECT_EQ(child.items[IDC_HOTKEY_STATUS_FIRST + 2], u"Win+H");
     EXPECT_EQ(child.items[IDC_HOTKEY_PROBLEMS], u"stackle.ini: 不明な名前: Oops");
-    EXPECT_TRUE(desk.dialog.hotkeys.empty()) << "keys on while the controls want them";
+    EXPECT_TRUE(desk.dialog.hotkeys.registered.empty()) << "keys on while the controls want them";
     press_ok(child, {kCtrlShift, kF8}, {kCtrlShift, kF10});  // ShowAllHidden's key
     press_ok(child, {kModShift, 'T'}, {kCtrlShift, kF10});   // types a capital T
     EXPECT_EQ(child.warnings.size(), 2u);
-    EXPECT_EQ(desk.files.files[kHotkeyFileName], "[Hotkeys]\r\nHide=Win+H\r\nOops\r\n");
+    EXPECT_EQ(desk.files.files[kIniFileName], "[Hotkeys]\r\nHide=Win+H\r\nOops\r\n");
     press_ok(child, {kModAlt, 'T'}, {kCtrlShift, kF10});
     EXPECT_TRUE(child.IsOpen()) << "closed on a key held elsewhere";
     EXPECT_EQ(child.items[IDC_HOTKEY_STATUS_FIRST + 1], u"他のプログラムが使用中");
@@ -301,11 +308,11 @@ TEST(HotkeyDialog, KeepsWhatTheUserLeftAloneRefusesClashesAndShowsHeldKeys) {
     EXPECT_FALSE(child.IsOpen());
   };
   desk.Command(IDM_TRAY_HOTKEYS);
-  EXPECT_EQ(desk.files.files[kHotkeyFileName],
+  EXPECT_EQ(desk.files.files[kIniFileName],
             "[Hotkeys]\r\nToggleTopMost=Alt+T\r\nSendToBottom=\r\nHide=Win+H\r\n"
             "ShowAllHidden=Ctrl+Shift+F8\r\nShowStackle=Ctrl+Shift+F12\r\n");
-  EXPECT_EQ(desk.dialog.hotkeys.size(), 4u);
-  EXPECT_EQ(desk.dialog.hotkeys[1], (Hotkey{kModAlt, 'T'}));
+  EXPECT_EQ(desk.dialog.hotkeys.registered.size(), 4u);
+  EXPECT_EQ(desk.dialog.hotkeys.registered[1], (Hotkey{kModAlt, 'T'}));
 }
 
 }  // namespace

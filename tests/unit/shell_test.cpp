@@ -13,12 +13,12 @@ TEST(TrayWindowMenu, ActsOnThePressesAndOnTheListAsItStandsWhenChosen) {
   d.dialog.choose_from_menu = [&](const Menu& menu) {
     EXPECT_EQ(MenuIds(menu), (std::vector<int>{35000, 35001}));
     d.windows.DestroyWindow(d.editor);
-    d.layer.RefreshWindowList();
+    d.operations.RefreshWindowList();
     return std::optional<int>(35001);
   };
   d.dialog.Send({WM_TRAYNOTIFY, 0, kWmLButtonDown});
   EXPECT_TRUE(d.windows.IsVisible(d.mail));
-  EXPECT_TRUE(d.layer.Hidden().Entries().empty());
+  EXPECT_TRUE(d.operations.Hidden().Entries().empty());
   EXPECT_EQ(d.dialog.Send(CommandMessage(35004)), 0);
   // Only the two presses act.
   for (std::intptr_t other : {0x200, 0x202, 0x203, 0x205, 0x206, 0x207})
@@ -42,9 +42,9 @@ TEST(TrayIcon, ComesAfterTheListAndBackWithTheTaskBarAndIsNeverTheOnlyWayOut) {
                        Case{"the shell refuses icons", true, true}}) {
     SimDesk d;
     d.dialog.idle_after_open = false;
-    d.dialog.shell_refuses_icons = c.shell_refuses;
+    d.dialog.tray.shell_refuses = c.shell_refuses;
     d.Open();
-    EXPECT_FALSE(d.dialog.tray_icon) << c.what << ": the list comes first";
+    EXPECT_FALSE(d.dialog.tray.added) << c.what << ": the list comes first";
     EXPECT_EQ(d.Labels().size(), 2u) << c.what;
     if (c.minimized_first) {
       d.windows.Get(d.dialog.Window()).minimized = true;
@@ -55,22 +55,22 @@ TEST(TrayIcon, ComesAfterTheListAndBackWithTheTaskBarAndIsNeverTheOnlyWayOut) {
     }
     d.dialog.DeliverIdle();
     d.dialog.DeliverIdle();
-    EXPECT_EQ(d.dialog.tray_icons_added, c.shell_refuses ? 0 : 1) << c.what;
-    d.dialog.Send({sim::SimDialog::kTaskbarCreated, 0, 0});
-    EXPECT_EQ(d.dialog.tray_icons_added, c.shell_refuses ? 0 : 2) << c.what;
+    EXPECT_EQ(d.dialog.tray.adds, c.shell_refuses ? 0 : 1) << c.what;
+    d.dialog.Send({sim::SimNotifyIcon::kTaskbarCreated, 0, 0});
+    EXPECT_EQ(d.dialog.tray.adds, c.shell_refuses ? 0 : 2) << c.what;
   }
   // Started before the shell was ready: tried again on a timer, five times at most.
   for (const int ready_at_tick : {3, 99}) {
     SimDesk d;
-    d.dialog.shell_refuses_icons = true;
+    d.dialog.tray.shell_refuses = true;
     d.Open();
     int ticks = 0;
     while (d.dialog.timers.contains(kTrayRetryTimer) && ticks < 10) {
-      d.dialog.shell_refuses_icons = ++ticks < ready_at_tick;
+      d.dialog.tray.shell_refuses = ++ticks < ready_at_tick;
       d.dialog.Send({kWmTimer, kTrayRetryTimer, 0});
     }
     EXPECT_EQ(ticks, ready_at_tick == 3 ? 3 : 5);
-    EXPECT_EQ(d.dialog.tray_icon, ready_at_tick == 3);
+    EXPECT_EQ(d.dialog.tray.added, ready_at_tick == 3);
   }
 }
 

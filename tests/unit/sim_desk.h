@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/layer_dialog.h"
 #include "platform/sim/sim_dialog.h"
 #include "platform/sim/sim_files.h"
@@ -21,10 +23,10 @@ inline std::vector<int> MenuIds(const Menu& menu) {
   return ids;
 }
 
-inline std::vector<Text> Labels(const std::vector<WindowListEntry>& entries) {
+inline std::vector<Text> Labels(const std::vector<ListedWindow>& listed) {
   std::vector<Text> labels;
-  for (const auto& e : entries)
-    labels.push_back(e.label);
+  for (const ListedWindow& window : listed)
+    labels.push_back(Label(window));
   return labels;
 }
 
@@ -32,7 +34,8 @@ struct SimDesk {
   sim::SimWindowSystem windows;
   sim::SimDialog dialog{windows};
   sim::SimFiles files;
-  CLayerDialog layer{windows, dialog, files};
+  CLayerDialog layer{dialog.Ports(files)};
+  WindowOperations& operations = layer.Operations();
   ProcessId editor_process = windows.AddProcess();
   ProcessId mail_process = windows.AddProcess();
   WindowRef bottom = windows.AddWindow({.title = u"Desktop", .process = editor_process});
@@ -40,12 +43,12 @@ struct SimDesk {
   WindowRef editor = windows.AddWindow({.title = u"Notes - Editor", .process = editor_process});
 
   void Open() { dialog.Open(layer); }
-  std::vector<Text> Labels() const { return stackle::Labels(dialog.Entries()); }
+  const std::vector<Text>& Labels() const { return dialog.list.labels; }
   std::optional<std::size_t> IndexOf(WindowRef window) const {
-    for (std::size_t i = 0; i < dialog.Entries().size(); ++i) {
-      if (dialog.Entries()[i].window == window) return i;
-    }
-    return std::nullopt;
+    const auto& listed = operations.Listed();
+    const auto at = std::ranges::find(listed, window, &ListedWindow::window);
+    if (at == listed.end()) return std::nullopt;
+    return static_cast<std::size_t>(at - listed.begin());
   }
   // Selects the window's entry as the user would.
   void Select(WindowRef window) {
@@ -56,8 +59,8 @@ struct SimDesk {
   // A right click on a row of the list, choosing `choice` from the menu if one opens.
   void RightClickRow(std::size_t row, std::optional<int> choice = std::nullopt) {
     dialog.choose_from_menu = [choice](const Menu&) { return choice; };
-    windows.cursor = Point{40, static_cast<std::int32_t>(row) * sim::SimDialog::kRowHeight};
-    dialog.Send({kWmContextMenu, dialog.WindowListControl(), 0});
+    windows.cursor = Point{40, static_cast<std::int32_t>(row) * sim::SimListView::kRowHeight};
+    dialog.Send({kWmContextMenu, dialog.list.Control(), 0});
   }
   void RightClick(WindowRef window, std::optional<int> choice) {
     RightClickRow(IndexOf(window).value_or(999), choice);

@@ -180,7 +180,8 @@ void BM_MouseFollowTickUnchanged(benchmark::State& state) {
   CountingWindowSystem counting(windows);
   sim::SimDialog dialog(windows);
   sim::SimFiles files;
-  CLayerDialog layer(counting, dialog, files);
+  CLayerDialog layer(
+      {counting, dialog, dialog.list, dialog.tray, dialog.hotkeys, dialog.commands, files});
   dialog.Open(layer);
   const Message tick{kWmTimer, 1, 0};
   dialog.Send(tick);  // follows the target once

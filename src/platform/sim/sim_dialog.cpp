@@ -67,15 +67,18 @@ void SimDialog::Destroy() {
   windows_.DestroyWindow(window_);
   target_ = nullptr;
   window_ = kNoWindow;
-  entries_.clear();
-  selection_.reset();
+  list.Clear();
   posted_commands_.clear();
 }
 
-std::optional<std::size_t> SimDialog::WindowListEntryNear(Point screen) {
-  if (entries_.empty()) return std::nullopt;
+WindowRef SimListView::Control() {
+  return dialog_.Window() + 1;
+}
+
+std::optional<std::size_t> SimListView::EntryNear(Point screen) {
+  if (labels.empty()) return std::nullopt;
   const std::int32_t row = screen.y < 0 ? 0 : screen.y / kRowHeight;
-  return std::min<std::size_t>(static_cast<std::size_t>(row), entries_.size() - 1);
+  return std::min<std::size_t>(static_cast<std::size_t>(row), labels.size() - 1);
 }
 
 void SimDialog::ShowPopupMenu(const Menu& menu, Point at) {

@@ -3,7 +3,7 @@
 
 #include <map>
 
-#include "catalogue/file_store.h"
+#include "core/file_store.h"
 
 namespace stackle::sim {
 

@@ -9,7 +9,7 @@
 #include <map>
 #include <vector>
 
-#include "catalogue/window_system.h"
+#include "core/window_system.h"
 
 namespace stackle::sim {
 

@@ -6,10 +6,10 @@
 #include "app/layer_app.h"
 #include "platform/win32/system_function.h"
 #include "platform/win32/text_win32.h"
-#include "platform/win32/win32_command_link.h"
+#include "platform/win32/win32_command_channel.h"
 #include "platform/win32/win32_dialog.h"
 #include "platform/win32/win32_files.h"
-#include "platform/win32/win32_instance_guard.h"
+#include "platform/win32/win32_tray_icon.h"
 #include "platform/win32/win32_window_system.h"
 #include "res/resource.h"
 
@@ -43,11 +43,21 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR after_name, int) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
   ::InitCommonControlsEx(&controls);
 
-  stackle::win32::Win32WindowSystem windows;
-  stackle::win32::Win32Dialog dialog(instance, IDD_STACKLE);
-  stackle::win32::Win32Files files;
-  stackle::win32::Win32InstanceGuard guard;
-  stackle::win32::Win32CommandLink link;
-  stackle::CLayerApp app({windows, dialog, files, guard, link});
+  using namespace stackle::win32;
+  Win32WindowSystem windows;
+  Win32Dialog dialog(instance, IDD_STACKLE);
+  Win32ListView list(dialog);
+  Win32NotifyIcon tray(dialog);
+  Win32HotkeyRegistrar hotkeys(dialog);
+  Win32CommandServer commands(dialog);
+  Win32Files files;
+  Win32InstanceGuard guard;
+  Win32CommandLink link;
+  Win32Console console;
+  stackle::CLayerApp app({.ports = {windows, dialog, list, tray, hotkeys, commands, files},
+                          .host = dialog,
+                          .guard = guard,
+                          .link = link,
+                          .console = console});
   return app.Run(Arguments(after_name));
 }

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "catalogue/window_system.h"
+#include "core/types.h"
 
 namespace stackle::win32 {
 

@@ -7,19 +7,17 @@
 
 #include <cstddef>
 
-#include "platform/win32/system_function.h"
 #include "platform/win32/text_win32.h"
-#include "platform/win32/win32_command_link.h"
+#include "platform/win32/win32_command_channel.h"
+#include "platform/win32/win32_tray_icon.h"
 #include "res/resource.h"
 #include "ui/tooltips.h"
-#include "ui/tray_menus.h"
 
 namespace stackle::win32 {
 namespace {
 
 static_assert(kWmInitDialog == WM_INITDIALOG && kWmCommand == WM_COMMAND && kWmClose == WM_CLOSE &&
-              kWmDestroy == WM_DESTROY && kWmInitMenu == WM_INITMENU && kWmSize == WM_SIZE &&
-              kWmKillFocus == WM_KILLFOCUS);
+              kWmDestroy == WM_DESTROY && kWmInitMenu == WM_INITMENU && kWmSize == WM_SIZE);
 static_assert(kIdOk == IDOK && kIdCancel == IDCANCEL);
 static_assert(kWmPaint == WM_PAINT && kWmGetMinMaxInfo == WM_GETMINMAXINFO &&
               kWmQueryDragIcon == WM_QUERYDRAGICON && kWmSysCommand == WM_SYSCOMMAND &&
@@ -42,17 +40,6 @@ void AppendItems(HMENU menu, const Menu& items) {
       ::AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(item.id), Wide(item.text));
     }
   }
-}
-
-// The tray icon's identity: the dialog's window and this number.
-constexpr UINT kTrayIconId = 0;
-
-// Shell_NotifyIconW, from shell32 loaded when the icon is first needed rather than by the
-// loader: loading it takes tens of milliseconds that would come before the dialog shows.
-BOOL NotifyIcon(DWORD message, NOTIFYICONDATAW* data) {
-  static const auto notify =
-      SystemFunction<BOOL(WINAPI*)(DWORD, NOTIFYICONDATAW*)>(L"shell32.dll", "Shell_NotifyIconW");
-  return notify ? notify(message, data) : FALSE;
 }
 
 // The dialog being created: messages sent before WM_INITDIALOG (the first WM_SIZE among them)
@@ -81,14 +68,6 @@ bool ReturnsDirectly(UINT message) {
 }
 
 }  // namespace
-
-NOTIFYICONDATAW Win32Dialog::TrayIconData() const {
-  NOTIFYICONDATAW data{};
-  data.cbSize = sizeof data;
-  data.hWnd = window_;
-  data.uID = kTrayIconId;
-  return data;
-}
 
 int Win32Dialog::RunModal(MessageTarget& target) {
   target_ = &target;
@@ -137,7 +116,7 @@ INT_PTR CALLBACK Win32Dialog::DialogProc(HWND window, UINT message, WPARAM wpara
     ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     // Run as administrator, Stackle would not hear a normal Explorer announce its restart,
     // and its icon would be lost; the filter lets this one message through.
-    ::ChangeWindowMessageFilterEx(window, self->TaskbarCreatedMessage(), MSGFLT_ALLOW, nullptr);
+    ::ChangeWindowMessageFilterEx(window, TaskbarCreatedMessage(), MSGFLT_ALLOW, nullptr);
   }
   if (!self || !self->target_) return FALSE;
   const INT_PTR result = self->Dispatch(message, wparam, lparam);
@@ -145,7 +124,6 @@ INT_PTR CALLBACK Win32Dialog::DialogProc(HWND window, UINT message, WPARAM wpara
     ::RemovePropW(window, kCommandWindowProperty);
     ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     self->window_ = nullptr;
-    self->window_list_ = nullptr;
     self->tooltip_ = nullptr;  // destroyed with its owner
   }
   return result;
@@ -170,10 +148,6 @@ INT_PTR Win32Dialog::Dispatch(UINT message, WPARAM wparam, LPARAM lparam) {
 
 WindowRef Win32Dialog::Window() {
   return FromHwnd(window_);
-}
-
-void Win32Dialog::BindControls() {
-  window_list_ = ::GetDlgItem(window_, IDC_WINDOW_LIST);
 }
 
 void Win32Dialog::SetCaption(const Text& caption) {
@@ -201,75 +175,52 @@ void Win32Dialog::EndDialog(int result) {
   ::PostMessageW(window_, WM_NULL, 0, 0);
 }
 
-void Win32Dialog::ClearWindowList() {
-  ::SendMessageW(window_list_, LB_RESETCONTENT, 0, 0);
+HWND Win32ListView::List() {
+  if (dialog_window_ != dialog_.Hwnd()) {
+    dialog_window_ = dialog_.Hwnd();
+    list_ = ::GetDlgItem(dialog_window_, IDC_WINDOW_LIST);
+  }
+  return list_;
 }
 
-void Win32Dialog::SetWindowListRedraw(bool on) {
-  ::SendMessageW(window_list_, WM_SETREDRAW, on, 0);
+WindowRef Win32ListView::Control() {
+  return FromHwnd(List());
+}
+
+void Win32ListView::Clear() {
+  ::SendMessageW(List(), LB_RESETCONTENT, 0, 0);
+}
+
+void Win32ListView::SetRedraw(bool on) {
+  ::SendMessageW(List(), WM_SETREDRAW, on, 0);
   // Windows' list box does not repaint itself when drawing comes back on; its scroll bar
   // lies in the frame.
-  if (on) ::RedrawWindow(window_list_, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE);
+  if (on) ::RedrawWindow(List(), nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE);
 }
 
-bool Win32Dialog::AddWindowListEntry(const Text& label, WindowRef window) {
-  const LRESULT index =
-      ::SendMessageW(window_list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(label)));
-  if (index < 0) return false;
-  ::SendMessageW(window_list_, LB_SETITEMDATA, static_cast<WPARAM>(index),
-                 static_cast<LPARAM>(window));
-  return true;
+bool Win32ListView::Add(const Text& label) {
+  return ::SendMessageW(List(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(label))) >= 0;
 }
 
-std::size_t Win32Dialog::WindowListCount() {
-  const LRESULT count = ::SendMessageW(window_list_, LB_GETCOUNT, 0, 0);
-  return count > 0 ? static_cast<std::size_t>(count) : 0;
-}
-
-std::optional<std::size_t> Win32Dialog::WindowListSelection() {
-  const LRESULT index = ::SendMessageW(window_list_, LB_GETCURSEL, 0, 0);
+std::optional<std::size_t> Win32ListView::Selection() {
+  const LRESULT index = ::SendMessageW(List(), LB_GETCURSEL, 0, 0);
   if (index < 0) return std::nullopt;
   return static_cast<std::size_t>(index);
 }
 
-}  // namespace stackle::win32
-
-namespace stackle::win32 {
-
-WindowRef Win32Dialog::WindowListControl() {
-  return FromHwnd(window_list_);
+void Win32ListView::Select(std::size_t index) {
+  ::SendMessageW(List(), LB_SETCURSEL, index, 0);
 }
 
-std::optional<Text> Win32Dialog::WindowListLabel(std::size_t index) {
-  const LRESULT length = ::SendMessageW(window_list_, LB_GETTEXTLEN, index, 0);
-  if (length < 0) return std::nullopt;
-  Text label(static_cast<std::size_t>(length) + 1, u'\0');
-  const LRESULT copied =
-      ::SendMessageW(window_list_, LB_GETTEXT, index, reinterpret_cast<LPARAM>(label.data()));
-  if (copied < 0) return std::nullopt;
-  label.resize(static_cast<std::size_t>(copied));
-  return label;
-}
-
-std::optional<WindowRef> Win32Dialog::WindowListWindow(std::size_t index) {
-  const LRESULT data = ::SendMessageW(window_list_, LB_GETITEMDATA, index, 0);
-  if (data == LB_ERR) return std::nullopt;
-  return static_cast<WindowRef>(data);
-}
-
-void Win32Dialog::SelectWindowListEntry(std::size_t index) {
-  ::SendMessageW(window_list_, LB_SETCURSEL, index, 0);
-}
-
-std::optional<std::size_t> Win32Dialog::WindowListEntryNear(Point screen) {
-  const std::size_t count = WindowListCount();
-  if (count == 0) return std::nullopt;
+std::optional<std::size_t> Win32ListView::EntryNear(Point screen) {
+  const LRESULT count = ::SendMessageW(List(), LB_GETCOUNT, 0, 0);
+  if (count <= 0) return std::nullopt;
   POINT p{screen.x, screen.y};
-  ::ScreenToClient(window_list_, &p);
+  ::ScreenToClient(List(), &p);
   // The answer is the nearest entry; its high word, which says the point lies outside the
   // entries, is not needed.
-  const LRESULT hit = ::SendMessageW(window_list_, LB_ITEMFROMPOINT, 0, MAKELPARAM(p.x, p.y));
-  return std::min<std::size_t>(LOWORD(hit), count - 1);
+  const LRESULT hit = ::SendMessageW(List(), LB_ITEMFROMPOINT, 0, MAKELPARAM(p.x, p.y));
+  return std::min<std::size_t>(LOWORD(hit), static_cast<std::size_t>(count) - 1);
 }
 
 void Win32Dialog::Focus() {
@@ -323,149 +274,10 @@ void Win32Dialog::KillTimer(std::uint32_t id) {
   ::KillTimer(window_, id);
 }
 
-namespace {
-
-// A modal dialog from a template, its messages handed to a portable ChildDialog.
-class Win32ChildDialog final : public ChildDialogSurface {
- public:
-  explicit Win32ChildDialog(ChildDialog& dialog) : dialog_(dialog) { dialog.Attach(*this); }
-
-  int Run(HINSTANCE instance, HWND owner) {
-    return static_cast<int>(::DialogBoxParamW(instance, MAKEINTRESOURCEW(dialog_.TemplateId()),
-                                              owner, Proc, reinterpret_cast<LPARAM>(this)));
-  }
-
-  void SetItemText(int id, const Text& text) override {
-    ::SetDlgItemTextW(window_, id, Wide(text));
-  }
-  Text ItemText(int id) override {
-    HWND item = ::GetDlgItem(window_, id);
-    const int length = ::GetWindowTextLengthW(item);
-    Text text(static_cast<std::size_t>(std::max(length, 0)) + 1, u'\0');
-    const int copied = ::GetWindowTextW(item, reinterpret_cast<wchar_t*>(text.data()), length + 1);
-    text.resize(static_cast<std::size_t>(std::max(copied, 0)));
-    return text;
-  }
-  void FocusItem(int id) override {
-    HWND item = ::GetDlgItem(window_, id);
-    ::SendMessageW(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(item), TRUE);
-    ::SendMessageW(item, EM_SETSEL, 0, -1);
-  }
-  void ShowWarning(const Text& text) override {
-    ::MessageBoxW(window_, Wide(text), L"Stackle", MB_OK | MB_ICONEXCLAMATION);
-  }
-  void EndDialog(int result) override { ::EndDialog(window_, result); }
-  void SetHotkey(int id, Hotkey key) override {
-    const BYTE flags = ((key.modifiers & kModShift) ? HOTKEYF_SHIFT : 0) |
-                       ((key.modifiers & kModControl) ? HOTKEYF_CONTROL : 0) |
-                       ((key.modifiers & kModAlt) ? HOTKEYF_ALT : 0) |
-                       // Page Up to Delete are the keys beside the number pad, not on it.
-                       ((key.key >= VK_PRIOR && key.key <= VK_DELETE) ? HOTKEYF_EXT : 0);
-    ::SendDlgItemMessageW(window_, id, HKM_SETHOTKEY, MAKEWORD(key.key, flags), 0);
-  }
-  Hotkey GetHotkey(int id) override {
-    const auto value = static_cast<WORD>(::SendDlgItemMessageW(window_, id, HKM_GETHOTKEY, 0, 0));
-    const BYTE key = LOBYTE(value), flags = HIBYTE(value);
-    if (key == 0) return {};
-    return {((flags & HOTKEYF_SHIFT) ? kModShift : 0u) |
-                ((flags & HOTKEYF_CONTROL) ? kModControl : 0u) |
-                ((flags & HOTKEYF_ALT) ? kModAlt : 0u),
-            key};
-  }
-
- private:
-  static INT_PTR CALLBACK Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message == WM_INITDIALOG) {
-      ::SetWindowLongPtrW(window, GWLP_USERDATA, lparam);
-      reinterpret_cast<Win32ChildDialog*>(lparam)->window_ = window;
-    }
-    auto* self = reinterpret_cast<Win32ChildDialog*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!self) return FALSE;
-    const auto result = self->dialog_.HandleMessage({message, wparam, lparam});
-    if (!result) return FALSE;
-    if (message == WM_INITDIALOG) return static_cast<INT_PTR>(*result);
-    ::SetWindowLongPtrW(window, DWLP_MSGRESULT, static_cast<LONG_PTR>(*result));
-    return TRUE;
-  }
-
-  ChildDialog& dialog_;
-  HWND window_ = nullptr;
-};
-
-}  // namespace
-
-int Win32Dialog::RunChildDialog(ChildDialog& dialog) {
-  Win32ChildDialog child(dialog);
-  return child.Run(instance_, window_);
-}
-
-bool Win32Dialog::AddTrayIcon() {
-  if (!tray_icon_) {
-    tray_icon_ = UniqueIcon(static_cast<HICON>(
-        ::LoadImageW(instance_, MAKEINTRESOURCEW(IDI_STACKLE), IMAGE_ICON,
-                     ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0)));
-  }
-  NOTIFYICONDATAW data = TrayIconData();
-  data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-  data.uCallbackMessage = WM_TRAYNOTIFY;
-  data.hIcon = tray_icon_.get();
-  ::lstrcpynW(data.szTip, L"Stackle", ARRAYSIZE(data.szTip));
-  if (NotifyIcon(NIM_ADD, &data)) return true;
-  // The shell still knows an icon of this window (it announced a restart it did not go
-  // through): replace it.
-  NotifyIcon(NIM_DELETE, &data);
-  return NotifyIcon(NIM_ADD, &data) != FALSE;
-}
-
-void Win32Dialog::RemoveTrayIcon() {
-  if (!tray_icon_) return;  // never added
-  NOTIFYICONDATAW data = TrayIconData();
-  NotifyIcon(NIM_DELETE, &data);
-}
-
-std::uint32_t Win32Dialog::TaskbarCreatedMessage() {
-  if (taskbar_created_ == 0) taskbar_created_ = ::RegisterWindowMessageW(L"TaskbarCreated");
-  return taskbar_created_;
-}
-
 void Win32Dialog::AppendToSystemMenu(const Menu& items) {
   HMENU menu = ::GetSystemMenu(window_, FALSE);
   if (!menu) return;
   AppendItems(menu, items);
-}
-
-bool Win32Dialog::OpenHelpFile() {
-  // Windows 8, 10 and 11 have no viewer for help files (only a stand-in that says so), and
-  // none can be installed on them.
-  const auto get_version =
-      SystemFunction<LONG(WINAPI*)(OSVERSIONINFOW*)>(L"ntdll.dll", "RtlGetVersion");
-  OSVERSIONINFOW version{};
-  version.dwOSVersionInfoSize = sizeof version;
-  if (!get_version || get_version(&version) != 0 ||
-      (version.dwMajorVersion << 8 | version.dwMinorVersion) >= 0x0602) {
-    return false;
-  }
-  wchar_t path[MAX_PATH];
-  const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return false;
-  std::wstring file(path, length);
-  file = file.substr(0, file.find_last_of(L"\\/") + 1) + L"stackle.hlp";
-  const DWORD attributes = ::GetFileAttributesW(file.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    return false;
-  }
-  if (!::WinHelpW(window_, file.c_str(), HELP_CONTENTS, 0)) return false;
-  help_file_ = file;
-  return true;
-}
-
-void Win32Dialog::QuitHelp() {
-  // Only a viewer that was started is told to quit: asking with none running would start one.
-  if (!help_file_.empty()) ::WinHelpW(window_, help_file_.c_str(), HELP_QUIT, 0);
-}
-
-void Win32Dialog::ShowInformation(const Text& text) {
-  ::MessageBoxW(window_, Wide(text), L"Stackle", MB_OK | MB_ICONINFORMATION);
 }
 
 std::optional<Rect> Win32Dialog::ControlRect(int id) {
@@ -490,40 +302,13 @@ std::intptr_t Win32Dialog::DragIcon() {
   return reinterpret_cast<std::intptr_t>(big_icon_.get());
 }
 
-bool Win32Dialog::RegisterHotkey(int id, Hotkey key) {
+bool Win32HotkeyRegistrar::Register(int id, Hotkey key) {
   // Held down, a key repeats; the action runs once per press.
-  return ::RegisterHotKey(window_, id, key.modifiers | MOD_NOREPEAT, key.key) != FALSE;
+  return ::RegisterHotKey(dialog_.Hwnd(), id, key.modifiers | MOD_NOREPEAT, key.key) != FALSE;
 }
 
-void Win32Dialog::UnregisterHotkey(int id) {
-  ::UnregisterHotKey(window_, id);
-}
-
-void Win32Dialog::ShowTrayBalloon(const Text& title, const Text& text) {
-  NOTIFYICONDATAW data = TrayIconData();
-  data.uFlags = NIF_INFO;
-  data.dwInfoFlags = NIIF_WARNING;
-  ::lstrcpynW(data.szInfoTitle, Wide(title), ARRAYSIZE(data.szInfoTitle));
-  ::lstrcpynW(data.szInfo, Wide(text), ARRAYSIZE(data.szInfo));
-  NotifyIcon(NIM_MODIFY, &data);
-}
-
-void Win32Dialog::AcceptCommands() {
-  ::SetPropW(window_, kCommandWindowProperty, reinterpret_cast<HANDLE>(1));
-}
-
-void Win32Dialog::AnswerCommand(WindowRef reply_to, int code, const Text& output) {
-  const HWND client = ToHwnd(reply_to);
-  if (!output.empty() && client && ::IsWindow(client)) {
-    COPYDATASTRUCT data{kCommandTag, static_cast<DWORD>(output.size() * sizeof(char16_t)),
-                        const_cast<char16_t*>(output.data())};
-    DWORD_PTR ignored = 0;
-    ::SendMessageTimeoutW(client, WM_COPYDATA, reinterpret_cast<WPARAM>(window_),
-                          reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG | SMTO_BLOCK, 5000,
-                          &ignored);
-  }
-  // The command process goes on now, while Stackle may still wait (for a closing program).
-  if (::InSendMessage()) ::ReplyMessage(kCommandAnswered + code);
+void Win32HotkeyRegistrar::Unregister(int id) {
+  ::UnregisterHotKey(dialog_.Hwnd(), id);
 }
 
 }  // namespace stackle::win32

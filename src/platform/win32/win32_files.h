@@ -1,7 +1,7 @@
 // Files in the current directory, read whole.
 #pragma once
 
-#include "catalogue/file_store.h"
+#include "core/file_store.h"
 
 namespace stackle::win32 {
 

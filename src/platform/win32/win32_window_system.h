@@ -1,7 +1,7 @@
 // The window system as Windows gives it: one call per operation, no logic of its own.
 #pragma once
 
-#include "catalogue/window_system.h"
+#include "core/window_system.h"
 
 namespace stackle::win32 {
 

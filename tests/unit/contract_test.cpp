@@ -1,5 +1,6 @@
+#include "../contract/shell_contract.h"
 #include "../contract/window_system_contract.h"
-
+#include "platform/sim/sim_shell.h"
 #include "platform/sim/sim_window_system.h"
 
 namespace stackle {
@@ -19,9 +20,18 @@ struct SimDesktop {
   ProcessId OtherProcess() { return other; }
 };
 
+struct SimShell {
+  sim::SimNotifyIcon notify_icon;
+  sim::SimHotkeyRegistrar registrar;
+  NotifyIcon& icon() { return notify_icon; }
+  HotkeyRegistrar& hotkeys() { return registrar; }
+  void HoldElsewhere(Hotkey key) { registrar.held_by_others.push_back(key); }
+};
+
 }  // namespace
 
 namespace contract {
 INSTANTIATE_TYPED_TEST_SUITE_P(Simulation, WindowSystemContract, SimDesktop);
+INSTANTIATE_TYPED_TEST_SUITE_P(Simulation, ShellContract, SimShell);
 }  // namespace contract
 }  // namespace stackle

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "catalogue/window_system.h"
+#include "core/types.h"
 
 namespace stackle {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "catalogue/window_system.h"
+#include "core/types.h"
 
 namespace stackle {
 

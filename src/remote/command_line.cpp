@@ -1,10 +1,10 @@
-#include "control/command_line.h"
+#include "remote/command_line.h"
 
 #include <algorithm>
 #include <iterator>
 
-#include "catalogue/hidden_register.h"
 #include "catalogue/text.h"
+#include "remote/command_message.h"
 
 namespace stackle {
 namespace {
@@ -23,32 +23,6 @@ constexpr Switch kSwitches[] = {
     {u"list", CommandVerb::kList, false},  {u"exit", CommandVerb::kExit, false},
     {u"?", CommandVerb::kHelp, false},
 };
-
-// The label's title: without the prefixes the list puts before it.
-std::u16string_view TitleOf(std::u16string_view label, bool hidden) {
-  const std::u16string_view prefixes[] = {kMinimizedPrefix, kTopMostPrefix, kFolderPrefix};
-  if (hidden) {
-    if (label.starts_with(kHiddenPrefix)) label.remove_prefix(std::size(kHiddenPrefix) - 1);
-    return label;
-  }
-  for (std::u16string_view prefix : prefixes)
-    if (label.starts_with(prefix)) label.remove_prefix(prefix.size());
-  return label;
-}
-
-void PutLittleEndian(std::string& out, std::uint64_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i)
-    out.push_back(static_cast<char>(value >> (8 * i)));
-}
-
-std::uint64_t GetLittleEndian(std::span<const std::uint8_t> bytes) {
-  std::uint64_t value = 0;
-  for (std::size_t i = bytes.size(); i-- > 0;)
-    value = value << 8 | bytes[i];
-  return value;
-}
-
-constexpr std::size_t kHeaderSize = 12;
 
 }  // namespace
 
@@ -105,46 +79,17 @@ Text ExplainExitCode(int code, const Command& command) {
   }
 }
 
-std::string EncodeCommand(const Command& command, WindowRef reply_to) {
-  std::string bytes;
-  PutLittleEndian(bytes, static_cast<std::uint32_t>(command.verb), 4);
-  PutLittleEndian(bytes, reply_to, 8);
-  for (char16_t c : command.text)
-    PutLittleEndian(bytes, c, 2);
-  PutLittleEndian(bytes, 0, 2);
-  return bytes;
+bool TakesText(CommandVerb verb) {
+  const auto known = std::ranges::find(kSwitches, verb, &Switch::verb);
+  return known != std::end(kSwitches) && known->takes_text;
 }
 
-std::optional<ReceivedCommand> DecodeCommand(std::span<const std::uint8_t> bytes) {
-  if (bytes.size() < kHeaderSize + 2 || bytes.size() % 2 != 0 ||
-      bytes.size() > kHeaderSize + 2 * (kMaxCommandText + 1)) {
-    return std::nullopt;
-  }
-  ReceivedCommand received;
-  const auto verb = GetLittleEndian(bytes.first(4));
-  const auto known = std::ranges::find(
-      kSwitches, verb, [](const Switch& s) { return static_cast<std::uint64_t>(s.verb); });
-  if (known == std::end(kSwitches) || known->verb == CommandVerb::kHelp) return std::nullopt;
-  received.command.verb = known->verb;
-  received.reply_to = static_cast<WindowRef>(GetLittleEndian(bytes.subspan(4, 8)));
-  for (std::size_t at = kHeaderSize; at + 2 < bytes.size(); at += 2) {
-    const auto c = static_cast<char16_t>(GetLittleEndian(bytes.subspan(at, 2)));
-    if (c == 0) return std::nullopt;  // one terminator, at the end
-    received.command.text.push_back(c);
-  }
-  if (GetLittleEndian(bytes.last(2)) != 0) return std::nullopt;
-  if (received.command.text.empty() == known->takes_text) return std::nullopt;
-  return received;
-}
-
-std::optional<std::size_t> FindCommandTarget(const std::vector<Text>& labels,
-                                             std::size_t first_hidden, const Command& command) {
-  const bool in_hidden = command.verb == CommandVerb::kShow;
-  for (std::size_t i = 0; i < labels.size(); ++i) {
-    const bool hidden = i >= first_hidden;
-    if (hidden == in_hidden && ContainsWholeCharacters(TitleOf(labels[i], hidden), command.text)) {
+std::optional<std::size_t> FindCommandTarget(const std::vector<ListedWindow>& listed,
+                                             const Command& command) {
+  const bool among_hidden = command.verb == CommandVerb::kShow;
+  for (std::size_t i = 0; i < listed.size(); ++i) {
+    if (listed[i].hidden == among_hidden && ContainsWholeCharacters(listed[i].title, command.text))
       return i;
-    }
   }
   return std::nullopt;
 }

@@ -1,9 +1,11 @@
-#include "platform/win32/win32_command_link.h"
+#include "platform/win32/win32_command_channel.h"
 
 #include <string>
 
 #include "catalogue/text.h"
 #include "platform/win32/text_win32.h"
+#include "platform/win32/win32_module.h"
+#include "remote/command_message.h"
 
 namespace stackle::win32 {
 namespace {
@@ -64,6 +66,19 @@ class ReplyWindow {
 
 }  // namespace
 
+bool Win32InstanceGuard::Claim() {
+  // Create and test in one step: two copies started at the same moment cannot both win,
+  // as they could if the name were first looked up and then created. The mutex is never
+  // owned; its name stays claimed until this process ends and the handle closes.
+  mutex_.reset(::CreateMutexW(nullptr, FALSE, kInstanceName));
+  if (mutex_ && ::GetLastError() == ERROR_ALREADY_EXISTS) {
+    mutex_.reset();
+    return false;
+  }
+  // Without a mutex (the call failed) the program runs unguarded.
+  return true;
+}
+
 std::optional<CommandAnswer> Win32CommandLink::Send(const Command& command) {
   HWND target = nullptr;
   for (const ULONGLONG start = ::GetTickCount64(); !(target = FindCommandWindow()); ::Sleep(50)) {
@@ -92,27 +107,25 @@ std::optional<CommandAnswer> Win32CommandLink::Send(const Command& command) {
 }
 
 bool Win32CommandLink::StartCopy() {
-  wchar_t path[MAX_PATH];
-  const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return false;
-  std::wstring command_line = L"\"" + std::wstring(path, length) + L"\"";
+  const auto path = ModulePath();
+  if (!path) return false;
+  std::wstring command_line = L"\"" + *path + L"\"";
   // No handle, standard ones included: a pipe the command's output goes to must close when
   // this process ends, not when Stackle does.
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   PROCESS_INFORMATION info{};
-  if (!::CreateProcessW(path, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info)) {
+  if (!::CreateProcessW(path->c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &info)) {
     return false;
   }
-  ::CloseHandle(info.hThread);
-  ::CloseHandle(info.hProcess);
+  UniqueHandle thread(info.hThread), process(info.hProcess);
   started_ = true;
   return true;
 }
 
-void Win32CommandLink::WriteOutput(const Text& text) {
+void Win32Console::Write(const Text& text) {
   if (text.empty()) return;
   HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
   if (!out || out == INVALID_HANDLE_VALUE || ::GetFileType(out) == FILE_TYPE_UNKNOWN) {
@@ -143,6 +156,24 @@ void Win32CommandLink::WriteOutput(const Text& text) {
       return;
     }
   }
+}
+
+void Win32CommandServer::Accept() {
+  ::SetPropW(dialog_.Hwnd(), kCommandWindowProperty, reinterpret_cast<HANDLE>(1));
+}
+
+void Win32CommandServer::Answer(WindowRef reply_to, int code, const Text& output) {
+  const HWND client = ToHwnd(reply_to);
+  if (!output.empty() && client && ::IsWindow(client)) {
+    COPYDATASTRUCT data{kCommandTag, static_cast<DWORD>(output.size() * sizeof(char16_t)),
+                        const_cast<char16_t*>(output.data())};
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutW(client, WM_COPYDATA, reinterpret_cast<WPARAM>(dialog_.Hwnd()),
+                          reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG | SMTO_BLOCK, 5000,
+                          &ignored);
+  }
+  // The command process goes on now, while Stackle may still wait (for a closing program).
+  if (::InSendMessage()) ::ReplyMessage(kCommandAnswered + code);
 }
 
 }  // namespace stackle::win32

@@ -1,4 +1,4 @@
-#include "control/hotkey_dialog.h"
+#include "remote/hotkey_dialog.h"
 
 #include <algorithm>
 

@@ -3,13 +3,13 @@
 #pragma once
 
 #include <functional>
+#include <string>
+#include <vector>
 
-#include "control/hotkeys.h"
-#include "ui/dialog.h"
+#include "remote/hotkey_text.h"
+#include "ui/ok_cancel_dialog.h"
 
 namespace stackle {
-
-using HeldHotkeys = std::array<bool, kHotkeyActionCount>;
 
 struct AppliedHotkeys {
   HeldHotkeys held{};  // per action: another program holds its key

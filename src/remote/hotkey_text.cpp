@@ -1,4 +1,4 @@
-#include "control/hotkeys.h"
+#include "remote/hotkey_text.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -9,7 +9,6 @@ namespace stackle {
 namespace {
 
 struct ActionInfo {
-  std::string_view name;
   const char16_t* label;
   Hotkey key;
 };
@@ -18,11 +17,11 @@ struct ActionInfo {
 enum : std::uint32_t { kVkF1 = 0x70, kVkF24 = 0x87 };
 
 constexpr ActionInfo kActions[kHotkeyActionCount] = {
-    {"ToggleTopMost", u"常に手前に/解除", {kModControl | kModShift, kVkF1 + 10}},
-    {"SendToBottom", u"一番奥に", {kModControl | kModShift, kVkF1 + 9}},
-    {"Hide", u"非表示", {kModControl | kModShift, kVkF1 + 8}},
-    {"ShowAllHidden", u"非表示のウインドウをすべて表示", {kModControl | kModShift, kVkF1 + 7}},
-    {"ShowStackle", u"Stackle を手前に", {kModControl | kModShift, kVkF1 + 11}},
+    {u"常に手前に/解除", {kModControl | kModShift, kVkF1 + 10}},
+    {u"一番奥に", {kModControl | kModShift, kVkF1 + 9}},
+    {u"非表示", {kModControl | kModShift, kVkF1 + 8}},
+    {u"非表示のウインドウをすべて表示", {kModControl | kModShift, kVkF1 + 7}},
+    {u"Stackle を手前に", {kModControl | kModShift, kVkF1 + 11}},
 };
 
 struct KeyName {
@@ -42,6 +41,9 @@ constexpr KeyName kKeyNames[] = {
     {"Quote", 0xDE},
 };
 
+// Around the parts of a key and of a line of stackle.ini.
+constexpr std::string_view kBlanks = " \t\r";
+
 struct Modifier {
   std::string_view name;
   std::uint32_t bit;
@@ -50,15 +52,6 @@ constexpr Modifier kModifiers[] = {
     {"Ctrl", kModControl}, {"Control", kModControl}, {"Alt", kModAlt},
     {"Shift", kModShift},  {"Win", kModWin},
 };
-
-std::string_view Trim(std::string_view text) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
-  while (!text.empty() && blank(text.front()))
-    text.remove_prefix(1);
-  while (!text.empty() && blank(text.back()))
-    text.remove_suffix(1);
-  return text;
-}
 
 // A key's virtual-key code; 0 when the name is unknown.
 std::uint32_t ParseKey(std::string_view name) {
@@ -109,30 +102,7 @@ std::string NameOfKey(std::uint32_t key) {
   return code;
 }
 
-bool IsSectionLine(std::string_view line) {
-  return line.size() >= 2 && line.front() == '[' && line.back() == ']';
-}
-
-bool IsHotkeySection(std::string_view line) {
-  return EqualsIgnoringAsciiCase(line, "[Hotkeys]");
-}
-
-// Calls `visit` with each line of `content`, without its line end.
-template <typename Visit>
-void ForEachLine(std::string_view content, Visit visit) {
-  while (!content.empty()) {
-    const std::size_t end = content.find('\n');
-    visit(content.substr(0, end));
-    if (end == std::string_view::npos) break;
-    content.remove_prefix(end + 1);
-  }
-}
-
 }  // namespace
-
-std::string_view HotkeyActionName(HotkeyAction action) {
-  return kActions[static_cast<std::size_t>(action)].name;
-}
 
 Text HotkeyActionLabel(HotkeyAction action) {
   return kActions[static_cast<std::size_t>(action)].label;
@@ -146,12 +116,12 @@ HotkeySet DefaultHotkeys() {
 }
 
 std::optional<Hotkey> ParseHotkey(std::string_view text) {
-  text = Trim(text);
+  text = Trim(text, kBlanks);
   if (text.empty()) return Hotkey{};
   Hotkey hotkey;
   while (true) {
     const std::size_t plus = text.find('+');
-    const std::string_view part = Trim(text.substr(0, plus));
+    const std::string_view part = Trim(text.substr(0, plus), kBlanks);
     if (plus == std::string_view::npos) {
       hotkey.key = ParseKey(part);
       if (hotkey.key == 0) return std::nullopt;
@@ -181,70 +151,6 @@ bool BlocksTyping(Hotkey key) {
                          (key.key >= 0x60 && key.key <= 0x6F) ||
                          (key.key >= 0xBA && key.key <= 0xDF);
   return character;
-}
-
-HotkeyFile ReadHotkeyFile(std::string_view content) {
-  HotkeyFile file;
-  std::array<bool, kHotkeyActionCount> given{};
-  bool in_section = false;
-  ForEachLine(content, [&](std::string_view raw) {
-    const std::string_view line = Trim(raw);
-    if (IsSectionLine(line)) {
-      in_section = IsHotkeySection(line);
-      return;
-    }
-    if (!in_section || line.empty() || line.front() == ';' || line.front() == '#') return;
-    const std::string shown(line.substr(0, 80));
-    const std::size_t equals = line.find('=');
-    const std::string_view name = Trim(line.substr(0, equals));
-    const auto action = std::ranges::find_if(
-        kActions, [&](const ActionInfo& a) { return EqualsIgnoringAsciiCase(name, a.name); });
-    if (equals == std::string_view::npos || action == std::end(kActions)) {
-      file.problems.push_back("不明な名前: " + shown);
-      return;
-    }
-    const auto index = static_cast<std::size_t>(action - std::begin(kActions));
-    if (given[index]) {
-      file.problems.push_back("2 度目の指定: " + shown);
-      return;
-    }
-    given[index] = true;
-    const auto key = ParseHotkey(line.substr(equals + 1));
-    file.keys[index] = {};
-    if (!key || BlocksTyping(*key)) {
-      file.problems.push_back("キーが正しくありません: " + shown);
-      return;
-    }
-    // The action listed first keeps the key, whether from this file or by default.
-    const auto holder = std::ranges::find(file.keys, *key);
-    if (!key->IsOff() && holder != file.keys.end()) {
-      if (given[static_cast<std::size_t>(holder - file.keys.begin())]) {
-        file.problems.push_back("他の操作と同じキー: " + shown);
-        return;
-      }
-      *holder = {};
-    }
-    file.keys[index] = *key;
-  });
-  return file;
-}
-
-std::string WriteHotkeyFile(std::string_view content, const HotkeySet& keys) {
-  std::string out;
-  bool in_section = false;
-  ForEachLine(content, [&](std::string_view raw) {
-    const std::string_view line = Trim(raw);
-    if (IsSectionLine(line)) in_section = IsHotkeySection(line);
-    if (in_section) return;
-    out.append(raw);
-    if (raw.empty() || raw.back() != '\r') out += '\r';
-    out += '\n';
-  });
-  out += "[Hotkeys]\r\n";
-  for (std::size_t i = 0; i < kHotkeyActionCount; ++i) {
-    out.append(kActions[i].name).append("=").append(FormatHotkey(keys[i])).append("\r\n");
-  }
-  return out;
 }
 
 }  // namespace stackle

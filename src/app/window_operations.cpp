@@ -1,0 +1,139 @@
+#include "app/window_operations.h"
+
+#include <utility>
+
+namespace stackle {
+
+WindowOperations::WindowOperations(WindowSystem& windows, DialogSurface& dialog, ListView& list)
+    : windows_(windows), dialog_(dialog), list_(list), hidden_(windows) {}
+
+void WindowOperations::RefreshWindowList() {
+  dialog_.ActivateTooltips(false);
+  listed_ = WalkWindowList(windows_, dialog_.Window(), exclusions_);
+  dialog_.ActivateTooltips(true);
+  hidden_.Prune();
+  hidden_.HoldProgramsIdle();
+  for (ListedWindow& hidden : hidden_.Listed())
+    listed_.push_back(std::move(hidden));
+
+  // A list box that draws repaints itself for every entry added.
+  list_.SetRedraw(false);
+  list_.Clear();
+  for (std::size_t i = 0; i < listed_.size(); ++i) {
+    // An entry the control refused (out of memory) ends the list, so that the entries it
+    // shows and the model keep the same places.
+    if (!list_.Add(Label(listed_[i]))) listed_.resize(i);
+  }
+  list_.SetRedraw(true);
+  // Setting the caption repaints the frame and tells the shell, even when it is unchanged.
+  if (windows_.Title(dialog_.Window()) != kDialogCaption) dialog_.SetCaption(kDialogCaption);
+}
+
+void WindowOperations::LoadExclusionList(FileStore& files) {
+  exclusions_.Load(files);
+}
+
+WindowRef WindowOperations::ListedAt(std::optional<std::size_t> index) const {
+  return index && *index < listed_.size() ? listed_[*index].window : kNoWindow;
+}
+
+bool WindowOperations::IsStacklesOwn(WindowRef window) {
+  return windows_.ProcessOf(window) == windows_.OwnProcess();
+}
+
+bool WindowOperations::MayActOn(WindowRef window) {
+  return ListingOf(windows_, window, dialog_.Window(), exclusions_) && !IsStacklesOwn(window);
+}
+
+void WindowOperations::PlaceOwnWindow(InsertAfter where, Origin origin) {
+  windows_.Place(dialog_.Window(), where, /*activate=*/origin == Origin::kDialog);
+}
+
+bool WindowOperations::FinishCommand(Refresh form, Origin origin, bool done) {
+  if (form == Refresh::kFull) PlaceOwnWindow(InsertAfter::kTopMost, origin);
+  RefreshWindowList();
+  if (origin == Origin::kDialog) dialog_.Focus();
+  if (!done) dialog_.SetCaption(kRefusedNotice);
+  return done;
+}
+
+bool WindowOperations::PlaceWindow(WindowRef window, InsertAfter where, Origin origin) {
+  if (window == kNoWindow) return false;
+  return FinishCommand(Refresh::kFull, origin, windows_.Place(window, where, /*activate=*/true));
+}
+
+bool WindowOperations::SendWindowToBottom(WindowRef window, Origin origin) {
+  if (window == kNoWindow) return false;
+  SetWindowProcessPriority(windows_, window, PriorityClass::kNormal);
+  return FinishCommand(Refresh::kShort, origin,
+                       windows_.Place(window, InsertAfter::kBottom, /*activate=*/false));
+}
+
+bool WindowOperations::ToggleHidden(WindowRef window, Origin origin) {
+  if (window == kNoWindow) return false;
+  bool done = false;
+  if (!windows_.IsVisible(window)) {
+    done = windows_.Show(window, ShowCommand::kShow);
+  } else if (windows_.Show(window, ShowCommand::kHide)) {
+    // Only a window that did hide is registered: one that refused stays in view.
+    Text title = windows_.Title(window);
+    SetHiddenWindowPriority(windows_, window, PriorityClass::kIdle);
+    hidden_.Register(std::move(title), window);
+    done = true;
+  }
+  return FinishCommand(Refresh::kFull, origin, done);
+}
+
+void WindowOperations::ToggleListedWindow(std::size_t index) {
+  const WindowRef window = ListedAt(index);
+  // A window gone since it was hidden has nothing to show: registered again, it would be
+  // listed once more, without a title.
+  if (window == kNoWindow || !windows_.Exists(window)) return;
+  const ShowCommand command = windows_.IsVisible(window) ? ShowCommand::kHide : ShowCommand::kShow;
+  if (!windows_.Show(window, command)) {
+    FinishCommand(Refresh::kFull, Origin::kDialog, false);
+    return;
+  }
+  Text title = windows_.Title(window);
+  SetHiddenWindowPriority(windows_, window, PriorityClass::kIdle);
+  // A window just shown is registered too; the refresh below drops it again at once.
+  hidden_.Register(std::move(title), window);
+  FinishCommand(Refresh::kFull, Origin::kDialog);
+}
+
+bool WindowOperations::ShowWindowAs(WindowRef window, ShowCommand command, Origin origin) {
+  if (window == kNoWindow) return false;
+  return FinishCommand(Refresh::kShort, origin, windows_.Show(window, command));
+}
+
+bool WindowOperations::ToggleMinimized(WindowRef window, Origin origin) {
+  if (window == kNoWindow) return false;
+  const ShowCommand command =
+      windows_.IsMinimized(window) ? ShowCommand::kShowNormal : ShowCommand::kMinimize;
+  return FinishCommand(Refresh::kFull, origin, windows_.Show(window, command));
+}
+
+void WindowOperations::CloseWindow(WindowRef window, Origin origin) {
+  if (window == kNoWindow) return;
+  // Out of the always-on-top band while the program may ask its user first, so that its
+  // question is not hidden behind Stackle.
+  PlaceOwnWindow(InsertAfter::kNoTopMost, origin);
+  windows_.RequestClose(window, [this] { return dialog_.IsEnding(); });
+  if (dialog_.IsEnding()) return;  // the user asked Stackle to exit meanwhile
+  FinishCommand(Refresh::kFull, origin);
+}
+
+void WindowOperations::SetProgramPriority(WindowRef window, PriorityClass priority) {
+  if (window != kNoWindow) SetWindowProcessPriority(windows_, window, priority);
+}
+
+bool WindowOperations::MayChangeProgram(WindowRef window) {
+  return windows_.ProcessPriority(ProgramOf(windows_, window)).has_value();
+}
+
+void WindowOperations::ShowAllHidden(Origin origin) {
+  RestoreHiddenWindows();
+  FinishCommand(Refresh::kShort, origin);
+}
+
+}  // namespace stackle

@@ -1,0 +1,87 @@
+// The model of the listed windows, and the operations every way in calls on one of them: the
+// buttons and menus with the selected window, the icon's menu, the hotkeys with the active
+// window, the command line with the window its TEXT names.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "catalogue/exclusion_list.h"
+#include "catalogue/hidden_register.h"
+#include "catalogue/window_list.h"
+#include "core/dialog_surface.h"
+#include "core/file_store.h"
+#include "core/list_view.h"
+
+namespace stackle {
+
+inline constexpr char16_t kDialogCaption[] = u"Stackle";
+
+// Where a request to act on a window came from. Asked in the dialog, Stackle takes the
+// foreground and the keyboard focus back after it; asked by a hotkey or a script, the window
+// the user works in keeps them.
+enum class Origin { kDialog, kHotkey, kScript };
+
+class WindowOperations {
+ public:
+  WindowOperations(WindowSystem& windows, DialogSurface& dialog, ListView& list);
+
+  // Rebuilds the model from the Z-order, applies the priority policy, appends the windows
+  // Stackle has hidden, and shows the labels in the list; the caption says "Stackle" again.
+  void RefreshWindowList();
+  // Reads nolist.txt again; keeps the old entries when it cannot be read.
+  void LoadExclusionList(FileStore& files);
+  const std::vector<ListedWindow>& Listed() const { return listed_; }
+  const HiddenRegister& Hidden() const { return hidden_; }
+  // Takes in the windows a previous run hid and could not show again.
+  void AdoptMarkedWindows() { hidden_.AdoptMarkedWindows(); }
+  // The window of list entry `index`, or of the selected one; kNoWindow when there is none.
+  WindowRef ListedAt(std::optional<std::size_t> index) const;
+  WindowRef SelectedWindow() { return ListedAt(list_.Selection()); }
+  // Whether a hotkey or a command may act on `window`: one the list shows (wherever it stands
+  // in the Z-order) and not one of Stackle's own.
+  bool MayActOn(WindowRef window);
+  bool IsStacklesOwn(WindowRef window);
+
+  // Each operation does nothing at all for kNoWindow, and gives false when the window's
+  // program refused (run as administrator, or not responding); the caption then says so.
+  bool PlaceWindow(WindowRef window, InsertAfter where, Origin origin);
+  // Its program at normal priority first: at the bottom it is no longer listed, so no refresh
+  // sets it.
+  bool SendWindowToBottom(WindowRef window, Origin origin);
+  // Hides a visible window into the hidden register, or shows a hidden one again.
+  bool ToggleHidden(WindowRef window, Origin origin);
+  // The icon's window menu: as ToggleHidden, except that the window is registered (and its
+  // program held at idle) also when it was shown, and a window gone since is left alone.
+  void ToggleListedWindow(std::size_t index);
+  bool ShowWindowAs(WindowRef window, ShowCommand command, Origin origin);
+  // Minimizes the window, or restores a minimized one to its normal size.
+  bool ToggleMinimized(WindowRef window, Origin origin);
+  // Asks the window to close and waits while its program asks its user, with Stackle out of
+  // the always-on-top band meanwhile.
+  void CloseWindow(WindowRef window, Origin origin);
+  // Until the next rebuild of the list, which applies the priority policy again.
+  void SetProgramPriority(WindowRef window, PriorityClass priority);
+  // Whether Stackle may open the window's program to read and set its priority.
+  bool MayChangeProgram(WindowRef window);
+  // Shows every window Stackle hid, at normal priority, as at exit; Stackle keeps running.
+  void ShowAllHidden(Origin origin);
+  void RestoreHiddenWindows() { hidden_.RestoreAll(); }
+  void PlaceOwnWindow(InsertAfter where, Origin origin);
+
+ private:
+  enum class Refresh { kFull, kShort };
+
+  // The common end of a command: the dialog back on top (full form only), the list rebuilt,
+  // the focus back on the dialog when it asked; the caption says why when `done` is false.
+  bool FinishCommand(Refresh form, Origin origin, bool done = true);
+
+  WindowSystem& windows_;
+  DialogSurface& dialog_;
+  ListView& list_;
+  ExclusionList exclusions_;
+  HiddenRegister hidden_;
+  std::vector<ListedWindow> listed_;
+};
+
+}  // namespace stackle

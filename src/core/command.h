@@ -1,0 +1,46 @@
+// A command for scripts, as the command line names it and the running copy answers it.
+#pragma once
+
+#include <cstdint>
+
+#include "core/types.h"
+
+namespace stackle {
+
+enum class CommandVerb : std::uint32_t {
+  kNone,  // no arguments: Stackle starts as usual
+  kTop,
+  kNoTop,
+  kFront,
+  kBottom,
+  kHide,
+  kShow,
+  kClose,
+  kShowAll,
+  kList,
+  kExit,
+  kHelp,
+};
+
+struct Command {
+  CommandVerb verb = CommandVerb::kNone;
+  Text text;  // what the target's title contains; empty for the verbs that take none
+  friend bool operator==(const Command&, const Command&) = default;
+};
+
+// The command process's exit codes.
+enum : int {
+  kExitDone = 0,
+  kExitNoWindow = 1,
+  kExitBadArguments = 2,
+  kExitRefused = 3,
+  kExitNoAnswer = 4,
+};
+
+// What the running copy answered to a command.
+struct CommandAnswer {
+  int code = kExitNoAnswer;
+  Text output;
+};
+
+}  // namespace stackle

@@ -1,0 +1,54 @@
+// Both ends of a command, and the single-instance name: a command process finds the running
+// copy's dialog by a property on it, hands it the command as WM_COPYDATA, starts a copy when
+// none runs, and writes what it answered to the console the process came from.
+#pragma once
+
+#include <windows.h>
+
+#include "core/command_channel.h"
+#include "platform/win32/unique_resource.h"
+#include "platform/win32/win32_dialog.h"
+
+namespace stackle::win32 {
+
+// The name the running copy holds, and the property its dialog carries once it takes commands.
+inline constexpr wchar_t kInstanceName[] = L"Stackle";
+inline constexpr wchar_t kCommandWindowProperty[] = L"Stackle.CommandWindow";
+
+class Win32InstanceGuard final : public InstanceGuard {
+ public:
+  bool Claim() override;
+
+ private:
+  UniqueHandle mutex_;
+};
+
+class Win32CommandLink final : public CommandLink {
+ public:
+  std::optional<CommandAnswer> Send(const Command& command) override;
+  bool StartCopy() override;
+
+ private:
+  bool started_ = false;
+};
+
+class Win32CommandServer final : public CommandServer {
+ public:
+  explicit Win32CommandServer(const OwnWindow& dialog) : dialog_(dialog) {}
+
+  void Accept() override;
+  void Answer(WindowRef reply_to, int code, const Text& output) override;
+
+ private:
+  const OwnWindow& dialog_;
+};
+
+class Win32Console final : public Console {
+ public:
+  void Write(const Text& text) override;
+
+ private:
+  UniqueFile console_;
+};
+
+}  // namespace stackle::win32

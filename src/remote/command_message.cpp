@@ -1,0 +1,56 @@
+#include "remote/command_message.h"
+
+#include "remote/command_line.h"
+
+namespace stackle {
+namespace {
+
+void PutLittleEndian(std::string& out, std::uint64_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i)
+    out.push_back(static_cast<char>(value >> (8 * i)));
+}
+
+std::uint64_t GetLittleEndian(std::span<const std::uint8_t> bytes) {
+  std::uint64_t value = 0;
+  for (std::size_t i = bytes.size(); i-- > 0;)
+    value = value << 8 | bytes[i];
+  return value;
+}
+
+constexpr std::size_t kHeaderSize = 12;
+
+}  // namespace
+
+std::string EncodeCommand(const Command& command, WindowRef reply_to) {
+  std::string bytes;
+  PutLittleEndian(bytes, static_cast<std::uint32_t>(command.verb), 4);
+  PutLittleEndian(bytes, reply_to, 8);
+  for (char16_t c : command.text)
+    PutLittleEndian(bytes, c, 2);
+  PutLittleEndian(bytes, 0, 2);
+  return bytes;
+}
+
+std::optional<ReceivedCommand> DecodeCommand(std::span<const std::uint8_t> bytes) {
+  if (bytes.size() < kHeaderSize + 2 || bytes.size() % 2 != 0 ||
+      bytes.size() > kHeaderSize + 2 * (kMaxCommandText + 1)) {
+    return std::nullopt;
+  }
+  ReceivedCommand received;
+  const auto verb = GetLittleEndian(bytes.first(4));
+  const auto known = static_cast<CommandVerb>(verb);
+  if (verb > static_cast<std::uint64_t>(CommandVerb::kExit) || known == CommandVerb::kNone)
+    return std::nullopt;
+  received.command.verb = known;
+  received.reply_to = static_cast<WindowRef>(GetLittleEndian(bytes.subspan(4, 8)));
+  for (std::size_t at = kHeaderSize; at + 2 < bytes.size(); at += 2) {
+    const auto c = static_cast<char16_t>(GetLittleEndian(bytes.subspan(at, 2)));
+    if (c == 0) return std::nullopt;  // one terminator, at the end
+    received.command.text.push_back(c);
+  }
+  if (GetLittleEndian(bytes.last(2)) != 0) return std::nullopt;
+  if (received.command.text.empty() == TakesText(known)) return std::nullopt;
+  return received;
+}
+
+}  // namespace stackle

@@ -1,0 +1,35 @@
+// stackle.ini: sections of "Name=Value" lines that people edit by hand. Stackle reads its own
+// sections and, when it writes one, keeps every other line as it stands.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "remote/hotkey_text.h"
+
+namespace stackle {
+
+inline constexpr char16_t kIniFileName[] = u"stackle.ini";
+
+// The lines of section `name` (its "[name]" header matched without case), trimmed, without
+// blank lines and comments (";" or "#"), in file order.
+std::vector<std::string_view> SectionLines(std::string_view content, std::string_view name);
+// The file with section `name` replaced by `lines`, at its end; every other line kept.
+std::string ReplaceSection(std::string_view content, std::string_view name,
+                           const std::vector<std::string>& lines);
+
+struct HotkeyFile {
+  HotkeySet keys = DefaultHotkeys();
+  // The lines of the [Hotkeys] section that were not understood, and why.
+  std::vector<std::string> problems;
+};
+
+// The [Hotkeys] section, read as far as it makes sense: a line not understood turns its
+// action off and is reported; an action without a line keeps its default; a name or a key
+// given a second time is reported and the first one stands.
+HotkeyFile ReadHotkeyFile(std::string_view content);
+// The file with its [Hotkeys] section replaced by `keys`.
+std::string WriteHotkeyFile(std::string_view content, const HotkeySet& keys);
+
+}  // namespace stackle
