@@ -9,6 +9,8 @@
 namespace stackle {
 namespace {
 
+constexpr Origin kScript = Origin::kScript;
+
 // A hotkey's identifier: its action's index, from 1.
 int HotkeyId(std::size_t action) {
   return static_cast<int>(action) + 1;
@@ -129,14 +131,12 @@ int RemoteControl::CarryOut(const Command& command, WindowRef reply_to) {
     commands_.Answer(reply_to, code, output);
     return code;
   };
+  const auto done = [&](bool done) { return answer(done ? kExitDone : kExitRefused); };
   if (command.verb == CommandVerb::kExit) {
     owner_.OnOK();  // before the answer: the next command already goes to the next copy
     return answer(kExitDone);
   }
-  if (command.verb == CommandVerb::kShowAll) {
-    operations_.ShowAllHidden(Origin::kScript);
-    return answer(kExitDone);
-  }
+  if (command.verb == CommandVerb::kShowAll) return operations_.ShowAllHidden(kScript), done(true);
   operations_.RefreshWindowList();
   const std::vector<ListedWindow>& listed = operations_.Listed();
   if (command.verb == CommandVerb::kList) {
@@ -148,27 +148,23 @@ int RemoteControl::CarryOut(const Command& command, WindowRef reply_to) {
   const WindowRef target = operations_.ListedAt(FindCommandTarget(listed, command));
   // Stackle's own windows (About, a message box) are not the scripts' to move.
   if (target == kNoWindow || operations_.IsStacklesOwn(target)) return answer(kExitNoWindow);
-  const Origin origin = Origin::kScript;
   switch (command.verb) {
     case CommandVerb::kTop:
+      return done(operations_.PlaceWindow(target, InsertAfter::kTopMost, kScript));
     case CommandVerb::kNoTop:
-    case CommandVerb::kFront: {
-      const InsertAfter where = command.verb == CommandVerb::kTop     ? InsertAfter::kTopMost
-                                : command.verb == CommandVerb::kNoTop ? InsertAfter::kNoTopMost
-                                                                      : InsertAfter::kTop;
-      return answer(operations_.PlaceWindow(target, where, origin) ? kExitDone : kExitRefused);
-    }
+      return done(operations_.PlaceWindow(target, InsertAfter::kNoTopMost, kScript));
+    case CommandVerb::kFront:
+      return done(operations_.PlaceWindow(target, InsertAfter::kTop, kScript));
     case CommandVerb::kBottom:
-      return answer(operations_.SendWindowToBottom(target, origin) ? kExitDone : kExitRefused);
+      return done(operations_.SendWindowToBottom(target, kScript));
     case CommandVerb::kHide:
     case CommandVerb::kShow:
-      return answer(operations_.ToggleHidden(target, origin) ? kExitDone : kExitRefused);
+      return done(operations_.ToggleHidden(target, kScript));
     case CommandVerb::kClose:
       // As the per-window menu: none for a program Stackle may not change. The command
       // process is answered before the wait for the program, which may ask its user.
-      if (!operations_.MayChangeProgram(target)) return answer(kExitRefused);
-      answer(kExitDone);
-      operations_.CloseWindow(target, origin);
+      if (done(operations_.MayChangeProgram(target)) != kExitDone) return kExitRefused;
+      operations_.CloseWindow(target, kScript);
       return kExitDone;
     default:
       return answer(kExitBadArguments);

@@ -40,8 +40,9 @@ class SimHotkeyRegistrar final : public HotkeyRegistrar {
   std::vector<Hotkey> held_by_others;
 
   bool Register(int id, Hotkey key) override {
-    const bool held = std::ranges::find(held_by_others, key) != held_by_others.end() ||
-                      std::ranges::count(registered | std::views::values, key) != 0;
+    const bool held =
+        std::ranges::find(held_by_others, key) != held_by_others.end() ||
+        std::ranges::any_of(registered, [&](auto& entry) { return entry.second == key; });
     if (!held) registered[id] = key;
     return !held;
   }
