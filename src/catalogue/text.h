@@ -23,6 +23,13 @@ inline bool IsLowSurrogate(char16_t c) {
   return c >= 0xDC00 && c <= 0xDFFF;
 }
 
+// At most `length` code units of `text`, never ending between the halves of a surrogate pair.
+inline std::u16string_view Shortened(std::u16string_view text, std::size_t length) {
+  if (text.size() <= length) return text;
+  if (length > 0 && IsHighSurrogate(text[length - 1])) --length;
+  return text.substr(0, length);
+}
+
 // ASCII letters compared without case, every other character as it is.
 template <typename Char>
 constexpr Char AsciiLower(Char c) {
