@@ -42,13 +42,13 @@ class Win32Desktop {
     return FromHwnd(CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 50, 20,
                                     win32::ToHwnd(parent), nullptr, nullptr, nullptr));
   }
-  ProcessId OtherProcess() { return child_.info.dwProcessId; }
+  ProcessId OtherProcess() { return child_.id(); }
 
  private:
   win32::Win32WindowSystem windows_;
   std::vector<HWND> opened_;
-  e2e::Process child_{std::filesystem::temp_directory_path(),
-                      std::wstring(GetCommandLineW()) + L" --child"};
+  harness::Process child_{harness::ThisProgram(), L"--child",
+                          std::filesystem::temp_directory_path().c_str()};
 };
 
 TEST(Win32WindowSystem, ReadsTitlesOfEveryLengthWhole) {

@@ -77,7 +77,7 @@ TEST(Commands, CommandsOnAHungProgramsWindowLeaveStackleAnsweringAndOnTop) {
                            : stackle.Choose(stackle.OpenWindowMenu(hung), {UINT(key)}));
     EXPECT_TRUE(WaitUntil([&] {
       return helper.Priority() == NORMAL_PRIORITY_CLASS && IsTopMost(stackle.dialog) &&
-             stackle.Send(stackle.dialog, WM_NULL);
+             Send(stackle.dialog, WM_NULL);
     }));
     // Still there, and not hidden: hidden later, when it recovers, it would escape the list.
     // (The minimize asked while it hung comes once it has recovered, after H.)
@@ -87,7 +87,7 @@ TEST(Commands, CommandsOnAHungProgramsWindowLeaveStackleAnsweringAndOnTop) {
     if (key != 'H') continue;
     // Nothing left waiting for it to recover: once it has caught up, it is still in view.
     helper.Resume();
-    EXPECT_TRUE(WaitUntil([&] { return !IsHungAppWindow(hung) && stackle.Send(hung, WM_NULL); }));
+    EXPECT_TRUE(WaitUntil([&] { return !IsHungAppWindow(hung) && Send(hung, WM_NULL); }));
     EXPECT_TRUE(IsWindowVisible(hung)) << "hidden late, out of the list";
     helper.Hang();
     ASSERT_TRUE(WaitUntil([&] { return IsHungAppWindow(hung); }));
@@ -106,12 +106,12 @@ TEST(Commands, AHiddenWindowStaysListedAndComesBackWhenStackleEndsEvenAfterAKill
       // Chosen in the icon's window menu, which holds the list's entries.
       std::vector<UINT> keys(stackle.IndexOf(mail) + 1, VK_DOWN);
       keys.push_back(VK_RETURN);
-      ASSERT_TRUE(stackle.Choose(stackle.OpenMenu(kTrayCallback, 0, WM_LBUTTONDOWN), keys));
+      ASSERT_TRUE(stackle.Choose(stackle.OpenMenu(WM_TRAYNOTIFY, 0, WM_LBUTTONDOWN), keys));
       EXPECT_FALSE(IsWindowVisible(mail));
       EXPECT_EQ(stackle.List(&helper), listed);
       EXPECT_EQ(helper.Priority(), IDLE_PRIORITY_CLASS);
       if (killed) {
-        TerminateProcess(stackle.process.info.hProcess, 1);
+        TerminateProcess(stackle.process.handle(), 1);
       } else {
         // Closed while it waits to show Mail of a busy program, it takes commands no more.
         helper.Hang();
@@ -150,7 +150,7 @@ TEST(ShellE2e, TheIconHidesAndRestoresTheDialogAndComesBackWithANewTaskbar) {
   for (const char key : std::string_view("MRNR")) {
     SCOPED_TRACE(key);
     ASSERT_TRUE(key == 'M' ? PostMessageW(dialog, WM_SYSCOMMAND, SC_MINIMIZE, 0) != FALSE
-                           : stackle.Choose(stackle.OpenMenu(kTrayCallback, 0, WM_RBUTTONDOWN),
+                           : stackle.Choose(stackle.OpenMenu(WM_TRAYNOTIFY, 0, WM_RBUTTONDOWN),
                                             {UINT(key)}));
     EXPECT_TRUE(WaitUntil([&] {
       return IsWindowVisible(dialog) == (key == 'R') && (key == 'M' || !IsIconic(dialog));
@@ -167,28 +167,25 @@ TEST(ShellE2e, TheSystemAndIconMenusOpenHelpAndAboutWhoseIntervalIsKeptAtExit) {
     SCOPED_TRACE(icon ? "the icon's menu, then its 終了" : "the system menu, then Exit");
     TempDir dir;
     Stackle stackle(&dir);
-    const auto dismiss = [&](HWND box) {
-      return box && PostMessageW(box, WM_COMMAND, IDOK, 0) &&
-             WaitUntil([&] { return !IsWindow(box); }) && stackle.Settle();
-    };
+    const auto dismiss = [&](HWND box) { return Dismiss(box, IDOK) && stackle.Settle(); };
     const auto menu = [&] {
-      return icon ? stackle.OpenMenu(kTrayCallback, 0, WM_RBUTTONDOWN)
+      return icon ? stackle.OpenMenu(WM_TRAYNOTIFY, 0, WM_RBUTTONDOWN)
                   : stackle.OpenMenu(WM_SYSCOMMAND, SC_KEYMENU, L' ');
     };
     ASSERT_TRUE(stackle.Choose(menu(), {'H'}));
-    ASSERT_TRUE(dismiss(stackle.Wait(L"#32770", L"Stackle"))) << "no help";
+    ASSERT_TRUE(dismiss(stackle.Wait(kDialogClass, L"Stackle"))) << "no help";
 
     // Wine's own system menu has an "About Wine" item on A; About is next to last.
     ASSERT_TRUE(stackle.Choose(
         menu(), icon ? std::vector<UINT>{'A'} : std::vector<UINT>{VK_UP, VK_UP, VK_RETURN}));
-    const HWND about = stackle.Wait(L"#32770", L"ﾊﾞｰｼﾞｮﾝ情報 Stackle");
+    const HWND about = stackle.Wait(kDialogClass, kAboutCaption);
     ASSERT_TRUE(about) << "no About dialog";
     const auto submit = [&](const wchar_t* interval) {
-      stackle.Send(GetDlgItem(about, IDC_ABOUT_INTERVAL), WM_SETTEXT, 0, LPARAM(interval));
+      Send(GetDlgItem(about, IDC_ABOUT_INTERVAL), WM_SETTEXT, 0, LPARAM(interval));
       PostMessageW(about, WM_COMMAND, IDOK, 0);
     };
     submit(L"5001");
-    ASSERT_TRUE(dismiss(stackle.Wait(L"#32770", L"Stackle"))) << "no warning";
+    ASSERT_TRUE(dismiss(stackle.Wait(kDialogClass, L"Stackle"))) << "no warning";
     // The longest through the icon, so that no followed window cuts the next menu short.
     submit(icon ? L"5000" : L"1000");
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); }));

@@ -10,27 +10,19 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
-#include <functional>
-#include <optional>
 #include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "harness/win32_harness.h"
 #include "platform/win32/win32_command_channel.h"
 #include "res/resource.h"
 
 namespace stackle::e2e {
 
-inline constexpr DWORD kTimeout = 30'000;  // ms: room for a loaded machine; waits end once met
-inline constexpr UINT kTrayCallback = WM_USER + 100;  // the icon's callback message
-inline std::wstring stackle_path;                     // from the command line
-
-inline bool WaitUntil(const std::function<bool()>& condition) {
-  for (const ULONGLONG start = GetTickCount64(); !condition(); Sleep(10))
-    if (GetTickCount64() - start > kTimeout) return false;
-  return true;
-}
+using namespace harness;
+inline std::wstring stackle_path;  // from the command line
 
 // A fresh directory under the system's temporary directory, removed with its contents.
 struct TempDir {
@@ -50,32 +42,6 @@ struct TempDir {
   const std::filesystem::path path =
       std::filesystem::temp_directory_path() /
       (L"stackle-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++count));
-};
-
-// stackle.exe (or the `command_line`'s program) started in `directory`, writing to `output`
-// if given; ended on destruction if it still runs.
-struct Process {
-  explicit Process(const std::filesystem::path& directory, std::wstring command_line = L"",
-                   HANDLE output = nullptr) {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = output ? STARTF_USESTDHANDLES : 0;
-    startup.hStdOutput = startup.hStdError = output;
-    if (!CreateProcessW(command_line.empty() ? stackle_path.c_str() : nullptr,
-                        command_line.empty() ? nullptr : command_line.data(), nullptr, nullptr,
-                        output != nullptr, 0, nullptr, directory.c_str(), &startup, &info)) {
-      throw std::runtime_error("cannot start the program: error " + std::to_string(GetLastError()));
-    }
-  }
-  Process(const Process&) = delete;  // owns its handles
-  ~Process() {
-    if (Running() && TerminateProcess(info.hProcess, 1)) WaitForExit();
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
-  }
-  bool WaitForExit(DWORD ms = kTimeout) const { return !WaitForSingleObject(info.hProcess, ms); }
-  bool Running() const { return !WaitForExit(0); }
-  PROCESS_INFORMATION info{};
 };
 
 struct TestWindow {
@@ -169,41 +135,17 @@ class Helper {
 inline bool IsTopMost(HWND window) {
   return GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST;
 }
-// Every top-level window from the top of the Z-order down.
-inline std::vector<HWND> ZOrder() {
-  std::vector<HWND> windows;
-  for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT))
-    windows.push_back(window);
-  return windows;
-}
 inline bool Above(HWND upper, HWND lower) {
   const std::vector<HWND> z = ZOrder();
   return std::ranges::find(z, upper) < std::ranges::find(z, lower);
 }
 
-// `process`'s topmost visible window of `class_name` (and `caption` unless null) but `except`.
-inline HWND FindWindowOf(const Process& process, std::wstring_view class_name,
-                         const wchar_t* caption = nullptr, HWND except = nullptr) {
-  for (HWND window : ZOrder()) {
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    // Another process's text is read without a message, so a hung helper cannot stop this.
-    if (owner != process.info.dwProcessId || window == except || !IsWindowVisible(window)) continue;
-    wchar_t name[64] = {}, text[64] = {};
-    GetClassNameW(window, name, 64);
-    GetWindowTextW(window, text, 64);
-    if (name == class_name && (!caption || std::wstring_view(text) == caption)) return window;
-  }
-  return nullptr;
-}
-
-using Entry = std::pair<std::wstring, HWND>;  // a list entry: its label and its window
-
 // stackle.exe, in `dir` or a fresh directory, once its dialog is shown in front; closed at the end.
 struct Stackle {
-  explicit Stackle(const TempDir* dir = nullptr) : process((dir ? dir : &own_dir)->path) {
+  explicit Stackle(const TempDir* dir = nullptr)
+      : process(stackle_path, L"", (dir ? dir : &own_dir)->path.c_str()) {
     const bool shown = WaitUntil([&] {
-      dialog = FindWindowOf(process, L"#32770");
+      dialog = FindWindowOf(process.id(), kDialogClass);
       return !process.Running() || (dialog && GetForegroundWindow() == dialog);
     });
     if (!shown || !process.Running()) throw std::runtime_error("Stackle's dialog did not come");
@@ -214,14 +156,6 @@ struct Stackle {
   }
 
   HWND Control(int id) const { return GetDlgItem(dialog, id); }
-  // Sends and waits for the answer; nothing when none comes in time.
-  std::optional<LRESULT> Send(HWND window, UINT message, WPARAM wparam = 0,
-                              LPARAM lparam = 0) const {
-    DWORD_PTR result = 0;
-    const bool answered =
-        SendMessageTimeoutW(window, message, wparam, lparam, SMTO_ABORTIFHUNG, kTimeout, &result);
-    return answered ? std::optional(LRESULT(result)) : std::nullopt;
-  }
   bool Click(int button) const { return Send(Control(button), BM_CLICK).has_value(); }
   // Waits until Stackle has handled all it was posted: once this mark posted to the list is.
   bool Settle() const {
@@ -232,73 +166,25 @@ struct Stackle {
            }) &&
            process.Running();
   }
-  // The list's entries, or only those that name one of `helper`'s windows. The list shows
-  // labels only: an entry's window is the helper's window (or, without a helper, the top-level
-  // window) whose title the label shows.
+  // The list's entries, or only those that name one of `helper`'s windows.
   std::vector<Entry> List(const Helper* helper = nullptr) const {
-    const std::vector<HWND> candidates = helper ? helper->windows : ZOrder();
-    std::vector<Entry> entries;
-    for (std::wstring& label : Labels()) {
-      const auto shown = std::ranges::find(candidates, TitleIn(label), TitleOf);
-      const HWND window = shown == candidates.end() ? nullptr : *shown;
-      if (!helper || window) entries.emplace_back(std::move(label), window);
-    }
+    std::vector<Entry> entries = ReadList(list, helper ? helper->windows : ZOrder());
+    if (helper) std::erase_if(entries, [](const Entry& entry) { return !entry.second; });
     return entries;
-  }
-  // The labels in the list, read again when a rebuild comes in the middle.
-  std::vector<std::wstring> Labels() const {
-    for (int attempt = 0; attempt < 5; ++attempt) {
-      const LRESULT count = Send(list, LB_GETCOUNT).value_or(LB_ERR);
-      std::vector<std::wstring> labels;
-      LRESULT i = 0;
-      for (; i < count; ++i) {
-        const LRESULT length = Send(list, LB_GETTEXTLEN, i).value_or(LB_ERR);
-        std::wstring label(std::max<LRESULT>(length, 0), L'\0');
-        if (length == LB_ERR || Send(list, LB_GETTEXT, i, LPARAM(label.data())) != length) break;
-        labels.push_back(std::move(label));
-      }
-      if (count >= 0 && i == count && Send(list, LB_GETCOUNT) == count) return labels;
-    }
-    return {};
-  }
-  // A window's title, read without a message, so that a hung helper (a thread of this very
-  // process) cannot stop this.
-  static std::wstring TitleOf(HWND window) {
-    wchar_t text[256] = {};
-    InternalGetWindowText(window, text, 256);
-    return text;
-  }
-  // The title a label shows, behind its prefixes.
-  static std::wstring TitleIn(std::wstring_view label) {
-    for (std::wstring_view prefix : {L"(Hide):", L"(Icon):", L"(TopMost):", L"(Folda):"})
-      if (label.starts_with(prefix)) label.remove_prefix(prefix.size());
-    return std::wstring(label);
   }
   // `window`'s place in the list; past its end when it is not there.
   LRESULT IndexOf(HWND window) const {
-    const std::vector<std::wstring> labels = Labels();
+    const std::vector<std::wstring> labels = ReadLabels(list);
     return std::ranges::find(labels, TitleOf(window), TitleIn) - labels.begin();
   }
-  // Selects `window`'s entry as a click on it does.
-  bool Select(HWND window) const {
-    const LRESULT index = IndexOf(window);
-    return Send(list, LB_SETCURSEL, index) == index &&
-           Send(dialog, WM_COMMAND, MAKEWPARAM(IDC_WINDOW_LIST, LBN_SELCHANGE), LPARAM(list));
-  }
+  bool Select(HWND window) const { return SelectEntry(dialog, IndexOf(window)); }
 
   // Waits for a window of Stackle's other than its dialog; null when none comes.
   HWND Wait(const wchar_t* class_name, const wchar_t* caption = nullptr) const {
-    HWND found = nullptr;
-    WaitUntil([&] { return (found = FindWindowOf(process, class_name, caption, dialog)); });
-    return found;
+    return WaitForWindowOf(process.id(), class_name, caption, dialog);
   }
-  // Posts `message` (the icon's callback, Alt+Space, ...) and waits for the menu it opens.
   HWND OpenMenu(UINT message, WPARAM wparam, LPARAM lparam) const {
-    // The user clicks the dialog first: its activation on the way would cancel the menu.
-    const bool ready = !IsWindowVisible(dialog) || WaitUntil([&] {
-      return GetForegroundWindow() == dialog || (SetForegroundWindow(dialog), false);
-    });
-    return ready && PostMessageW(dialog, message, wparam, lparam) ? Wait(L"#32768") : nullptr;
+    return harness::OpenMenu(process.id(), dialog, message, wparam, lparam);
   }
   // Opens the per-window menu of `window`'s entry, the mouse resting on it.
   HWND OpenWindowMenu(HWND window) const {
@@ -316,14 +202,9 @@ struct Stackle {
     }
     return nullptr;
   }
-  // Presses `keys` (a mnemonic, or arrows then Enter) in `menu`, and waits for the command. A
-  // mnemonic goes as the character it types, which a stray mouse move cannot unselect.
+  // Presses `keys` in `menu` and waits for the command, which the menu posts before it closes.
   bool Choose(HWND menu, const std::vector<UINT>& keys) const {
-    if (!menu) return false;
-    for (const UINT key : keys)
-      PostMessageW(menu, key >= 'A' && key <= 'Z' ? WM_CHAR : WM_KEYDOWN, key, 1);
-    // The menu posts its command before it closes.
-    return WaitUntil([&] { return !IsWindowVisible(menu); }) && Settle();
+    return PressInMenu(menu, keys) && Settle();
   }
 
   TempDir own_dir;

@@ -18,18 +18,18 @@ struct Result {
 // stackle.exe `arguments` in `dir`, its output read from a pipe as UTF-8.
 Result RunCommand(const TempDir& dir, const std::wstring& arguments) {
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE read = nullptr, write = nullptr;
-  if (!CreatePipe(&read, &write, &inherit, 0)) return {};
-  SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
-  const Process process(dir.path, L"\"" + stackle_path + L"\" " + arguments, write);
-  CloseHandle(write);
+  HANDLE read_end = nullptr, write_end = nullptr;
+  if (!CreatePipe(&read_end, &write_end, &inherit, 0)) return {};
+  win32::UniqueHandle read(read_end), write(write_end);
+  SetHandleInformation(read.get(), HANDLE_FLAG_INHERIT, 0);
+  const Process process(stackle_path, arguments, dir.path.c_str(), write.get());
+  write.reset();
   std::string bytes;
   char buffer[4096];
-  for (DWORD got = 0; ReadFile(read, buffer, sizeof buffer, &got, nullptr) && got;)
+  for (DWORD got = 0; ReadFile(read.get(), buffer, sizeof buffer, &got, nullptr) && got;)
     bytes.append(buffer, got);
-  CloseHandle(read);
   Result result;
-  if (process.WaitForExit()) GetExitCodeProcess(process.info.hProcess, &result.code);
+  if (process.WaitForExit()) GetExitCodeProcess(process.handle(), &result.code);
   result.output.resize(bytes.size());
   result.output.resize(MultiByteToWideChar(CP_UTF8, 0, bytes.data(), int(bytes.size()),
                                            result.output.data(), int(result.output.size())));
@@ -74,16 +74,15 @@ TEST(Hotkeys, ActOnTheActiveWindowReportAKeyHeldElsewhereAndChangeForTheNextStar
   EXPECT_TRUE(press({VK_CONTROL, VK_SHIFT, VK_F8}, [&] { return IsWindowVisible(upper); }));
 
   // The held key is reported at its control; another key for it is kept in stackle.ini.
-  ASSERT_TRUE(stackle->Choose(stackle->OpenMenu(kTrayCallback, 0, WM_RBUTTONDOWN), {'K'}));
-  const HWND settings = stackle->Wait(L"#32770", L"ホットキーの設定");
+  ASSERT_TRUE(stackle->Choose(stackle->OpenMenu(WM_TRAYNOTIFY, 0, WM_RBUTTONDOWN), {'K'}));
+  const HWND settings = stackle->Wait(kDialogClass, L"ホットキーの設定");
   ASSERT_TRUE(settings) << "no hotkey dialog";
   wchar_t status[64] = {};
   GetDlgItemTextW(settings, IDC_HOTKEY_STATUS_FIRST + 1, status, 64);  // the second: 一番奥に
   EXPECT_STREQ(status, L"他のプログラムが使用中");
-  stackle->Send(GetDlgItem(settings, IDC_HOTKEY_FIRST + 1), HKM_SETHOTKEY,
-                MAKEWORD(VK_F2, HOTKEYF_ALT | HOTKEYF_SHIFT));
-  PostMessageW(settings, WM_COMMAND, IDOK, 0);
-  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(settings); }));
+  Send(GetDlgItem(settings, IDC_HOTKEY_FIRST + 1), HKM_SETHOTKEY,
+       MAKEWORD(VK_F2, HOTKEYF_ALT | HOTKEYF_SHIFT));
+  ASSERT_TRUE(Dismiss(settings, IDOK));
   EXPECT_NE(dir.Read("stackle.ini").find("SendToBottom=Alt+Shift+F2\r\n"), std::string::npos);
 
   stackle.reset();

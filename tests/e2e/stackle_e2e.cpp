@@ -39,14 +39,14 @@ TEST(StackleE2e, ListsVisibleTitledWindowsLabelledWithTheirState) {
 TEST(StackleE2e, ASecondCopyEndsAtOnceAndTheFirstRunsOn) {
   TempDir dir;
   Stackle first(&dir);
-  Process second(dir.path);
+  Process second(stackle_path, L"", dir.path.c_str());
   bool second_showed_a_dialog = false;
   EXPECT_TRUE(WaitUntil([&] {
-    second_showed_a_dialog |= FindWindowOf(second, L"#32770") != nullptr;
+    second_showed_a_dialog |= FindWindowOf(second.id(), kDialogClass) != nullptr;
     return !second.Running();
   }));
   EXPECT_FALSE(second_showed_a_dialog);
-  EXPECT_TRUE(first.Send(first.dialog, WM_NULL)) << "the first copy does not answer";
+  EXPECT_TRUE(Send(first.dialog, WM_NULL)) << "the first copy does not answer";
 }
 
 // `text` in the ANSI code page; nothing when the code page cannot write it.
@@ -192,16 +192,14 @@ TEST(Looks, EveryControlOfEveryDialogFitsAndShowsItsTextWhole) {
   Stackle stackle;
   ExpectEverythingFits(stackle.dialog);
   // The system menu's last two items: the hotkeys, then About.
-  for (const auto& [up, caption] :
-       {std::pair{1, L"ホットキーの設定"}, {2, L"ﾊﾞｰｼﾞｮﾝ情報 Stackle"}}) {
+  for (const auto& [up, caption] : {std::pair{1, L"ホットキーの設定"}, {2, kAboutCaption}}) {
     std::vector<UINT> keys(up, VK_UP);
     keys.push_back(VK_RETURN);
     ASSERT_TRUE(stackle.Choose(stackle.OpenMenu(WM_SYSCOMMAND, SC_KEYMENU, L' '), keys));
-    const HWND dialog = stackle.Wait(L"#32770", caption);
+    const HWND dialog = stackle.Wait(kDialogClass, caption);
     ASSERT_TRUE(dialog) << "no dialog " << up;
     ExpectEverythingFits(dialog);
-    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
+    EXPECT_TRUE(Dismiss(dialog, IDCANCEL));
   }
 }
 

@@ -207,9 +207,9 @@ TEST(MouseFollow, AWindowTheForegroundLockKeptBackIsTriedAgain) {
   d.Open();
   d.windows.cursor = Point{20, 20};
   d.windows.foreground_lock = 1;
-  d.dialog.Send({kWmTimer, 1, 0});
+  d.dialog.Send({kWmTimer, kMouseFollowTimer, 0});
   EXPECT_NE(d.windows.ForegroundWindow(), a);
-  d.dialog.Send({kWmTimer, 1, 0});
+  d.dialog.Send({kWmTimer, kMouseFollowTimer, 0});
   EXPECT_EQ(d.windows.ForegroundWindow(), a);
 }
 

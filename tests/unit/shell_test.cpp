@@ -11,7 +11,8 @@ TEST(TrayWindowMenu, ActsOnThePressesAndOnTheListAsItStandsWhenChosen) {
   d.Open();
   // The list shrank while the menu was open: the command does nothing, and is handled.
   d.dialog.choose_from_menu = [&](const Menu& menu) {
-    EXPECT_EQ(MenuIds(menu), (std::vector<int>{35000, 35001}));
+    EXPECT_EQ(MenuIds(menu),
+              (std::vector<int>{IDM_FIRST_LISTED_WINDOW, IDM_FIRST_LISTED_WINDOW + 1}));
     d.windows.DestroyWindow(d.editor);
     d.operations.RefreshWindowList();
     return std::optional<int>(35001);

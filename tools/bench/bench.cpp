@@ -12,13 +12,21 @@
 #include <algorithm>
 #include <cstdio>
 #include <cwchar>
-#include <optional>
+#include <deque>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "harness/win32_harness.h"
+#include "res/resource.h"
+#include "settings/mouse_follow.h"
+
 namespace {
+
+using namespace stackle::harness;
+using stackle::win32::UniqueHandle;
 
 constexpr int kProcesses = 10;
 constexpr int kWindowCounts[] = {100, 1000, 3000};
@@ -26,8 +34,6 @@ constexpr int kExclusionCounts[] = {0, 50};
 constexpr int kMemoryCount = 1000;
 constexpr int kStartTrials = 9;
 constexpr int kTickTrials = 50;
-constexpr UINT kRefreshCommand = 7;
-constexpr int kListId = 1000;
 
 // ---------------------------------------------------------------------------------------------
 // The benchmark's windows. Window g belongs to process g % 10; one in ten is visible and titled
@@ -67,22 +73,8 @@ std::string ExclusionFile(int count) {
   return text;
 }
 
-LRESULT CALLBACK PlainProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  return DefWindowProcW(window, message, wparam, lparam);
-}
-
 std::wstring EventName(const wchar_t* what, int index) {
   return std::wstring(L"Local\\StackleBench") + what + std::to_wstring(index);
-}
-
-// A window class that draws nothing of its own.
-void RegisterPlainClass(const wchar_t* name) {
-  WNDCLASSW plain{};
-  plain.lpfnWndProc = PlainProc;
-  plain.hInstance = GetModuleHandleW(nullptr);
-  plain.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  plain.lpszClassName = name;
-  RegisterClassW(&plain);
 }
 
 int RunHelper(int process, int count) {
@@ -103,14 +95,11 @@ int RunHelper(int process, int count) {
     if (shown) ShowWindow(w, IsMinimized(v) ? SW_SHOWMINNOACTIVE : SW_SHOWNOACTIVATE);
     windows.push_back(w);
   }
-  HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, EventName(L"Ready", process).c_str());
-  HANDLE quit = CreateEventW(nullptr, TRUE, FALSE, EventName(L"Quit", 0).c_str());
-  SetEvent(ready);
-  while (MsgWaitForMultipleObjects(1, &quit, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-      DispatchMessageW(&msg);
-  }
+  const UniqueHandle ready(
+      CreateEventW(nullptr, TRUE, FALSE, EventName(L"Ready", process).c_str()));
+  const UniqueHandle quit(CreateEventW(nullptr, TRUE, FALSE, EventName(L"Quit", 0).c_str()));
+  SetEvent(ready.get());
+  Rest(INFINITE, quit.get());
   for (HWND w : windows)
     DestroyWindow(w);
   return 0;
@@ -154,108 +143,73 @@ Stats Summarize(std::vector<double> samples) {
   return s;
 }
 
-void Pump() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
-
-// Waits while handling what is sent to the harness's window: a program that activates itself
-// waits until the window it takes the foreground from has answered.
-void Wait(double ms) {
-  const double end = NowMs() + ms;
-  for (double now = NowMs(); now < end; now = NowMs()) {
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now) + 1, QS_ALLINPUT);
-    Pump();
-  }
-}
-
 // ---------------------------------------------------------------------------------------------
 // The helper processes.
 
 class Helpers {
  public:
-  explicit Helpers(std::wstring self) : self_(std::move(self)) {
-    quit_ = CreateEventW(nullptr, TRUE, FALSE, EventName(L"Quit", 0).c_str());
-  }
-  ~Helpers() {
-    Stop();
-    CloseHandle(quit_);
-  }
+  ~Helpers() { Stop(); }
 
   // One process after the other, so that the Z-order is the same on every run.
   bool Start(int count) {
-    ResetEvent(quit_);
+    ResetEvent(quit_.get());
     for (int p = 0; p < kProcesses; ++p) {
-      HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, EventName(L"Ready", p).c_str());
-      ResetEvent(ready);
-      std::wstring command =
-          L"\"" + self_ + L"\" --helper " + std::to_wstring(p) + L" " + std::to_wstring(count);
-      STARTUPINFOW startup{};
-      startup.cb = sizeof startup;
-      PROCESS_INFORMATION process{};
-      if (!CreateProcessW(self_.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          nullptr, &startup, &process)) {
-        CloseHandle(ready);
-        return false;
-      }
-      CloseHandle(process.hThread);
-      processes_.push_back(process.hProcess);
-      HANDLE both[] = {ready, process.hProcess};
-      const DWORD waited = WaitForMultipleObjects(2, both, FALSE, 120000);
-      CloseHandle(ready);
-      if (waited != WAIT_OBJECT_0) return false;
+      const UniqueHandle ready(CreateEventW(nullptr, TRUE, FALSE, EventName(L"Ready", p).c_str()));
+      ResetEvent(ready.get());
+      const Process& helper = processes_.emplace_back(
+          ThisProgram(), L"--helper " + std::to_wstring(p) + L" " + std::to_wstring(count));
+      HANDLE both[] = {ready.get(), helper.handle()};
+      if (WaitForMultipleObjects(2, both, FALSE, 120000) != WAIT_OBJECT_0) return false;
     }
     return true;
   }
 
+  // Those that have not ended 20 s after they were told to are killed.
   void Stop() {
-    SetEvent(quit_);
-    for (HANDLE p : processes_) {
-      if (WaitForSingleObject(p, 20000) != WAIT_OBJECT_0) TerminateProcess(p, 1);
-      CloseHandle(p);
-    }
+    SetEvent(quit_.get());
+    for (const Process& helper : processes_)
+      helper.WaitForExit(20000);
     processes_.clear();
   }
 
   void SetAllPriorities(DWORD priority) {
-    for (HANDLE p : processes_)
-      SetPriorityClass(p, priority);
+    for (const Process& helper : processes_)
+      SetPriorityClass(helper.handle(), priority);
   }
   std::vector<DWORD> Priorities() const {
     std::vector<DWORD> classes;
-    for (HANDLE p : processes_)
-      classes.push_back(GetPriorityClass(p));
+    for (const Process& helper : processes_)
+      classes.push_back(GetPriorityClass(helper.handle()));
     return classes;
   }
 
  private:
-  std::wstring self_;
-  HANDLE quit_;
-  std::vector<HANDLE> processes_;
+  const UniqueHandle quit_{CreateEventW(nullptr, TRUE, FALSE, EventName(L"Quit", 0).c_str())};
+  std::deque<Process> processes_;  // a deque, as a Process cannot move
 };
 
 // ---------------------------------------------------------------------------------------------
-// A dialog program under test: started, found, and ended.
+// A dialog program under test: started, found, and closed as its user closes it (killed if it
+// has not ended 20 s later).
 
 struct Running {
-  PROCESS_INFORMATION process{};
+  Running(const std::wstring& exe, const std::wstring& work_dir)
+      : process(exe, L"", work_dir.c_str()) {}
+  ~Running() {
+    if (dialog) PostMessageW(dialog, WM_CLOSE, 0, 0);
+    process.WaitForExit(20000);
+  }
+  Process process;
   HWND dialog = nullptr;
   HWND list = nullptr;
   double startup_ms = 0;
   std::size_t private_bytes = 0;
 };
 
-HWND FindDialogOf(DWORD process, const wchar_t* caption) {
-  for (HWND w = FindWindowExW(nullptr, nullptr, L"#32770", caption); w;
-       w = FindWindowExW(nullptr, w, L"#32770", caption)) {
-    DWORD owner = 0;
-    GetWindowThreadProcessId(w, &owner);
-    if (owner == process) return w;
-  }
-  return nullptr;
+// Waits until `window` has handled what was sent to it before.
+void Flush(HWND window) {
+  DWORD_PTR ignored;
+  SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored);
 }
 
 // Whether PrivateUsage was filled in; Wine leaves it at 0.
@@ -284,51 +238,30 @@ std::size_t PrivateBytes(HANDLE process) {
   return committed;
 }
 
-void End(Running& running) {
-  if (running.dialog) PostMessageW(running.dialog, WM_CLOSE, 0, 0);
-  if (WaitForSingleObject(running.process.hProcess, 20000) != WAIT_OBJECT_0) {
-    TerminateProcess(running.process.hProcess, 1);
-  }
-  CloseHandle(running.process.hProcess);
-  CloseHandle(running.process.hThread);
-  running = {};
-}
-
-// Starts a program and times it from just before the process is created until its list
-// box (control 1000 of its dialog) holds an entry.
-std::optional<Running> Launch(const std::wstring& exe, const wchar_t* caption,
-                              const std::wstring& work_dir) {
-  Running running;
-  std::wstring command = L"\"" + exe + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
+// Starts a program and times it from just before the process is created until its window list
+// holds an entry.
+std::unique_ptr<Running> Launch(const std::wstring& exe, const wchar_t* caption,
+                                const std::wstring& work_dir) {
   const double start = NowMs();
-  if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      work_dir.c_str(), &startup, &running.process)) {
-    std::fprintf(stderr, "cannot start %ls (%lu)\n", exe.c_str(), GetLastError());
-    return std::nullopt;
+  auto running = std::make_unique<Running>(exe, work_dir);
+  const auto filled = [&] {
+    if (!running->dialog)
+      running->dialog = FindWindowOf(running->process.id(), kDialogClass, caption);
+    running->list = GetDlgItem(running->dialog, IDC_WINDOW_LIST);
+    DWORD_PTR count = 0;
+    return running->list &&
+           SendMessageTimeoutW(running->list, LB_GETCOUNT, 0, 0, SMTO_NORMAL, 10000, &count) &&
+           static_cast<LRESULT>(count) > 0;
+  };
+  if (!WaitUntil(filled, 30000, 1)) {
+    std::fprintf(stderr, "%ls did not fill its list\n", exe.c_str());
+    return nullptr;
   }
-  while (NowMs() - start < 30000) {
-    if (!running.dialog) running.dialog = FindDialogOf(running.process.dwProcessId, caption);
-    if (running.dialog) {
-      running.list = GetDlgItem(running.dialog, kListId);
-      DWORD_PTR count = 0;
-      if (running.list &&
-          SendMessageTimeoutW(running.list, LB_GETCOUNT, 0, 0, SMTO_NORMAL, 10000, &count) &&
-          static_cast<LRESULT>(count) > 0) {
-        running.startup_ms = NowMs() - start;
-        // Its memory is read once it has handled what its start-up left queued.
-        DWORD_PTR ignored;
-        SendMessageTimeoutW(running.dialog, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored);
-        running.private_bytes = PrivateBytes(running.process.hProcess);
-        return running;
-      }
-    }
-    Wait(1);
-  }
-  std::fprintf(stderr, "%ls did not fill its list\n", exe.c_str());
-  End(running);
-  return std::nullopt;
+  running->startup_ms = NowMs() - start;
+  // Its memory is read once it has handled what its start-up left queued.
+  Flush(running->dialog);
+  running->private_bytes = PrivateBytes(running->process.handle());
+  return running;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -385,10 +318,8 @@ class Baseline {
       }
     }
     for (const auto& [process, priority] : priorities_) {
-      if (HANDLE handle = OpenProcess(PROCESS_SET_INFORMATION, FALSE, process)) {
-        SetPriorityClass(handle, priority);
-        CloseHandle(handle);
-      }
+      if (const UniqueHandle handle{OpenProcess(PROCESS_SET_INFORMATION, FALSE, process)})
+        SetPriorityClass(handle.get(), priority);
     }
     SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
     RedrawWindow(list_, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE);
@@ -409,18 +340,6 @@ class Baseline {
   wchar_t class_name_[64];
   std::wstring label_;
 };
-
-std::vector<std::pair<std::wstring, LPARAM>> ReadList(HWND list) {
-  std::vector<std::pair<std::wstring, LPARAM>> entries;
-  const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
-  for (LRESULT i = 0; i < count; ++i) {
-    std::wstring text(static_cast<std::size_t>(SendMessageW(list, LB_GETTEXTLEN, i, 0)) + 1, 0);
-    text.resize(static_cast<std::size_t>(
-        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()))));
-    entries.emplace_back(text, SendMessageW(list, LB_GETITEMDATA, i, 0));
-  }
-  return entries;
-}
 
 // ---------------------------------------------------------------------------------------------
 // Results.
@@ -556,11 +475,8 @@ bool WriteExclusionFile(const std::wstring& dir, int count) {
 // The shell removes an ended program's taskbar button and tray icon after it has gone, and
 // a program that starts meanwhile waits for the shell: every start begins on a settled desktop.
 void SettleDesktop() {
-  Wait(100);
-  if (HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr)) {
-    DWORD_PTR ignored;
-    SendMessageTimeoutW(tray, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored);
-  }
+  Rest(100);
+  if (HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr)) Flush(tray);
 }
 
 // Round trip of one message sent to the dialog, in milliseconds.
@@ -574,15 +490,12 @@ double SendTimed(HWND dialog, UINT message, WPARAM wparam) {
 // Lets both sides paint, and the shell catch up with Stackle's caption, between trials, so
 // that no trial pays for the last one.
 void Settle(HWND dialog) {
-  Wait(20);
-  DWORD_PTR ignored;
-  SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored);
+  Rest(20);
+  Flush(dialog);
 }
 
 int RunHarness(const std::wstring& stackle, const std::wstring& minimal,
                const std::wstring& work_dir, const std::wstring& json, int trials) {
-  wchar_t self[MAX_PATH];
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
   CreateDirectoryW(work_dir.c_str(), nullptr);
   DeleteFileW((work_dir + L"\\stackle.dat").c_str());
 
@@ -592,14 +505,14 @@ int RunHarness(const std::wstring& stackle, const std::wstring& minimal,
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   HWND harness = CreateWindowExW(0, L"StackleBenchHarness", L"", WS_POPUP | WS_BORDER | WS_VISIBLE,
                                  900, 420, 330, 260, nullptr, nullptr, instance, nullptr);
-  HWND list =
-      CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", nullptr,
-                      WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 0, 0,
-                      200, 196, harness, reinterpret_cast<HMENU>(kListId), instance, nullptr);
+  HWND list = CreateWindowExW(
+      WS_EX_CLIENTEDGE, L"LISTBOX", nullptr,
+      WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 0, 0, 200, 196,
+      harness, reinterpret_cast<HMENU>(IDC_WINDOW_LIST), instance, nullptr);
   if (!harness || !list) return 1;
   Pump();
   Baseline baseline(list);
-  Helpers helpers(self);
+  Helpers helpers;
   // STACKLE_BENCH_WINDOWS=1000 measures that one window count only.
   wchar_t only[16] = L"";
   GetEnvironmentVariableW(L"STACKLE_BENCH_WINDOWS", only, 16);
@@ -615,7 +528,7 @@ int RunHarness(const std::wstring& stackle, const std::wstring& minimal,
       return 1;
     }
     // The new windows are painted and announced to the shell for a while after they open.
-    Wait(1000);
+    Rest(1000);
     for (int exclusions : kExclusionCounts) {
       Case c;
       c.windows = count;
@@ -629,9 +542,9 @@ int RunHarness(const std::wstring& stackle, const std::wstring& minimal,
       // Stackle stays for the rest.
       std::vector<double> startup, minimal_startup;
       std::vector<std::size_t> memory, minimal_memory;
-      std::optional<Running> running;
+      std::unique_ptr<Running> running;
       for (int t = 0; t < kStartTrials; ++t) {
-        if (running) End(*running);
+        running.reset();
         SettleDesktop();
         running = Launch(stackle, L"Stackle", work_dir);
         if (!running) return 1;
@@ -642,7 +555,6 @@ int RunHarness(const std::wstring& stackle, const std::wstring& minimal,
         if (!other) return 1;
         minimal_startup.push_back(other->startup_ms);
         minimal_memory.push_back(other->private_bytes);
-        End(*other);
       }
       c.startup = Summarize(startup);
       c.private_bytes = Median(memory);
@@ -653,12 +565,12 @@ int RunHarness(const std::wstring& stackle, const std::wstring& minimal,
 
       // Same list and the same final priority classes, each from idle.
       helpers.SetAllPriorities(IDLE_PRIORITY_CLASS);
-      SendTimed(dialog, WM_COMMAND, kRefreshCommand);
-      const auto stackle_list = ReadList(running->list);
+      SendTimed(dialog, WM_COMMAND, IDC_REFRESH);
+      const auto stackle_list = ReadLabels(running->list);
       const auto stackle_priorities = helpers.Priorities();
       helpers.SetAllPriorities(IDLE_PRIORITY_CLASS);
       baseline.Refresh(dialog);
-      c.same_list = stackle_list == ReadList(list);
+      c.same_list = stackle_list == ReadLabels(list);
       c.same_priorities = stackle_priorities == helpers.Priorities();
       c.listed = stackle_list.size();
 
@@ -668,7 +580,7 @@ int RunHarness(const std::wstring& stackle, const std::wstring& minimal,
       for (int t = 0; t < 2 * trials; ++t) {
         Settle(dialog);
         if ((t + t / 2) % 2 == 0) {
-          refresh.push_back(SendTimed(dialog, WM_COMMAND, kRefreshCommand));
+          refresh.push_back(SendTimed(dialog, WM_COMMAND, IDC_REFRESH));
         } else {
           const double start = NowMs();
           baseline.Refresh(dialog);
@@ -682,17 +594,17 @@ int RunHarness(const std::wstring& stackle, const std::wstring& minimal,
       // follows its window, the rest find nothing new. Against an empty round trip.
       SetCursorPos(1000, 500);
       Settle(dialog);
-      SendTimed(dialog, WM_TIMER, 1);
+      SendTimed(dialog, WM_TIMER, stackle::kMouseFollowTimer);
       Settle(dialog);
       std::vector<double> tick, floor;
       for (int t = 0; t < kTickTrials; ++t) {
-        tick.push_back(SendTimed(dialog, WM_TIMER, 1));
+        tick.push_back(SendTimed(dialog, WM_TIMER, stackle::kMouseFollowTimer));
         floor.push_back(SendTimed(dialog, WM_NULL, 0));
       }
       c.tick = Summarize(tick);
       c.floor = Summarize(floor);
 
-      End(*running);
+      running.reset();
       cases.push_back(c);
     }
     helpers.Stop();
@@ -728,5 +640,10 @@ int wmain(int argc, wchar_t** argv) {
     return 2;
   }
   const int trials = argc == 6 ? std::max(1, _wtoi(argv[5])) : 25;
-  return RunHarness(argv[1], argv[2], argv[3], argv[4], trials);
+  try {
+    return RunHarness(argv[1], argv[2], argv[3], argv[4], trials);
+  } catch (const std::runtime_error& error) {
+    std::fprintf(stderr, "%s\n", error.what());
+    return 1;
+  }
 }
