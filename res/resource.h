@@ -49,12 +49,17 @@
 #define IDM_RESTORE_DIALOG 32784
 #define IDM_HIDE_DIALOG 32785
 #define IDM_TRAY_HOTKEYS 32786
+#define IDM_PIN_PROGRAM 32787
+#define IDM_REMEMBER_PRIORITY 32788
+#define IDM_TRAY_RELOAD_RULES 32789
 // The icon's window menu: entry i of the window list is IDM_FIRST_LISTED_WINDOW + i.
 #define IDM_FIRST_LISTED_WINDOW 35000
 #define IDM_LAST_LISTED_WINDOW 44999
 
 // The message the notification-area icon sends the dialog (WM_USER + 100).
 #define WM_TRAYNOTIFY 0x464
+// Posted to the dialog when other programs' windows were announced (WM_APP + 1).
+#define WM_WINDOWEVENTS 0x8001
 
 // String table.
 #define IDS_ABOUT_MENU 101

@@ -1,5 +1,6 @@
 #include "app/layer_dialog.h"
 
+#include "remote/ini_file.h"
 #include "res/resource.h"
 #include "ui/window_menu.h"
 
@@ -13,7 +14,10 @@ CLayerDialog::CLayerDialog(const DialogPorts& ports)
       operations_(ports.windows, ports.dialog, ports.list),
       remote_(*this, ports.windows, ports.dialog, ports.hotkeys, ports.commands, ports.files),
       tray_(ports.tray, ports.dialog),
-      follow_(ports.dialog) {}
+      rules_(ports.windows, ports.dialog, ports.events, operations_, tray_),
+      follow_(ports.dialog) {
+  operations_.SetRebuildObserver(&rules_);
+}
 
 std::optional<std::intptr_t> CLayerDialog::HandleMessage(const Message& message) {
   if (message.id == tray_.TaskbarCreatedMessage() && message.id != 0) {
@@ -24,7 +28,12 @@ std::optional<std::intptr_t> CLayerDialog::HandleMessage(const Message& message)
     case kWmInitDialog:
       return OnInitDialog() ? 1 : 0;
     case kWmKickIdle:
+      // Rules act here, between messages: never inside a menu, a close wait or a dialog.
       FinishStartUp();
+      rules_.ActOnPending();
+      return 0;
+    case WM_WINDOWEVENTS:
+      rules_.OnWindowEvents();
       return 0;
     case kWmCommand:
       return OnCommand(LowWord(message.wparam), HighWord(message.wparam));
@@ -42,6 +51,10 @@ std::optional<std::intptr_t> CLayerDialog::HandleMessage(const Message& message)
     case kWmTimer:
       if (message.wparam == kTrayRetryTimer) {
         tray_.OnRetryTick();
+      } else if (message.wparam == kRuleWatchTimer) {
+        rules_.OnWatchTick();
+      } else if (message.wparam == kRuleRefreshTimer) {
+        rules_.OnRefreshTick();
       } else {
         OnMouseFollowTick();
       }
@@ -126,6 +139,9 @@ std::optional<std::intptr_t> CLayerDialog::OnCommand(int id, int code) {
     case IDM_RESTORE_DIALOG:
       OnRestoreDialog();
       break;
+    case IDM_TRAY_RELOAD_RULES:
+      ReloadRules();
+      break;
     case IDM_WINDOW_CLOSE:
       OnWindowClose();
       break;
@@ -164,8 +180,11 @@ bool CLayerDialog::OnInitDialog() {
   layout_.SetIds();
   layout_.Measure(dialog_);
   layout_.Finish(dialog_);
-  // Windows that a killed or crashed run left hidden come back under "(Hide):".
+  // Windows that a killed or crashed run left hidden come back under "(Hide):", and those it
+  // pinned by rule are unpinned at this run's exit.
   operations_.AdoptMarkedWindows();
+  rules_.AdoptMarkedWindows();
+  rules_.Load(files_.ReadFile(kIniFileName).value_or(""));
   operations_.RefreshWindowList();
   ReadSettings();
   follow_.Start();
@@ -189,9 +208,16 @@ void CLayerDialog::OnOK() {
   dialog_.EndDialog(IDC_EXIT);
 }
 
+void CLayerDialog::ReloadRules() {
+  operations_.LoadExclusionList(files_);
+  rules_.Load(files_.ReadFile(kIniFileName).value_or(""));
+  operations_.RefreshWindowList();
+}
+
 void CLayerDialog::OnDestroy() {
   follow_.Stop();
   remote_.UnregisterHotkeys();
+  rules_.UndoAll();
   operations_.RestoreHiddenWindows();
   tray_.Remove();
   dialog_.QuitHelp();
@@ -202,6 +228,7 @@ void CLayerDialog::OnEndSession(bool ending) {
   // Windows ends the process right after this, without destroying the dialog: nothing
   // Stackle hid may stay hidden, and the settings are kept as at exit.
   if (!ending) return;
+  rules_.UndoAll();
   operations_.RestoreHiddenWindows();
   WriteSettings();
 }

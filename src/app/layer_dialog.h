@@ -6,10 +6,12 @@
 #include <cstdint>
 
 #include "app/remote_control.h"
+#include "app/rule_engine.h"
 #include "app/window_operations.h"
 #include "core/command_channel.h"
 #include "core/hotkey_registrar.h"
 #include "core/notify_icon.h"
+#include "core/window_events.h"
 #include "settings/mouse_follow.h"
 #include "ui/layout.h"
 #include "ui/tray_icon.h"
@@ -24,6 +26,7 @@ struct DialogPorts {
   NotifyIcon& tray;
   HotkeyRegistrar& hotkeys;
   CommandServer& commands;
+  WindowEvents& events;
   FileStore& files;
 };
 
@@ -34,11 +37,14 @@ class CLayerDialog final : public MessageTarget {
   std::optional<std::intptr_t> HandleMessage(const Message& message) override;
 
   WindowOperations& Operations() { return operations_; }
+  RuleEngine& Rules() { return rules_; }
   std::uint32_t FollowInterval() const { return follow_.Interval(); }
   // Out of the notification area, with nolist.txt read again and the list rebuilt.
   void OnRestoreDialog();
   // The accept path: the close box, 終了(X), the icon's 終了 and /exit end here.
   void OnOK();
+  // Reads the rules and nolist.txt again and looks at every window anew.
+  void ReloadRules();
 
  private:
   bool OnInitDialog();
@@ -93,6 +99,7 @@ class CLayerDialog final : public MessageTarget {
   WindowOperations operations_;
   RemoteControl remote_;
   TrayIcon tray_;
+  RuleEngine rules_;
   DialogLayout layout_;
   MouseFollowTimer follow_;
   // The dialog's window rectangle as last recorded, and the window mouse-follow last brought

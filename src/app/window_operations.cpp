@@ -12,9 +12,11 @@ void WindowOperations::RefreshWindowList() {
   listed_ = WalkWindowList(windows_, dialog_.Window(), exclusions_);
   dialog_.ActivateTooltips(true);
   hidden_.Prune();
-  hidden_.HoldProgramsIdle();
   for (ListedWindow& hidden : hidden_.Listed())
     listed_.push_back(std::move(hidden));
+  const FixedPriorities fixed = observer_ ? observer_->OnListed(listed_) : FixedPriorities{};
+  ApplyPriorityPolicy(windows_, listed_, fixed);
+  hidden_.HoldProgramsIdle(fixed);
 
   // A list box that draws repaints itself for every entry added.
   list_.SetRedraw(false);
@@ -50,6 +52,7 @@ void WindowOperations::PlaceOwnWindow(InsertAfter where, Origin origin) {
 }
 
 bool WindowOperations::FinishCommand(Refresh form, Origin origin, bool done) {
+  if (origin == Origin::kRule) return done;
   if (form == Refresh::kFull) PlaceOwnWindow(InsertAfter::kTopMost, origin);
   RefreshWindowList();
   if (origin == Origin::kDialog) dialog_.Focus();
@@ -59,12 +62,15 @@ bool WindowOperations::FinishCommand(Refresh form, Origin origin, bool done) {
 
 bool WindowOperations::PlaceWindow(WindowRef window, InsertAfter where, Origin origin) {
   if (window == kNoWindow) return false;
-  return FinishCommand(Refresh::kFull, origin, windows_.Place(window, where, /*activate=*/true));
+  if (origin != Origin::kRule) windows_.SetMark(window, WindowMark::kRulePinned, 0);
+  const bool done = windows_.Place(window, where, /*activate=*/origin != Origin::kRule);
+  return FinishCommand(Refresh::kFull, origin, done);
 }
 
 bool WindowOperations::SendWindowToBottom(WindowRef window, Origin origin) {
   if (window == kNoWindow) return false;
   SetWindowProcessPriority(windows_, window, PriorityClass::kNormal);
+  windows_.SetMark(window, WindowMark::kRulePinned, 0);
   return FinishCommand(Refresh::kShort, origin,
                        windows_.Place(window, InsertAfter::kBottom, /*activate=*/false));
 }

@@ -19,8 +19,18 @@ inline constexpr char16_t kDialogCaption[] = u"Stackle";
 
 // Where a request to act on a window came from. Asked in the dialog, Stackle takes the
 // foreground and the keyboard focus back after it; asked by a hotkey or a script, the window
-// the user works in keeps them.
-enum class Origin { kDialog, kHotkey, kScript };
+// the user works in keeps them. A rule acts unseen: it activates nothing, and leaves the list
+// to be rebuilt once for all it did.
+enum class Origin { kDialog, kHotkey, kScript, kRule };
+
+// What rules add to each rebuild of the list.
+class RebuildObserver {
+ public:
+  virtual ~RebuildObserver() = default;
+  // Sees the rebuilt model (the hidden windows at its end) before the priority policy is
+  // applied; gives the programs whose class a rule sets.
+  virtual FixedPriorities OnListed(const std::vector<ListedWindow>& listed) = 0;
+};
 
 class WindowOperations {
  public:
@@ -35,6 +45,8 @@ class WindowOperations {
   const HiddenRegister& Hidden() const { return hidden_; }
   // Takes in the windows a previous run hid and could not show again.
   void AdoptMarkedWindows() { hidden_.AdoptMarkedWindows(); }
+  void SetRebuildObserver(RebuildObserver* observer) { observer_ = observer; }
+  const ExclusionList& Exclusions() const { return exclusions_; }
   // The window of list entry `index`, or of the selected one; kNoWindow when there is none.
   WindowRef ListedAt(std::optional<std::size_t> index) const;
   WindowRef SelectedWindow() { return ListedAt(list_.Selection()); }
@@ -45,6 +57,7 @@ class WindowOperations {
 
   // Each operation does nothing at all for kNoWindow, and gives false when the window's
   // program refused (run as administrator, or not responding); the caption then says so.
+  // A window placed by hand is no longer on top by a rule.
   bool PlaceWindow(WindowRef window, InsertAfter where, Origin origin);
   // Its program at normal priority first: at the bottom it is no longer listed, so no refresh
   // sets it.
@@ -82,6 +95,7 @@ class WindowOperations {
   ExclusionList exclusions_;
   HiddenRegister hidden_;
   std::vector<ListedWindow> listed_;
+  RebuildObserver* observer_ = nullptr;
 };
 
 }  // namespace stackle

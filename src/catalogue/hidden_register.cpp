@@ -6,7 +6,7 @@ namespace stackle {
 
 void HiddenRegister::Register(Text title, WindowRef window) {
   if (window == kNoWindow) return;
-  windows_.SetHiddenMark(window, true);
+  windows_.SetMark(window, WindowMark::kHidden, 1);
   entries_.push_back({std::move(title), window});
 }
 
@@ -14,7 +14,7 @@ void HiddenRegister::Prune() {
   // A window that no longer exists is not visible, so its entry stays until exit.
   std::erase_if(entries_, [this](const HiddenEntry& entry) {
     if (!windows_.IsVisible(entry.window)) return false;
-    windows_.SetHiddenMark(entry.window, false);
+    windows_.SetMark(entry.window, WindowMark::kHidden, 0);
     return true;
   });
 }
@@ -27,9 +27,15 @@ std::vector<ListedWindow> HiddenRegister::Listed() const {
   return listed;
 }
 
-void HiddenRegister::HoldProgramsIdle() {
-  for (const HiddenEntry& entry : entries_)
-    SetHiddenWindowPriority(windows_, entry.window, PriorityClass::kIdle);
+void HiddenRegister::HoldProgramsIdle(const FixedPriorities& fixed) {
+  for (const HiddenEntry& entry : entries_) {
+    const Text class_name = windows_.ClassName(entry.window);
+    if (class_name == kFolderWindowClass) continue;
+    const ProcessId program = ProgramOf(windows_, entry.window, class_name);
+    if (program == 0) continue;
+    const auto rule = fixed.find(program);
+    windows_.SetProcessPriority(program, rule == fixed.end() ? PriorityClass::kIdle : rule->second);
+  }
 }
 
 void HiddenRegister::RestoreAll() {
@@ -40,15 +46,15 @@ void HiddenRegister::RestoreAll() {
     if (!windows_.Exists(entry.window)) continue;
     SetHiddenWindowPriority(windows_, entry.window, PriorityClass::kNormal);
     windows_.Show(entry.window, ShowCommand::kShow);
-    windows_.SetHiddenMark(entry.window, false);
+    windows_.SetMark(entry.window, WindowMark::kHidden, 0);
   }
 }
 
 void HiddenRegister::AdoptMarkedWindows() {
   WalkZOrder(windows_, windows_.TopWindow(), kNoWindow, [this](WindowRef w) {
-    if (!windows_.HasHiddenMark(w)) return;
+    if (!windows_.MarkOf(w, WindowMark::kHidden)) return;
     if (windows_.IsVisible(w)) {
-      windows_.SetHiddenMark(w, false);
+      windows_.SetMark(w, WindowMark::kHidden, 0);
     } else if (std::ranges::find(entries_, w, &HiddenEntry::window) == entries_.end()) {
       entries_.push_back({windows_.Title(w), w});
     }

@@ -24,8 +24,9 @@ class HiddenRegister {
   void Prune();
   // One hidden listed window per entry, in registration order.
   std::vector<ListedWindow> Listed() const;
-  // Puts the process of each registered window to idle priority.
-  void HoldProgramsIdle();
+  // Puts the program of each registered window to idle priority, or to the class `fixed`
+  // gives it; a folder window's program (the shell) is left alone.
+  void HoldProgramsIdle(const FixedPriorities& fixed);
   // Shows every registered window that still exists, at normal priority.
   void RestoreAll();
   // Takes in the still-hidden windows that a previous run of Stackle hid and could not show

@@ -41,27 +41,6 @@ void SetProgramPriority(WindowSystem& windows, WindowRef window, const Text& cla
   }
 }
 
-// ListingOf, also giving the class name it read.
-std::optional<ListedWindow> ReadListing(WindowSystem& windows, WindowRef w, WindowRef own_dialog,
-                                        const ExclusionList& exclusions, Text& class_name) {
-  // Most top-level windows are hidden: asking that first spares them the title read.
-  if (w == own_dialog || !windows.IsVisible(w)) return std::nullopt;
-  Text title = windows.Title(w);
-  if (title.empty() || exclusions.Excludes(title)) return std::nullopt;
-  class_name = windows.ClassName(w);
-  // Visible to the system, yet not on the screen: a Store app never started, a shell
-  // surface. A window on another virtual desktop (cloaked by the shell) stays listed.
-  if (class_name == kCoreWindowClass ||
-      (windows.CloakOf(w) & (kCloakedByApp | kCloakedByOwner)) != 0) {
-    return std::nullopt;
-  }
-  return ListedWindow{.title = std::move(title),
-                      .window = w,
-                      .minimized = windows.IsMinimized(w),
-                      .topmost = windows.IsTopMost(w),
-                      .folder = class_name == kFolderWindowClass};
-}
-
 // Sets each process once, to the class the last of its listed windows gives it: the same end
 // as setting it for every window in walk order, for a fraction of the calls.
 void SetFinalPriorities(WindowSystem& windows,
@@ -86,31 +65,51 @@ void SetHiddenWindowPriority(WindowSystem& windows, WindowRef window, PriorityCl
   if (class_name != kFolderWindowClass) SetProgramPriority(windows, window, class_name, priority);
 }
 
-std::optional<ListedWindow> ListingOf(WindowSystem& windows, WindowRef window, WindowRef own_dialog,
+std::optional<ListedWindow> ListingOf(WindowSystem& windows, WindowRef w, WindowRef own_dialog,
                                       const ExclusionList& exclusions) {
-  Text class_name;
-  return ReadListing(windows, window, own_dialog, exclusions, class_name);
+  // Most top-level windows are hidden: asking that first spares them the title read.
+  if (w == own_dialog || !windows.IsVisible(w)) return std::nullopt;
+  Text title = windows.Title(w);
+  if (title.empty() || exclusions.Excludes(title)) return std::nullopt;
+  const Text class_name = windows.ClassName(w);
+  // Visible to the system, yet not on the screen: a Store app never started, a shell
+  // surface. A window on another virtual desktop (cloaked by the shell) stays listed.
+  if (class_name == kCoreWindowClass ||
+      (windows.CloakOf(w) & (kCloakedByApp | kCloakedByOwner)) != 0) {
+    return std::nullopt;
+  }
+  return ListedWindow{.title = std::move(title),
+                      .window = w,
+                      .minimized = windows.IsMinimized(w),
+                      .topmost = windows.IsTopMost(w),
+                      .folder = class_name == kFolderWindowClass,
+                      .class_name = class_name,
+                      .program = ProgramOf(windows, w, class_name)};
 }
 
 std::vector<ListedWindow> WalkWindowList(WindowSystem& windows, WindowRef own_dialog,
                                          const ExclusionList& exclusions) {
   std::vector<ListedWindow> listed;
-  std::vector<std::pair<ProcessId, PriorityClass>> priorities;
   WindowRef first = windows.WindowAbove(own_dialog);
   if (first == kNoWindow) first = windows.TopWindow();
-  Text class_name;
   WalkZOrder(windows, first, windows.BottomWindow(own_dialog), [&](WindowRef w) {
-    auto listing = ReadListing(windows, w, own_dialog, exclusions, class_name);
-    if (!listing) return;
-    if (const ProcessId process = ProgramOf(windows, w, class_name)) {
-      priorities.emplace_back(process, listing->topmost && !listing->folder
-                                           ? PriorityClass::kHigh
-                                           : PriorityClass::kNormal);
-    }
-    listed.push_back(std::move(*listing));
+    if (auto listing = ListingOf(windows, w, own_dialog, exclusions))
+      listed.push_back(std::move(*listing));
   });
-  SetFinalPriorities(windows, priorities);
   return listed;
+}
+
+void ApplyPriorityPolicy(WindowSystem& windows, const std::vector<ListedWindow>& listed,
+                         const FixedPriorities& fixed) {
+  std::vector<std::pair<ProcessId, PriorityClass>> priorities;
+  for (const ListedWindow& w : listed) {
+    if (w.hidden || w.program == 0) continue;
+    const auto rule = fixed.find(w.program);
+    priorities.emplace_back(w.program, rule != fixed.end()      ? rule->second
+                                       : w.topmost && !w.folder ? PriorityClass::kHigh
+                                                                : PriorityClass::kNormal);
+  }
+  SetFinalPriorities(windows, priorities);
 }
 
 }  // namespace stackle

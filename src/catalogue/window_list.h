@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -33,8 +34,13 @@ struct ListedWindow {
   bool topmost = false;
   bool folder = false;
   bool hidden = false;
+  Text class_name = {};   // as the walk read it; empty for a hidden window
+  ProcessId program = 0;  // ProgramOf the window; 0 for a hidden window
   friend bool operator==(const ListedWindow&, const ListedWindow&) = default;
 };
+
+// Programs whose class a rule sets, which replaces the refresh's policy for them.
+using FixedPriorities = std::map<ProcessId, PriorityClass>;
 
 // "(Hide):" and the title for a hidden window; otherwise the title behind "(Icon):",
 // "(TopMost):" and "(Folda):", each where it applies, in that order.
@@ -72,10 +78,12 @@ void WalkZOrder(WindowSystem& windows, WindowRef first, WindowRef stop, Visit vi
 
 // Lists, in Z-order, each window ListingOf lists from the window directly above `own_dialog`
 // (from the top when there is none) down to, but not including, the bottom-most window.
-// Leaves each listed window's process where setting it to normal priority, or to high for an
-// always-on-top window that is not a folder window, in walk order would: each process is set
-// once, after the walk.
 std::vector<ListedWindow> WalkWindowList(WindowSystem& windows, WindowRef own_dialog,
                                          const ExclusionList& exclusions);
+// The priority policy of every rebuild: leaves each listed program where setting it to normal
+// priority, or to high for an always-on-top window that is not a folder window, in list order
+// would, or at the class `fixed` gives it. Each program is set once.
+void ApplyPriorityPolicy(WindowSystem& windows, const std::vector<ListedWindow>& listed,
+                         const FixedPriorities& fixed);
 
 }  // namespace stackle

@@ -11,6 +11,12 @@
 
 namespace stackle {
 
+// What a mark on a window records.
+enum class WindowMark {
+  kHidden,      // Stackle hid it
+  kRulePinned,  // a rule made it always on top
+};
+
 class WindowSystem {
  public:
   virtual ~WindowSystem() = default;
@@ -47,10 +53,11 @@ class WindowSystem {
   // as `stop_waiting` says so (Stackle is asked to exit meanwhile).
   virtual void RequestClose(WindowRef window, const std::function<bool()>& stop_waiting) = 0;
 
-  // A mark on the window itself for each window Stackle hides. It dies with the window, so a
-  // reused handle never carries it, and it outlives Stackle if Stackle is killed.
-  virtual void SetHiddenMark(WindowRef window, bool marked) = 0;
-  virtual bool HasHiddenMark(WindowRef window) = 0;
+  // A mark on the window itself, with a value: what Stackle did to it and must undo. It dies
+  // with the window, so a reused handle never carries it, and it outlives Stackle if Stackle is
+  // killed. A value of 0 is no mark.
+  virtual void SetMark(WindowRef window, WindowMark mark, std::uintptr_t value) = 0;
+  virtual std::uintptr_t MarkOf(WindowRef window, WindowMark mark) = 0;
 
   virtual std::optional<Point> CursorPosition() = 0;
   // The window under a point on the screen, and a window's parent (or a pop-up's owner).
@@ -66,6 +73,8 @@ class WindowSystem {
 
   // 0 when the window does not exist.
   virtual ProcessId ProcessOf(WindowRef window) = 0;
+  // The full path of the process's program; empty when it cannot be read.
+  virtual Text ProgramPath(ProcessId process) = 0;
   // Fails quietly when the process cannot be opened.
   virtual void SetProcessPriority(ProcessId process, PriorityClass priority) = 0;
   // Nothing when the process cannot be opened both to read and to set its class; 0 when it

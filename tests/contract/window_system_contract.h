@@ -3,8 +3,8 @@
 //
 // A desktop type provides: `WindowSystem& windows()`, `WindowRef Open(const Text& title,
 // const Text& class_name, bool topmost)` (a visible top-level window of the test's own process),
-// `WindowRef OpenChild(WindowRef parent)` (a control in it) and `ProcessId OtherProcess()`
-// (another process that may be opened).
+// `WindowRef OpenChild(WindowRef parent)` (a control in it), `ProcessId OtherProcess()`
+// (another process that may be opened) and `Text OwnProgramName()` (the test program's file).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -109,26 +109,30 @@ TYPED_TEST_P(WindowSystemContract, SetsAndReadsAnotherProcesssPriorityClass) {
   }
   const WindowRef w = this->desktop.Open(u"Mine", u"StackleTestA", false);
   EXPECT_EQ(ws.ProcessOf(w), ws.OwnProcess());
+  EXPECT_TRUE(ws.ProgramPath(ws.OwnProcess()).ends_with(this->desktop.OwnProgramName()));
+  EXPECT_EQ(ws.ProgramPath(0), u"");
   EXPECT_EQ(ws.ProcessOf(kNoWindow), 0u);
   ws.SetProcessPriority(0, PriorityClass::kHigh);  // no such process: nothing happens
   EXPECT_EQ(ws.ProcessPriority(0), std::nullopt);
 }
 
-TYPED_TEST_P(WindowSystemContract, MarksHiddenWindowsAndClosesOnRequest) {
+TYPED_TEST_P(WindowSystemContract, MarksWindowsAndClosesOnRequest) {
   WindowSystem& ws = this->windows();
   const WindowRef a = this->desktop.Open(u"A", u"StackleTestA", false);
   const WindowRef b = this->desktop.Open(u"B", u"StackleTestA", false);
-  EXPECT_FALSE(ws.HasHiddenMark(a));
-  ws.SetHiddenMark(a, true);
-  EXPECT_TRUE(ws.HasHiddenMark(a));
-  EXPECT_FALSE(ws.HasHiddenMark(b));
-  ws.SetHiddenMark(a, false);
-  EXPECT_FALSE(ws.HasHiddenMark(a));
+  EXPECT_EQ(ws.MarkOf(a, WindowMark::kHidden), 0u);
+  ws.SetMark(a, WindowMark::kHidden, 1);
+  ws.SetMark(a, WindowMark::kRulePinned, 0x1234);
+  EXPECT_EQ(ws.MarkOf(a, WindowMark::kHidden), 1u);
+  EXPECT_EQ(ws.MarkOf(a, WindowMark::kRulePinned), 0x1234u) << "each mark keeps its value";
+  EXPECT_EQ(ws.MarkOf(b, WindowMark::kHidden), 0u);
+  ws.SetMark(a, WindowMark::kHidden, 0);
+  EXPECT_EQ(ws.MarkOf(a, WindowMark::kHidden), 0u);
 
-  ws.SetHiddenMark(b, true);
+  ws.SetMark(b, WindowMark::kHidden, 1);
   ws.RequestClose(b, [] { return false; });  // an ordinary window closes when asked
   EXPECT_FALSE(ws.Exists(b));
-  EXPECT_FALSE(ws.HasHiddenMark(b)) << "the mark dies with its window";
+  EXPECT_EQ(ws.MarkOf(b, WindowMark::kHidden), 0u) << "the mark dies with its window";
 }
 
 TYPED_TEST_P(WindowSystemContract, MovesWindowsAndKnowsTheMonitors) {
@@ -149,6 +153,6 @@ TYPED_TEST_P(WindowSystemContract, MovesWindowsAndKnowsTheMonitors) {
 REGISTER_TYPED_TEST_SUITE_P(WindowSystemContract, MovesWindowsAndKnowsTheMonitors,
                             ReadsTitlesClassesAndStates, KeepsTheAlwaysOnTopBandAboveTheRest,
                             SetsAndReadsAnotherProcesssPriorityClass,
-                            MarksHiddenWindowsAndClosesOnRequest);
+                            MarksWindowsAndClosesOnRequest);
 
 }  // namespace stackle::contract

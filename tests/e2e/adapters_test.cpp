@@ -43,6 +43,7 @@ class Win32Desktop {
                                     win32::ToHwnd(parent), nullptr, nullptr, nullptr));
   }
   ProcessId OtherProcess() { return child_.id(); }
+  Text OwnProgramName() { return u"stackle_e2e.exe"; }
 
  private:
   win32::Win32WindowSystem windows_;

@@ -18,6 +18,7 @@ struct SimDesktop {
   }
   WindowRef OpenChild(WindowRef parent) { return sim.AddChild(parent, {}); }
   ProcessId OtherProcess() { return other; }
+  Text OwnProgramName() { return u"stackle.exe"; }
 };
 
 struct SimShell {

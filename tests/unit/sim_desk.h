@@ -69,7 +69,7 @@ struct SimDesk {
   void ExpectMailHidden(bool hidden) {
     EXPECT_EQ(windows.IsVisible(mail), !hidden);
     EXPECT_EQ(windows.PriorityOf(mail_process), hidden ? kIdle : kNormal);
-    EXPECT_EQ(windows.HasHiddenMark(mail), hidden);
+    EXPECT_EQ(windows.MarkOf(mail, WindowMark::kHidden) != 0, hidden);
   }
 };
 

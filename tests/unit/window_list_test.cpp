@@ -113,8 +113,9 @@ TEST(WindowListWalk, ListsWhatTheUserExpects) {
     ExclusionList exclusions;
     exclusions.Replace(s.exclusions);
 
-    const auto labels = Labels(WalkWindowList(windows, own, exclusions));
-    EXPECT_EQ(labels, s.labels) << s.what;
+    const auto listed = WalkWindowList(windows, own, exclusions);
+    ApplyPriorityPolicy(windows, listed, {});
+    EXPECT_EQ(Labels(listed), s.labels) << s.what;
     for (const auto& [process, priority] : s.priorities) {
       EXPECT_EQ(windows.PriorityOf(processes[process]), priority)
           << s.what << ": process " << process;

@@ -61,10 +61,12 @@ class CountingWindowSystem final : public WindowSystem {
   void RequestClose(WindowRef w, const std::function<bool()>& stop) override {
     ++calls, inner_.RequestClose(w, stop);
   }
-  void SetHiddenMark(WindowRef w, bool marked) override {
-    ++calls, inner_.SetHiddenMark(w, marked);
+  void SetMark(WindowRef w, WindowMark mark, std::uintptr_t value) override {
+    ++calls, inner_.SetMark(w, mark, value);
   }
-  bool HasHiddenMark(WindowRef w) override { return ++calls, inner_.HasHiddenMark(w); }
+  std::uintptr_t MarkOf(WindowRef w, WindowMark mark) override {
+    return ++calls, inner_.MarkOf(w, mark);
+  }
   std::optional<Point> CursorPosition() override { return ++calls, inner_.CursorPosition(); }
   WindowRef WindowAt(Point p) override { return ++calls, inner_.WindowAt(p); }
   WindowRef Parent(WindowRef w) override { return ++calls, inner_.Parent(w); }
@@ -73,6 +75,7 @@ class CountingWindowSystem final : public WindowSystem {
   bool AnyMonitorShows(const Rect& r) override { return ++calls, inner_.AnyMonitorShows(r); }
   Rect NearestWorkArea(const Rect& r) override { return ++calls, inner_.NearestWorkArea(r); }
   ProcessId ProcessOf(WindowRef w) override { return ++calls, inner_.ProcessOf(w); }
+  Text ProgramPath(ProcessId p) override { return ++calls, inner_.ProgramPath(p); }
   void SetProcessPriority(ProcessId p, PriorityClass c) override {
     ++calls, inner_.SetProcessPriority(p, c);
   }
@@ -181,7 +184,8 @@ void BM_MouseFollowTickUnchanged(benchmark::State& state) {
   sim::SimDialog dialog(windows);
   sim::SimFiles files;
   CLayerDialog layer(
-      {counting, dialog, dialog.list, dialog.tray, dialog.hotkeys, dialog.commands, files});
+      {counting, dialog, dialog.list, dialog.tray, dialog.hotkeys, dialog.commands, dialog.events,
+       files});
   dialog.Open(layer);
   const Message tick{kWmTimer, 1, 0};
   dialog.Send(tick);  // follows the target once

@@ -27,11 +27,18 @@ void SimDialog::Open(MessageTarget& target) {
 }
 
 void SimDialog::DeliverIdle() {
+  idling_ = true;
   // The real loop would go on for as long as the dialog asks; a test stops after 100.
   for (int i = 0; i < 100 && IsOpen(); ++i) {
     const auto more = Send({kWmKickIdle, 0, 0});
     if (!more || *more == 0) break;
   }
+}
+
+void SimDialog::Post(const Message& message) {
+  // The modal loop takes a posted message once the one it is handling is done.
+  if (depth_ > 0 || !target_) return posted_.push_back(message);
+  Send(message);
 }
 
 void SimDialog::SendSize(std::uintptr_t type) {
@@ -52,11 +59,13 @@ std::optional<std::intptr_t> SimDialog::Send(const Message& message) {
     Destroy();
     return result;
   }
-  while (!posted_commands_.empty() && target_) {
-    const int id = posted_commands_.front();
-    posted_commands_.pop_front();
-    Send(CommandMessage(id));
+  while (!posted_.empty() && target_) {
+    const Message next = posted_.front();
+    posted_.pop_front();
+    Send(next);
   }
+  // The modal loop finds its queue empty again.
+  if (idling_ && message.id != kWmKickIdle && target_) Send({kWmKickIdle, 0, 0});
   return result;
 }
 
@@ -68,7 +77,7 @@ void SimDialog::Destroy() {
   target_ = nullptr;
   window_ = kNoWindow;
   list.Clear();
-  posted_commands_.clear();
+  posted_.clear();
 }
 
 WindowRef SimListView::Control() {
@@ -84,7 +93,7 @@ std::optional<std::size_t> SimListView::EntryNear(Point screen) {
 void SimDialog::ShowPopupMenu(const Menu& menu, Point at) {
   menus_shown.emplace_back(menu, at);
   if (!choose_from_menu) return;
-  if (auto id = choose_from_menu(menu)) posted_commands_.push_back(*id);
+  if (auto id = choose_from_menu(menu)) posted_.push_back(CommandMessage(*id));
 }
 
 Text SimDialog::StringResource(int id) {

@@ -51,26 +51,34 @@ class SimListView final : public ListView {
 };
 
 class SimDialog final : public DialogHost {
+  // First, as the members below are made from it.
+  SimWindowSystem& windows_;
+
  public:
   explicit SimDialog(SimWindowSystem& windows) : windows_(windows) {}
   ~SimDialog() override {
     if (window_ != kNoWindow) windows_.after_move = nullptr;
+    if (events.listening) windows_.announce = nullptr;
   }
 
   SimListView list{*this};
   SimNotifyIcon tray;
   SimHotkeyRegistrar hotkeys;
   SimCommandServer commands;
+  SimWindowEvents events{windows_, [this](const Message& message) { Post(message); }};
   DialogPorts Ports(SimFiles& files) {
-    return {windows_, *this, list, tray, hotkeys, commands, files};
+    return {windows_, *this, list, tray, hotkeys, commands, events, files};
   }
 
   // Creates the dialog's window and delivers WM_INITDIALOG, as the dialog manager would.
   void Open(MessageTarget& target);
-  // Delivers the modal loop's idle message until the dialog wants no more.
+  // Delivers the modal loop's idle message until the dialog wants no more; from then on, also
+  // after every message the loop takes.
   void DeliverIdle();
   // Delivers a message; ends the dialog (WM_DESTROY included) when a handler asked for it.
   std::optional<std::intptr_t> Send(const Message& message);
+  // Delivers a message once the one being handled, if any, is done.
+  void Post(const Message& message);
   // Reports the dialog window's current size, as the window system does after a change.
   void SendSize(std::uintptr_t type);
   bool IsOpen() const { return target_ != nullptr; }
@@ -132,13 +140,13 @@ class SimDialog final : public DialogHost {
  private:
   void Destroy();
 
-  SimWindowSystem& windows_;
   MessageTarget* target_ = nullptr;
   WindowRef window_ = kNoWindow;
   bool ending_ = false;
+  bool idling_ = false;
   int depth_ = 0;  // messages being handled, one inside another
   bool focused_ = false;
-  std::deque<int> posted_commands_;
+  std::deque<Message> posted_;
   Text caption_;
 };
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <ranges>
 #include <utility>
@@ -10,7 +11,11 @@
 
 #include "core/command_channel.h"
 #include "core/hotkey_registrar.h"
+#include "core/messages.h"
 #include "core/notify_icon.h"
+#include "core/window_events.h"
+#include "platform/sim/sim_window_system.h"
+#include "res/resource.h"
 
 namespace stackle::sim {
 
@@ -58,6 +63,37 @@ class SimCommandServer final : public CommandServer {
   void Answer(WindowRef, int code, const Text& output) override {
     answers.emplace_back(code, output);
   }
+};
+
+// The window-event hook: every window the simulated desktop announces is queued, and the dialog
+// is posted one WM_WINDOWEVENTS until the queue is taken.
+class SimWindowEvents final : public WindowEvents {
+ public:
+  SimWindowEvents(SimWindowSystem& windows, std::function<void(const Message&)> post)
+      : windows_(windows), post_(std::move(post)) {}
+
+  bool listening = false;
+
+  void Listen(bool on) override {
+    listening = on;
+    windows_.announce = on ? std::function<void(WindowRef)>([this](WindowRef w) { Queue(w); })
+                           : nullptr;
+  }
+  std::vector<WindowRef> TakeAnnounced() override {
+    posted_ = false;
+    return std::exchange(queue_, {});
+  }
+
+ private:
+  void Queue(WindowRef window) {
+    if (std::ranges::find(queue_, window) == queue_.end()) queue_.push_back(window);
+    if (!std::exchange(posted_, true)) post_({WM_WINDOWEVENTS, 0, 0});
+  }
+
+  SimWindowSystem& windows_;
+  std::function<void(const Message&)> post_;
+  std::vector<WindowRef> queue_;
+  bool posted_ = false;
 };
 
 }  // namespace stackle::sim

@@ -6,12 +6,16 @@
 namespace stackle::sim {
 
 SimWindowSystem::SimWindowSystem() {
-  own_process_ = AddProcess();
+  own_process_ = AddProcess(false, u"stackle.exe");
 }
 
-ProcessId SimWindowSystem::AddProcess(bool refuses_open) {
+ProcessId SimWindowSystem::AddProcess(bool refuses_open, const Text& program) {
   const ProcessId id = next_process_ += 4;
   processes_[id].refuses_open = refuses_open;
+  const std::string number = std::to_string(id);
+  processes_[id].path = u"C:\\Programs\\" +
+                        (program.empty() ? u"program" + Text(number.begin(), number.end()) + u".exe"
+                                         : program);
   return id;
 }
 
@@ -19,7 +23,9 @@ WindowRef SimWindowSystem::AddWindow(WindowSpec spec) {
   if (!processes_.contains(spec.process)) throw std::invalid_argument("unknown process");
   const WindowRef handle = next_handle_ += 0x10;
   z_order_.insert(z_order_.begin() + TopOfBand(spec.topmost), handle);
-  windows_[handle] = SimWindow{std::move(spec), handle, false, kNoWindow};
+  const bool others = spec.process != own_process_;
+  windows_[handle] = SimWindow{std::move(spec), handle, {}, kNoWindow};
+  if (others && announce) announce(handle);
   return handle;
 }
 
@@ -28,7 +34,7 @@ WindowRef SimWindowSystem::AddChild(WindowRef parent, Rect rect, ProcessId proce
   WindowSpec spec;
   spec.process = process ? process : Get(parent).process;
   spec.rect = rect;
-  windows_[handle] = SimWindow{std::move(spec), handle, false, parent};
+  windows_[handle] = SimWindow{std::move(spec), handle, {}, parent};
   return handle;
 }
 
@@ -49,9 +55,12 @@ void SimWindowSystem::DestroyWindow(WindowRef window) {
   }
   for (WindowRef handle : owned)
     DestroyWindow(handle);
+  const bool announced = Find(window) && !Find(window)->parent &&
+                         Find(window)->process != own_process_ && announce;
   windows_.erase(window);
   std::erase(z_order_, window);
   if (foreground_ == window) foreground_ = kNoWindow;
+  if (announced) announce(window);
 }
 
 void SimWindowSystem::ForcePriority(ProcessId process, std::uint32_t priority) {
@@ -132,7 +141,9 @@ bool SimWindowSystem::Place(WindowRef window, InsertAfter where, bool activate) 
 bool SimWindowSystem::Show(WindowRef window, ShowCommand command) {
   SimWindow* w = Find(window);
   if (!w || w->refuses) return false;
+  const bool was_visible = w->visible;
   w->visible = command != ShowCommand::kHide;
+  if (w->visible != was_visible && w->process != own_process_ && announce) announce(window);
   if (command == ShowCommand::kMinimize) w->minimized = true;
   // Restoring and maximizing activate the window; a minimized one keeps its maximized state.
   if (command == ShowCommand::kShowNormal || command == ShowCommand::kMaximize) {

@@ -32,7 +32,7 @@ struct WindowSpec {
 
 struct SimWindow : WindowSpec {
   WindowRef handle = kNoWindow;
-  bool hidden_mark = false;
+  std::map<WindowMark, std::uintptr_t> marks;
   // Set for a child window (a control); children are not in the Z-order.
   WindowRef parent = kNoWindow;
   bool operator==(const SimWindow&) const = default;
@@ -42,8 +42,9 @@ class SimWindowSystem final : public WindowSystem {
  public:
   SimWindowSystem();
 
-  // A process at normal priority; `refuses_open` makes every priority call on it fail.
-  ProcessId AddProcess(bool refuses_open = false);
+  // A process at normal priority, running C:\Programs\<program>; `refuses_open` makes every
+  // priority call on it fail.
+  ProcessId AddProcess(bool refuses_open = false, const Text& program = u"");
   // Opens a window at the top of its band.
   WindowRef AddWindow(WindowSpec spec);
   // A control inside `parent`, at a rectangle in screen coordinates; of another process if
@@ -65,6 +66,14 @@ class SimWindowSystem final : public WindowSystem {
   void ForcePriority(ProcessId process, std::uint32_t priority);
   // The next this many requests to bring a window forward are refused.
   int foreground_lock = 0;
+  // Gives a window a new title, as its program does.
+  void Retitle(WindowRef window, const Text& title) {
+    Get(window).title = title;
+    if (announce) announce(window);
+  }
+  // Told of every top-level window of another process that is created, shown, hidden, retitled
+  // or destroyed, as Windows announces them to a window-event hook.
+  std::function<void(WindowRef)> announce;
   // Called before each WindowBelow, to model other programs acting during a walk.
   std::function<void(WindowRef)> before_step;
   // Called while Stackle waits for a window's program: a close request, or a change of show
@@ -97,10 +106,17 @@ class SimWindowSystem final : public WindowSystem {
   std::vector<WindowRef> Children(WindowRef window) override;
   // The wait is over at once: the program either closed the window or did not.
   void RequestClose(WindowRef window, const std::function<bool()>& stop_waiting) override;
-  void SetHiddenMark(WindowRef w, bool marked) override {
-    if (Find(w) && !Find(w)->refuses) Find(w)->hidden_mark = marked;
+  void SetMark(WindowRef w, WindowMark mark, std::uintptr_t value) override {
+    if (!Find(w) || Find(w)->refuses) return;
+    if (value) {
+      Find(w)->marks[mark] = value;
+    } else {
+      Find(w)->marks.erase(mark);
+    }
   }
-  bool HasHiddenMark(WindowRef w) override { return Find(w) && Find(w)->hidden_mark; }
+  std::uintptr_t MarkOf(WindowRef w, WindowMark mark) override {
+    return Find(w) && Find(w)->marks.contains(mark) ? Find(w)->marks.at(mark) : 0;
+  }
   std::optional<Point> CursorPosition() override { return cursor; }
   WindowRef WindowAt(Point screen) override;
   WindowRef Parent(WindowRef w) override {
@@ -115,6 +131,9 @@ class SimWindowSystem final : public WindowSystem {
   // Called after a window was moved, as the window system reports a size change.
   std::function<void(WindowRef)> after_move;
   ProcessId ProcessOf(WindowRef w) override { return Find(w) ? Find(w)->process : 0; }
+  Text ProgramPath(ProcessId process) override {
+    return processes_.contains(process) ? processes_.at(process).path : Text();
+  }
   void SetProcessPriority(ProcessId process, PriorityClass priority) override;
   std::optional<std::uint32_t> ProcessPriority(ProcessId process) override;
   ProcessId OwnProcess() override { return own_process_; }
@@ -123,6 +142,7 @@ class SimWindowSystem final : public WindowSystem {
   struct Process {
     std::uint32_t priority = static_cast<std::uint32_t>(PriorityClass::kNormal);
     bool refuses_open = false;
+    Text path;
   };
 
   SimWindow* Find(WindowRef window) {

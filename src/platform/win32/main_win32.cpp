@@ -10,6 +10,7 @@
 #include "platform/win32/win32_dialog.h"
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_tray_icon.h"
+#include "platform/win32/win32_window_events.h"
 #include "platform/win32/win32_window_system.h"
 #include "res/resource.h"
 
@@ -50,11 +51,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR after_name, int) {
   Win32NotifyIcon tray(dialog);
   Win32HotkeyRegistrar hotkeys(dialog);
   Win32CommandServer commands(dialog);
+  Win32WindowEvents events(dialog);
   Win32Files files;
   Win32InstanceGuard guard;
   Win32CommandLink link;
   Win32Console console;
-  stackle::CLayerApp app({.ports = {windows, dialog, list, tray, hotkeys, commands, files},
+  stackle::CLayerApp app({.ports = {windows, dialog, list, tray, hotkeys, commands, events, files},
                           .host = dialog,
                           .guard = guard,
                           .link = link,

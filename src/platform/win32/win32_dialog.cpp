@@ -102,6 +102,9 @@ int Win32Dialog::RunModal(MessageTarget& target) {
       ::TranslateMessage(&msg);
       ::DispatchMessageW(&msg);
     }
+    // Idle again once the queue has run empty: only this loop, never a menu's or a dialog's
+    // inside a handler, sends the dialog its idle message.
+    wants_idle = true;
   }
   if (window_) ::DestroyWindow(window_);
   target_ = nullptr;

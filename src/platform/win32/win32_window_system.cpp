@@ -10,8 +10,17 @@
 namespace stackle::win32 {
 namespace {
 
-// The window property that marks a window Stackle has hidden.
-constexpr wchar_t kHiddenMark[] = L"Stackle.Hidden";
+// The window property of each mark. A mark lives on the window, so that it outlives a killed
+// Stackle; the names stay as they are, so that the next release still finds them.
+const wchar_t* PropertyOf(WindowMark mark) {
+  switch (mark) {
+    case WindowMark::kHidden:
+      return L"Stackle.Hidden";
+    case WindowMark::kRulePinned:
+      return L"Stackle.RulePinned";
+  }
+  return L"Stackle.Unknown";
+}
 
 // The longest title read whole, in characters: far beyond any caption a window shows.
 constexpr int kMaxTitleRead = 1 << 20;
@@ -204,16 +213,16 @@ void Win32WindowSystem::RequestClose(WindowRef window, const std::function<bool(
   }
 }
 
-void Win32WindowSystem::SetHiddenMark(WindowRef window, bool marked) {
-  if (marked) {
-    ::SetPropW(ToHwnd(window), kHiddenMark, reinterpret_cast<HANDLE>(1));
+void Win32WindowSystem::SetMark(WindowRef window, WindowMark mark, std::uintptr_t value) {
+  if (value) {
+    ::SetPropW(ToHwnd(window), PropertyOf(mark), reinterpret_cast<HANDLE>(value));
   } else {
-    ::RemovePropW(ToHwnd(window), kHiddenMark);
+    ::RemovePropW(ToHwnd(window), PropertyOf(mark));
   }
 }
 
-bool Win32WindowSystem::HasHiddenMark(WindowRef window) {
-  return ::GetPropW(ToHwnd(window), kHiddenMark) != nullptr;
+std::uintptr_t Win32WindowSystem::MarkOf(WindowRef window, WindowMark mark) {
+  return reinterpret_cast<std::uintptr_t>(::GetPropW(ToHwnd(window), PropertyOf(mark)));
 }
 
 std::optional<Point> Win32WindowSystem::CursorPosition() {
@@ -261,6 +270,16 @@ ProcessId Win32WindowSystem::ProcessOf(WindowRef window) {
   DWORD process = 0;
   ::GetWindowThreadProcessId(ToHwnd(window), &process);
   return process;
+}
+
+Text Win32WindowSystem::ProgramPath(ProcessId process) {
+  // The least right that reads the path, which Windows grants also for most programs run as
+  // administrator.
+  UniqueHandle handle(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process));
+  wchar_t path[MAX_PATH * 2];
+  DWORD length = MAX_PATH * 2;
+  if (!handle || !::QueryFullProcessImageNameW(handle.get(), 0, path, &length)) return {};
+  return FromWide(path, length);
 }
 
 void Win32WindowSystem::SetProcessPriority(ProcessId process, PriorityClass priority) {

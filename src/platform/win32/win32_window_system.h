@@ -25,8 +25,8 @@ class Win32WindowSystem final : public WindowSystem {
   std::uint32_t CloakOf(WindowRef window) override;
   std::vector<WindowRef> Children(WindowRef window) override;
   void RequestClose(WindowRef window, const std::function<bool()>& stop_waiting) override;
-  void SetHiddenMark(WindowRef window, bool marked) override;
-  bool HasHiddenMark(WindowRef window) override;
+  void SetMark(WindowRef window, WindowMark mark, std::uintptr_t value) override;
+  std::uintptr_t MarkOf(WindowRef window, WindowMark mark) override;
   std::optional<Point> CursorPosition() override;
   WindowRef WindowAt(Point screen) override;
   WindowRef Parent(WindowRef window) override;
@@ -35,6 +35,7 @@ class Win32WindowSystem final : public WindowSystem {
   bool AnyMonitorShows(const Rect& rect) override;
   Rect NearestWorkArea(const Rect& rect) override;
   ProcessId ProcessOf(WindowRef window) override;
+  Text ProgramPath(ProcessId process) override;
   void SetProcessPriority(ProcessId process, PriorityClass priority) override;
   std::optional<std::uint32_t> ProcessPriority(ProcessId process) override;
   ProcessId OwnProcess() override;
