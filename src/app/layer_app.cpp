@@ -1,6 +1,8 @@
 #include "app/layer_app.h"
 
 #include "remote/command_line.h"
+#include "remote/ini_file.h"
+#include "remote/rules.h"
 
 namespace stackle {
 
@@ -25,8 +27,14 @@ int CLayerApp::Run(const std::vector<Text>& arguments) {
 int CLayerApp::HandOver(const Command& command) {
   auto answer = platform_.link.Send(command);
   if (!answer) {
-    // With no copy running there is nothing to end, and no list to print.
+    // With no copy running there is nothing to end, and no list to print; the rules are
+    // those of stackle.ini here.
     if (command.verb == CommandVerb::kExit) return kExitDone;
+    if (command.verb == CommandVerb::kRules) {
+      platform_.console.Write(
+          DescribeRules(ReadRules(platform_.ports.files.ReadFile(kIniFileName).value_or(""))));
+      return kExitDone;
+    }
     if (command.verb == CommandVerb::kList || !platform_.link.StartCopy()) {
       answer = CommandAnswer{};
     } else {

@@ -1,5 +1,7 @@
 #include "app/layer_dialog.h"
 
+#include <algorithm>
+
 #include "remote/ini_file.h"
 #include "res/resource.h"
 #include "ui/window_menu.h"
@@ -166,6 +168,10 @@ std::optional<std::intptr_t> CLayerDialog::OnCommand(int id, int code) {
     case IDM_PRIORITY_IDLE:
       SetSelectedWindowPriority(PriorityClass::kIdle);
       break;
+    case IDM_PIN_PROGRAM:
+    case IDM_REMEMBER_PRIORITY:
+      OnRememberForProgram(id);
+      break;
     default:
       return std::nullopt;
   }
@@ -294,13 +300,45 @@ void CLayerDialog::OnContextMenu(WindowRef requester) {
   // The process cannot be opened (run as administrator): no menu; the caption says why.
   if (!priority) return dialog_.SetCaption(kRefusedNotice);
 
+  const bool folder = windows_.ClassName(target) == kFolderWindowClass;
+  const Text path = windows_.ProgramPath(ProgramOf(windows_, target));
+  const std::u16string_view program = FileNameOf(path);
+  const auto has_rule = [&](RuleAction action) {
+    return std::ranges::any_of(rules_.Book().rules, [&](const Rule& rule) {
+      return IsProgramRule(rule, action, program);
+    });
+  };
   windows_.BringToForeground(dialog_.Window());
   dialog_.Focus();
   dialog_.ShowPopupMenu(BuildWindowMenu({.minimized = windows_.IsMinimized(target),
                                          .maximized = windows_.IsMaximized(target),
-                                         .folder = windows_.ClassName(target) == kFolderWindowClass,
-                                         .priority = *priority}),
+                                         .folder = folder,
+                                         .priority = *priority,
+                                         .program_known = !program.empty(),
+                                         .program_pinned = has_rule(RuleAction::kTop),
+                                         .priority_remembered = has_rule(RuleAction::kPriority)}),
                         *cursor);
+}
+
+void CLayerDialog::OnRememberForProgram(int id) {
+  const WindowRef target = operations_.SelectedWindow();
+  const ProcessId program = ProgramOf(windows_, target);
+  const Text path = windows_.ProgramPath(program);
+  const std::u16string_view name = FileNameOf(path);
+  if (target == kNoWindow || name.empty()) return;
+  const RuleAction action = id == IDM_PIN_PROGRAM ? RuleAction::kTop : RuleAction::kPriority;
+  const bool had = std::ranges::any_of(
+      rules_.Book().rules, [&](const Rule& rule) { return IsProgramRule(rule, action, name); });
+  const auto priority = static_cast<PriorityClass>(windows_.ProcessPriority(program).value_or(0));
+  const std::string line =
+      action == RuleAction::kTop ? PinProgramLine(name) : KeepPriorityLine(priority, name);
+  const std::string ini = files_.ReadFile(kIniFileName).value_or("");
+  if (!files_.SaveFile(kIniFileName, ToggleProgramRule(ini, action, name, line))) {
+    return dialog_.ShowInformation(u"stackle.ini に書き込めません。");
+  }
+  // Taken out, the rule's pins go with it; added, it pins the program's windows at once.
+  if (had && action == RuleAction::kTop) rules_.UndoPinsOf(program);
+  ReloadRules();
 }
 
 void CLayerDialog::OnWindowRestore() {

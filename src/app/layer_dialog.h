@@ -71,6 +71,9 @@ class CLayerDialog final : public MessageTarget {
   void OnWindowMaximize();
   void OnWindowClose();
   void SetSelectedWindowPriority(PriorityClass priority);
+  // このプログラムを常に手前に and このプログラムの優先度を記憶: a rule for the selected
+  // window's program written into stackle.ini, or taken out again.
+  void OnRememberForProgram(int id);
 
   // The notification-area icon, its menus, the system menu and help.
   void AddSystemMenuEntries();
@@ -84,7 +87,6 @@ class CLayerDialog final : public MessageTarget {
   void OnGetMinMaxInfo(MinMaxInfo* info);
   std::optional<std::intptr_t> OnPaint();
   void HideIntoTray();
-  void SetOwnPriority(PriorityClass priority);
 
   // The settings file, the About dialog with the follow interval, and mouse-follow.
   void ReadSettings();

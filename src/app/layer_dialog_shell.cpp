@@ -33,13 +33,13 @@ void CLayerDialog::ShowTrayWindowMenu() {
 }
 
 void CLayerDialog::ShowTrayToolMenu() {
-  SetOwnPriority(PriorityClass::kHigh);
+  windows_.SetProcessPriority(windows_.OwnProcess(), PriorityClass::kHigh);
   windows_.BringToForeground(dialog_.Window());
   dialog_.Focus();
   const auto cursor = windows_.CursorPosition();
   if (!cursor) return;
   dialog_.ShowPopupMenu(BuildTrayToolMenu(windows_.IsVisible(dialog_.Window())), *cursor);
-  SetOwnPriority(PriorityClass::kIdle);
+  windows_.SetProcessPriority(windows_.OwnProcess(), PriorityClass::kIdle);
 }
 
 void CLayerDialog::OnRestoreDialog() {
@@ -54,18 +54,14 @@ void CLayerDialog::OnHelp() {
   if (!dialog_.OpenHelpFile()) dialog_.ShowInformation(kHelpText);
 }
 
-void CLayerDialog::SetOwnPriority(PriorityClass priority) {
-  windows_.SetProcessPriority(windows_.OwnProcess(), priority);
-}
-
 void CLayerDialog::OnSize(std::uintptr_t type, Size client) {
   const WindowRef own = dialog_.Window();
   if (type == kSizeMinimized) {
-    SetOwnPriority(PriorityClass::kIdle);
+    windows_.SetProcessPriority(windows_.OwnProcess(), PriorityClass::kIdle);
     HideIntoTray();
     return;
   }
-  SetOwnPriority(PriorityClass::kRealtime);
+  windows_.SetProcessPriority(windows_.OwnProcess(), PriorityClass::kRealtime);
   const auto rect = windows_.WindowRect(own);
   const Size window{rect ? rect->Width() : 0, rect ? rect->Height() : 0};
   if (layout_.TakeFirstSize(window, client)) return;

@@ -67,7 +67,11 @@ AppliedHotkeys RemoteControl::ApplyHotkeys(const HotkeySet& keys) {
 
 void RemoteControl::OpenHotkeySettings() {
   UnregisterHotkeys();
-  CHotkeyDialog settings(keys_, held_, problems_,
+  // What stackle.ini holds that is not understood, the rules' lines included.
+  std::vector<std::string> problems = problems_;
+  const auto& rule_problems = owner_.Rules().Book().problems;
+  problems.insert(problems.end(), rule_problems.begin(), rule_problems.end());
+  CHotkeyDialog settings(keys_, held_, problems,
                          [this](const HotkeySet& keys) { return ApplyHotkeys(keys); });
   dialog_.RunChildDialog(settings);
   RegisterHotkeys();
@@ -132,20 +136,12 @@ int RemoteControl::CarryOut(const Command& command, WindowRef reply_to) {
     return code;
   };
   const auto done = [&](bool done) { return answer(done ? kExitDone : kExitRefused); };
-  if (command.verb == CommandVerb::kExit) {
-    owner_.OnOK();  // before the answer: the next command already goes to the next copy
-    return answer(kExitDone);
+  if (!TakesText(command.verb)) {
+    const auto [code, output] = CarryOutWithoutText(command.verb);
+    return answer(code, output);
   }
-  if (command.verb == CommandVerb::kShowAll) return operations_.ShowAllHidden(kScript), done(true);
   operations_.RefreshWindowList();
-  const std::vector<ListedWindow>& listed = operations_.Listed();
-  if (command.verb == CommandVerb::kList) {
-    Text output;
-    for (const ListedWindow& window : listed)
-      output += Label(window) + u"\r\n";
-    return answer(kExitDone, output);
-  }
-  const WindowRef target = operations_.ListedAt(FindCommandTarget(listed, command));
+  const WindowRef target = operations_.ListedAt(FindCommandTarget(operations_.Listed(), command));
   // Stackle's own windows (About, a message box) are not the scripts' to move.
   if (target == kNoWindow || operations_.IsStacklesOwn(target)) return answer(kExitNoWindow);
   switch (command.verb) {
@@ -168,6 +164,34 @@ int RemoteControl::CarryOut(const Command& command, WindowRef reply_to) {
       return kExitDone;
     default:
       return answer(kExitBadArguments);
+  }
+}
+
+std::pair<int, Text> RemoteControl::CarryOutWithoutText(CommandVerb verb) {
+  switch (verb) {
+    case CommandVerb::kExit:
+      owner_.OnOK();  // before the answer: the next command already goes to the next copy
+      return {kExitDone, {}};
+    case CommandVerb::kShowAll:
+      operations_.ShowAllHidden(kScript);
+      return {kExitDone, {}};
+    case CommandVerb::kList: {
+      operations_.RefreshWindowList();
+      Text output;
+      for (const ListedWindow& window : operations_.Listed())
+        output += Label(window) + u"\r\n";
+      return {kExitDone, output};
+    }
+    case CommandVerb::kRules:
+      return {kExitDone, owner_.Rules().Report()};
+    case CommandVerb::kReload: {
+      owner_.ReloadRules();
+      const RuleBook& book = owner_.Rules().Book();
+      return {book.problems.empty() ? kExitDone : kExitBadArguments,
+              DescribeRules({.rules = {}, .problems = book.problems})};
+    }
+    default:
+      return {kExitBadArguments, {}};
   }
 }
 

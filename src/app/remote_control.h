@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/window_operations.h"
@@ -38,6 +39,8 @@ class RemoteControl {
  private:
   AppliedHotkeys ApplyHotkeys(const HotkeySet& keys);
   int CarryOut(const Command& command, WindowRef reply_to);
+  // The verbs that name no window: their code and output.
+  std::pair<int, Text> CarryOutWithoutText(CommandVerb verb);
 
   CLayerDialog& owner_;
   WindowOperations& operations_;

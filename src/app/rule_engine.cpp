@@ -85,8 +85,7 @@ FixedPriorities RuleEngine::OnListed(const std::vector<ListedWindow>& listed) {
       if (appearance == appearances_.end() || appearance->second.done.size() < book_.rules.size())
         pending_.insert(window.window);
     }
-    const Text class_name =
-        window.hidden ? windows_.ClassName(window.window) : window.class_name;
+    const Text class_name = window.hidden ? windows_.ClassName(window.window) : window.class_name;
     const ProcessId program =
         window.hidden ? ProgramOf(windows_, window.window, class_name) : window.program;
     WindowFacts facts{window.title, class_name, {}};
@@ -121,8 +120,7 @@ void RuleEngine::LookAt(WindowRef window) {
     appearances_.erase(appearance);  // a reused handle: another window altogether
     appearance = appearances_.end();
   }
-  const auto listing =
-      ListingOf(windows_, window, dialog_.Window(), operations_.Exclusions());
+  const auto listing = ListingOf(windows_, window, dialog_.Window(), operations_.Exclusions());
   if (!listing || operations_.IsStacklesOwn(window)) {
     if (windows_.IsVisible(window)) return;  // in view, though not listed: no rule acts
     const auto& hidden = operations_.Hidden().Entries();
@@ -141,8 +139,13 @@ void RuleEngine::LookAt(WindowRef window) {
   Appearance& now = appearance->second;
   WindowFacts facts{listing->title, listing->class_name, {}};
   bool unmatched = false;
+  bool priority_taken = false;  // only the first Priority rule in file order sets the class
   for (const Rule& rule : book_.rules) {
-    if (now.done.contains(rule.line)) continue;
+    const bool priority = rule.action == RuleAction::kPriority;
+    if (now.done.contains(rule.line)) {
+      priority_taken |= priority;
+      continue;
+    }
     if (NeedsProgram(rule) && facts.program_path.empty())
       facts.program_path = ProgramPathOf(listing->program);
     if (!Matches(rule, facts)) {
@@ -151,7 +154,7 @@ void RuleEngine::LookAt(WindowRef window) {
     }
     // Once per appearance, also when refused: not tried again until it is shown anew.
     now.done.insert(rule.line);
-    Act(rule, *listing);
+    if (!priority || !std::exchange(priority_taken, true)) Act(rule, *listing);
   }
   if (!unmatched) now.looks_left = 0;
   if (now.looks_left > 0) dialog_.SetTimer(kRuleWatchTimer, kLookInterval);
@@ -182,12 +185,12 @@ void RuleEngine::Act(const Rule& rule, const ListedWindow& listed) {
   }
   Count& count = counts_[rule.line];
   if (!done) {
-    ++count.refused;
+    ++count.made.refused;
     if (std::exchange(count.told, true)) return;
     tray_.TellOnce(u"ルールを適用できません", DecodeUtf8(rule.line) + u"\r\n" + kRefusedNotice);
     return;
   }
-  ++count.acted;
+  ++count.made.acted;
   // The list is rebuilt once for everything rules did meanwhile, if anyone can see it.
   if (!refresh_scheduled_ && windows_.IsVisible(dialog_.Window())) {
     refresh_scheduled_ = dialog_.SetTimer(kRuleRefreshTimer, kLookInterval) != 0;
@@ -205,13 +208,24 @@ Text RuleEngine::ProgramPathOf(ProcessId program) {
   return path->second;
 }
 
+void RuleEngine::Unpin(WindowRef window) {
+  if (!windows_.MarkOf(window, WindowMark::kRulePinned)) return;  // placed by hand since
+  if (windows_.IsTopMost(window)) windows_.Place(window, InsertAfter::kNoTopMost, false);
+  windows_.SetMark(window, WindowMark::kRulePinned, 0);
+}
+
+void RuleEngine::UndoPinsOf(ProcessId program) {
+  std::erase_if(pinned_, [&](WindowRef window) {
+    if (ProgramOf(windows_, window) != program) return false;
+    Unpin(window);
+    return true;
+  });
+}
+
 void RuleEngine::UndoAll() {
   events_.Listen(false);
-  for (WindowRef window : std::exchange(pinned_, {})) {
-    if (!windows_.MarkOf(window, WindowMark::kRulePinned)) continue;  // placed by hand since
-    if (windows_.IsTopMost(window)) windows_.Place(window, InsertAfter::kNoTopMost, false);
-    windows_.SetMark(window, WindowMark::kRulePinned, 0);
-  }
+  for (WindowRef window : std::exchange(pinned_, {}))
+    Unpin(window);
   for (const auto& [program, priority] : std::exchange(set_by_rule_, {})) {
     if (windows_.ProcessPriority(program) == static_cast<std::uint32_t>(priority))
       windows_.SetProcessPriority(program, PriorityClass::kNormal);
@@ -219,20 +233,10 @@ void RuleEngine::UndoAll() {
 }
 
 Text RuleEngine::Report() const {
-  Text report;
-  for (const Rule& rule : book_.rules) {
+  return DescribeRules(book_, [this](const Rule& rule) {
     const auto count = counts_.find(rule.line);
-    const auto number = [](int n) {
-      const std::string digits = std::to_string(n);
-      return WidenAscii(digits);
-    };
-    report += DecodeUtf8(rule.line) + u"\t有効 (適用 " +
-              number(count == counts_.end() ? 0 : count->second.acted) + u" 回、拒否 " +
-              number(count == counts_.end() ? 0 : count->second.refused) + u" 回)\r\n";
-  }
-  for (const std::string& problem : book_.problems)
-    report += u"無効: " + DecodeUtf8(problem) + u"\r\n";
-  return report;
+    return count == counts_.end() ? RuleCount{} : count->second.made;
+  });
 }
 
 }  // namespace stackle

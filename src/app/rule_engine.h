@@ -42,6 +42,8 @@ class RuleEngine final : public RebuildObserver {
   // At exit and at the end of the Windows session: windows a rule pinned and still on top are
   // unpinned; programs a rule set and still at that class go back to normal.
   void UndoAll();
+  // The same for one program's windows pinned by rule.
+  void UndoPinsOf(ProcessId program);
   // Each rule with its state and, for this run, how often it acted and was refused.
   Text Report() const;
 
@@ -53,14 +55,13 @@ class RuleEngine final : public RebuildObserver {
     int looks_left = 0;          // ticks of 250 ms it is still looked at
   };
   struct Count {
-    int acted = 0;
-    int refused = 0;
+    RuleCount made;
     bool told = false;  // the refusal balloon was shown
   };
 
   void LookAt(WindowRef window);
   void Act(const Rule& rule, const ListedWindow& listed);
-  void Refused(const Rule& rule);
+  void Unpin(WindowRef window);
   Text ProgramPathOf(ProcessId program);
   void Watch(WindowRef window, int looks);
 

@@ -20,6 +20,8 @@ enum class CommandVerb : std::uint32_t {
   kList,
   kExit,
   kHelp,
+  kRules,
+  kReload,
 };
 
 struct Command {

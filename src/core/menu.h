@@ -9,7 +9,8 @@ namespace stackle {
 
 struct MenuItem {
   int id = 0;  // 0 is a separator
-  Text text;
+  Text text = {};
+  bool checked = false;
   friend bool operator==(const MenuItem&, const MenuItem&) = default;
 };
 

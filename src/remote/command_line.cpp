@@ -16,12 +16,13 @@ struct Switch {
 };
 
 constexpr Switch kSwitches[] = {
-    {u"top", CommandVerb::kTop, true},     {u"notop", CommandVerb::kNoTop, true},
-    {u"front", CommandVerb::kFront, true}, {u"bottom", CommandVerb::kBottom, true},
-    {u"hide", CommandVerb::kHide, true},   {u"show", CommandVerb::kShow, true},
-    {u"close", CommandVerb::kClose, true}, {u"showall", CommandVerb::kShowAll, false},
-    {u"list", CommandVerb::kList, false},  {u"exit", CommandVerb::kExit, false},
-    {u"?", CommandVerb::kHelp, false},
+    {u"top", CommandVerb::kTop, true},        {u"notop", CommandVerb::kNoTop, true},
+    {u"front", CommandVerb::kFront, true},    {u"bottom", CommandVerb::kBottom, true},
+    {u"hide", CommandVerb::kHide, true},      {u"show", CommandVerb::kShow, true},
+    {u"close", CommandVerb::kClose, true},    {u"showall", CommandVerb::kShowAll, false},
+    {u"list", CommandVerb::kList, false},     {u"exit", CommandVerb::kExit, false},
+    {u"?", CommandVerb::kHelp, false},        {u"rules", CommandVerb::kRules, false},
+    {u"reload", CommandVerb::kReload, false},
 };
 
 }  // namespace
@@ -37,6 +38,8 @@ const char16_t kUsage[] =
     u"  /close テキスト   閉じます\r\n"
     u"  /showall          Stackle が非表示にしたウインドウをすべて表示します\r\n"
     u"  /list             一覧のウインドウを 1 行に 1 つ書き出します\r\n"
+    u"  /rules            stackle.ini のルールとその状態を書き出します\r\n"
+    u"  /reload           ルールと nolist.txt を読み直します\r\n"
     u"  /exit             Stackle を終了します\r\n"
     u"  /?                この説明を書き出します\r\n"
     u"終了コード: 0 成功、1 該当するウインドウがない、2 引数の誤り、3 操作を拒否された、"
@@ -75,13 +78,19 @@ Text ExplainExitCode(int code, const Command& command) {
       return command.verb == CommandVerb::kList ? u"Stackle は起動していません"
                                                 : u"Stackle が応答しません";
     default:
-      return u"引数が正しくありません";
+      return command.verb == CommandVerb::kReload ? u"理解できないルールがあります"
+                                                  : u"引数が正しくありません";
   }
 }
 
 bool TakesText(CommandVerb verb) {
   const auto known = std::ranges::find(kSwitches, verb, &Switch::verb);
   return known != std::end(kSwitches) && known->takes_text;
+}
+
+bool IsCarriedOut(CommandVerb verb) {
+  return verb != CommandVerb::kHelp &&
+         std::ranges::find(kSwitches, verb, &Switch::verb) != std::end(kSwitches);
 }
 
 std::optional<std::size_t> FindCommandTarget(const std::vector<ListedWindow>& listed,

@@ -39,8 +39,7 @@ std::optional<ReceivedCommand> DecodeCommand(std::span<const std::uint8_t> bytes
   ReceivedCommand received;
   const auto verb = GetLittleEndian(bytes.first(4));
   const auto known = static_cast<CommandVerb>(verb);
-  if (verb > static_cast<std::uint64_t>(CommandVerb::kExit) || known == CommandVerb::kNone)
-    return std::nullopt;
+  if (!IsCarriedOut(known)) return std::nullopt;
   received.command.verb = known;
   received.reply_to = static_cast<WindowRef>(GetLittleEndian(bytes.subspan(4, 8)));
   for (std::size_t at = kHeaderSize; at + 2 < bytes.size(); at += 2) {

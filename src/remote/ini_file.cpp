@@ -58,6 +58,35 @@ std::string ReplaceSection(std::string_view content, std::string_view name,
   return out;
 }
 
+std::string EditSection(std::string_view content, std::string_view name,
+                        const std::function<bool(std::string_view line)>& drop,
+                        const std::vector<std::string>& add) {
+  std::string out;
+  bool inside = false, found = false;
+  const auto append = [&](std::string_view line) { out.append(line).append("\r\n"); };
+  const auto add_all = [&] {
+    for (const std::string& line : add)
+      append(line);
+  };
+  for (std::string_view raw : SplitLines(content)) {
+    if (const auto section = SectionOf(raw)) {
+      if (inside) add_all();
+      inside = EqualsIgnoringAsciiCase(*section, name);
+      found |= inside;
+    } else if (inside) {
+      const std::string_view line = Trim(raw, kBlanks);
+      if (!line.empty() && line.front() != ';' && line.front() != '#' && drop(line)) continue;
+    }
+    append(raw.ends_with('\r') ? raw.substr(0, raw.size() - 1) : raw);
+  }
+  if (inside) add_all();
+  if (!found && !add.empty()) {
+    append(std::string("[").append(name).append("]"));
+    add_all();
+  }
+  return out;
+}
+
 HotkeyFile ReadHotkeyFile(std::string_view content) {
   HotkeyFile file;
   std::array<bool, kHotkeyActionCount> given{};

@@ -2,6 +2,7 @@
 // sections and, when it writes one, keeps every other line as it stands.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +19,13 @@ std::vector<std::string_view> SectionLines(std::string_view content, std::string
 // The file with section `name` replaced by `lines`, at its end; every other line kept.
 std::string ReplaceSection(std::string_view content, std::string_view name,
                            const std::vector<std::string>& lines);
+
+// The file with the lines of section `name` for which `drop` holds taken out (blank lines and
+// comments stay), and `add` appended to the section, which is made at the end of the file when
+// there is none. Every other line stays where it is.
+std::string EditSection(std::string_view content, std::string_view name,
+                        const std::function<bool(std::string_view line)>& drop,
+                        const std::vector<std::string>& add);
 
 struct HotkeyFile {
   HotkeySet keys = DefaultHotkeys();

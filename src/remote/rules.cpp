@@ -236,9 +236,61 @@ RuleBook ReadRules(std::string_view content) {
   return book;
 }
 
-std::string PinProgramLine(std::u16string_view file_name) {
+Text DescribeRules(const RuleBook& book,
+                   const std::function<std::optional<RuleCount>(const Rule&)>& count_of) {
+  const auto number = [](int n) { return WidenAscii(std::to_string(n)); };
+  Text report;
+  for (const Rule& rule : book.rules) {
+    report += DecodeUtf8(rule.line) + u"\t有効";
+    if (const auto count = count_of ? count_of(rule) : std::nullopt) {
+      report +=
+          u" (適用 " + number(count->acted) + u" 回、拒否 " + number(count->refused) + u" 回)";
+    }
+    report += u"\r\n";
+  }
+  for (const std::string& problem : book.problems)
+    report += u"無効: " + DecodeUtf8(problem) + u"\r\n";
+  return report;
+}
+
+namespace {
+
+std::string ExeCondition(std::u16string_view file_name) {
   const bool blank = file_name.find_first_of(kBlanks) != file_name.npos;
-  return "Top=exe:" + EncodeUtf8((blank ? u"\"" : u"") + Text(file_name) + (blank ? u"\"" : u""));
+  return "exe:" + EncodeUtf8((blank ? u"\"" : u"") + Text(file_name) + (blank ? u"\"" : u""));
+}
+
+}  // namespace
+
+std::string PinProgramLine(std::u16string_view file_name) {
+  return "Top=" + ExeCondition(file_name);
+}
+
+std::string KeepPriorityLine(PriorityClass priority, std::u16string_view file_name) {
+  const auto* name = std::ranges::find(kPriorities, priority, &PriorityName::priority);
+  return "Priority=" + EncodeUtf8(Text(name == std::end(kPriorities) ? u"normal" : name->name)) +
+         " " + ExeCondition(file_name);
+}
+
+bool IsProgramRule(const Rule& rule, RuleAction action, std::u16string_view file_name) {
+  return rule.action == action && !rule.title && !rule.class_name && rule.exe &&
+         EqualsIgnoringAsciiCase(std::u16string_view(rule.exe->text()), file_name);
+}
+
+std::string ToggleProgramRule(std::string_view ini, RuleAction action,
+                              std::u16string_view file_name, const std::string& line) {
+  bool had = false;
+  std::string out = EditSection(ini, kRuleSection,
+                                [&](std::string_view text) {
+                                  Rule rule;
+                                  const bool program_rule =
+                                      ParseRule(DecodeUtf8(text), rule).empty() &&
+                                      IsProgramRule(rule, action, file_name);
+                                  had |= program_rule;
+                                  return program_rule;
+                                },
+                                {});
+  return had ? out : EditSection(ini, kRuleSection, [](std::string_view) { return false; }, {line});
 }
 
 }  // namespace stackle

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -65,9 +66,28 @@ inline constexpr std::string_view kRuleSection = "Rules";
 
 // The [Rules] section of stackle.ini (UTF-8). A line not understood is skipped and reported.
 RuleBook ReadRules(std::string_view content);
+// How often a rule acted, and was refused, in this run.
+struct RuleCount {
+  int acted = 0;
+  int refused = 0;
+};
+// What /rules prints: a line per rule in force, with its counts when Stackle runs, then one per
+// line not understood and why.
+Text DescribeRules(const RuleBook& book,
+                   const std::function<std::optional<RuleCount>(const Rule&)>& count_of = {});
+
 // The rule line that pins every window of a program: "Top=exe:<file name>", quoted when the
 // name holds a blank.
 std::string PinProgramLine(std::u16string_view file_name);
+// "Priority=<class> exe:<file name>": the rule that keeps a program at a class.
+std::string KeepPriorityLine(PriorityClass priority, std::u16string_view file_name);
+// Whether `rule` is one the per-window menu writes for a program: `action`, with the program's
+// file name as its only condition.
+bool IsProgramRule(const Rule& rule, RuleAction action, std::u16string_view file_name);
+// stackle.ini with the program's rules of `action` taken out of [Rules]; when it had none,
+// with `line` added instead.
+std::string ToggleProgramRule(std::string_view ini, RuleAction action,
+                              std::u16string_view file_name, const std::string& line);
 // The file name of a program's path.
 std::u16string_view FileNameOf(std::u16string_view path);
 

@@ -22,6 +22,7 @@ Menu BuildTrayToolMenu(bool dialog_visible) {
       {IDM_HELP, u"ヘルプ(&H)..."},
       {IDM_TRAY_ABOUT, u"バージョン情報(&A)..."},
       {IDM_TRAY_HOTKEYS, u"ホットキーの設定(&K)..."},
+      {IDM_TRAY_RELOAD_RULES, u"ルールを読み直す(&L)"},
       Separator(),
       {IDM_TRAY_EXIT, u"終了(&X)..."},
   };

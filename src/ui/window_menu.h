@@ -14,6 +14,10 @@ struct WindowMenuState {
   bool folder = false;
   // The process's class as read when the menu opens; 0 when it could not be read.
   std::uint32_t priority = 0;
+  // For a window whose program is known: rules that pin its program, or keep its class.
+  bool program_known = false;
+  bool program_pinned = false;
+  bool priority_remembered = false;
 };
 
 Menu BuildWindowMenu(const WindowMenuState& state);

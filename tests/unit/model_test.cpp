@@ -9,6 +9,7 @@
 #include <set>
 
 #include "catalogue/text.h"
+#include "remote/ini_file.h"
 #include "sim_desk.h"
 #include "ui/tray_menus.h"
 #include "ui/window_menu.h"
@@ -27,6 +28,9 @@ class Model {
 
   explicit Model(std::uint64_t seed) : random_(seed) {
     files_.files[u"nolist.txt"] = "Secret\n";
+    files_.files[kIniFileName] =
+        "[Rules]\r\nTop=title:Player\r\nHide=title:Retitled\r\nPriority=high title:Editor\r\n"
+        "Priority=idle title:メモ帳\r\n";
     for (int i = 0; i < 4; ++i)
       processes_.push_back(windows_.AddProcess(i == 3));
     windows_.AddWindow({.title = u"Desktop", .process = processes_[0]});
@@ -36,20 +40,20 @@ class Model {
   }
 
   void Step() {
+    // Whatever turned from visible to hidden, but for a window its own program hid, Stackle
+    // hid: the user through it, or a rule.
+    std::set<WindowRef> visible;
+    for (WindowRef w : windows_.OthersWindows()) {
+      if (windows_.IsVisible(w)) visible.insert(w);
+    }
+    hidden_by_program_ = kNoWindow;
     const int what = Pick(100);
     if (what < 45) {
-      // Whatever the user's action turned from visible to hidden, Stackle hid.
-      std::set<WindowRef> visible;
-      for (WindowRef w : windows_.OthersWindows()) {
-        if (windows_.IsVisible(w)) visible.insert(w);
-      }
       UserActs();
       ++counts["user actions"];
-      for (WindowRef w : visible) {
-        if (windows_.Exists(w) && !windows_.IsVisible(w)) hidden_by_stackle_.insert(w);
-      }
     } else if (what < 90) {
       OtherProgramActs();
+      if (dialog_->IsOpen()) dialog_->Pump();
       ++counts["by other programs"];
     } else if (what < 94) {
       Close();
@@ -62,6 +66,10 @@ class Model {
     } else {
       dialog_->Send({kWmEndSession, 1, 0});
       ++counts["session ends"];
+    }
+    for (WindowRef w : visible) {
+      if (windows_.Exists(w) && !windows_.IsVisible(w) && w != hidden_by_program_)
+        hidden_by_stackle_.insert(w);
     }
   }
 
@@ -91,6 +99,15 @@ class Model {
     for (WindowRef w : hidden_by_stackle_) {
       ASSERT_TRUE(Listed(w)) << "a window Stackle hid is stranded";
     }
+    // A rule acts at most once each time a window appears.
+    int acted = 0;
+    const Text report = layer_->Rules().Report();
+    for (std::size_t at = report.find(u"適用 "); at != Text::npos;
+         at = report.find(u"適用 ", at + 1))
+      acted += std::stoi(EncodeUtf8(report.substr(at + 3, 6)));
+    // (Every window that came into view, whoever showed it, may have appeared anew.)
+    ASSERT_LE(acted, (appearances_ + windows_.appearances) * 4)
+        << "a rule acted again in one appearance";
   }
 
  private:
@@ -110,6 +127,9 @@ class Model {
       child.items[IDC_ABOUT_INTERVAL] = inputs[Pick(6)];
       child.Press(kIdOk);
     };
+    appearances_ = -windows_.appearances;
+    for (WindowRef w : windows_.OthersWindows())
+      appearances_ += windows_.IsVisible(w);
     dialog_->Open(*layer_);
   }
 
@@ -122,6 +142,9 @@ class Model {
         ASSERT_TRUE(windows_.IsVisible(entry.window)) << "a hidden window stayed hidden at exit";
       }
     }
+    // Nothing a rule did outlives a clean exit, and no window keeps a mark of Stackle's.
+    for (WindowRef w : windows_.OthersWindows())
+      ASSERT_TRUE(windows_.Get(w).marks.empty()) << "a mark is left after exit";
   }
 
   // The process ends without its destruction sequence.
@@ -173,10 +196,11 @@ class Model {
 
   void OpenWindow() {
     const char16_t* titles[] = {u"Editor", u"Mail", u"", u"Secret notes", u"メモ帳", u"Player"};
+    const bool visible = Pick(4) != 0;
     windows_.AddWindow({.title = titles[Pick(6)],
                         .class_name = Pick(5) == 0 ? u"CabinetWClass" : u"SimWindow",
                         .process = processes_[Pick(static_cast<int>(processes_.size()))],
-                        .visible = Pick(4) != 0,
+                        .visible = visible,
                         .minimized = Pick(5) == 0,
                         .topmost = Pick(6) == 0,
                         .closes = Pick(3) == 0,
@@ -187,17 +211,20 @@ class Model {
     const auto others = windows_.OthersWindows();
     if (others.size() < 3 || Pick(6) == 0) return OpenWindow();
     const WindowRef w = others[Pick(static_cast<int>(others.size()))];
-    switch (Pick(7)) {
+    switch (Pick(8)) {
       case 0:
         windows_.DestroyWindow(w);
         break;
-      case 1:
-        windows_.Get(w).title = Pick(2) ? u"Retitled" : u"Secret again";
+      case 1: {
+        const char16_t* titles[] = {u"Retitled", u"Secret again", u"Player"};
+        windows_.Retitle(w, titles[Pick(3)]);
         break;
+      }
       case 2:
         windows_.Show(w, ShowCommand::kShow);
         break;
       case 3:
+        hidden_by_program_ = w;
         windows_.Show(w, ShowCommand::kHide);
         break;
       case 4:
@@ -214,6 +241,9 @@ class Model {
       case 6:
         processes_.push_back(windows_.AddProcess(Pick(2) == 0));
         break;
+      case 7:
+        if (dialog_->IsOpen()) dialog_->Send({kWmTimer, kRuleWatchTimer, 0});
+        break;
     }
   }
 
@@ -224,6 +254,8 @@ class Model {
   std::unique_ptr<sim::SimDialog> dialog_;
   std::unique_ptr<CLayerDialog> layer_;
   std::set<WindowRef> hidden_by_stackle_;
+  WindowRef hidden_by_program_ = kNoWindow;
+  int appearances_ = 0;  // windows of other programs shown since Stackle started
 };
 
 TEST(Model, EveryInvariantHoldsOverLongRandomRuns) {

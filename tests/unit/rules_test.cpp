@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/text.h"
+#include "remote/ini_file.h"
 #include "remote/rules.h"
+#include "sim_desk.h"
 
 namespace stackle {
 namespace {
@@ -83,6 +85,126 @@ TEST(RuleFile, ReadsTheRulesItUnderstandsAndSaysWhyItSkipsTheRest) {
   EXPECT_EQ(PinProgramLine(u"My App.exe"), "Top=exe:\"My App.exe\"");
   EXPECT_TRUE(Matches(ReadRules("[Rules]\n" + PinProgramLine(u"My App.exe")).rules.at(0),
                       {u"", u"", u"D:\\My App.exe"}));
+}
+
+// Stackle running with rules, and a reminder program whose window comes and goes.
+struct RuleDesk : SimDesk {
+  explicit RuleDesk(const std::string& rules) {
+    files.files[kIniFileName] = "[Rules]\r\n" + rules;
+    Open();
+  }
+  ProcessId reminders = windows.AddProcess(false, u"outlook.exe");
+  WindowRef Open(const Text& title, bool visible = true) {
+    const WindowRef w =
+        windows.AddWindow({.title = title, .process = reminders, .visible = visible});
+    dialog.Pump();
+    return w;
+  }
+  void Show(WindowRef w, bool shown) {
+    windows.Show(w, shown ? ShowCommand::kShow : ShowCommand::kHide);
+    dialog.Pump();
+  }
+  void Tick() { dialog.Send({kWmTimer, kRuleWatchTimer, 0}); }
+  using SimDesk::Open;
+};
+
+TEST(Rules, ActOnceEachTimeAWindowAppearsAndNeverOverruleTheUser) {
+  RuleDesk d("Top=exe:outlook.exe title:\"*Reminder*\"\r\n");
+  const WindowRef w = d.Open(u"Reminder");
+  struct Step {
+    const char* what;
+    std::function<void()> act;
+    bool on_top;
+  };
+  const Step steps[] = {
+      {"pinned as it appears", [] {}, true},
+      {"unpinned by a script, and left so",
+       [&] {
+         d.operations.PlaceWindow(w, InsertAfter::kNoTopMost, Origin::kScript);
+         d.Command(IDC_REFRESH);
+       },
+       false},
+      {"retitled, still the same appearance",
+       [&] {
+         d.windows.Retitle(w, u"2 Reminders");
+         d.dialog.Pump();
+       },
+       false},
+      {"hidden and shown again by its program", [&] { d.Show(w, false), d.Show(w, true); }, true},
+      {"unpinned by hand",
+       [&] { d.operations.PlaceWindow(w, InsertAfter::kNoTopMost, Origin::kDialog); }, false},
+      {"hidden and shown again by Stackle: no new appearance",
+       [&] {
+         d.operations.ToggleHidden(w, Origin::kDialog);
+         d.operations.ToggleHidden(w, Origin::kDialog);
+         d.dialog.Pump();
+       },
+       false},
+  };
+  for (const Step& step : steps) {
+    step.act();
+    EXPECT_EQ(d.windows.IsTopMost(w), step.on_top) << step.what;
+  }
+  // Made hidden, shown later without a word (Wine), titled later still: the watch sees it.
+  const WindowRef late = d.Open(u"Inbox", /*visible=*/false);
+  d.windows.Get(late).visible = true;
+  d.Tick();
+  EXPECT_FALSE(d.windows.IsTopMost(late));
+  d.windows.Get(late).title = u"Reminder";
+  d.Tick();
+  EXPECT_TRUE(d.windows.IsTopMost(late)) << "a title set late";
+  EXPECT_NE(d.windows.ForegroundWindow(), late) << "a rule takes no foreground";
+  EXPECT_EQ(d.layer.Rules().Report(),
+            u"Top=exe:outlook.exe title:\"*Reminder*\"\t有効 (適用 3 回、拒否 0 回)\r\n");
+}
+
+// One run of Stackle on a desk that outlives it.
+struct StackleRun {
+  StackleRun(sim::SimWindowSystem& windows, sim::SimFiles& files)
+      : dialog(windows), layer(dialog.Ports(files)) {
+    dialog.Open(layer);
+  }
+  sim::SimDialog dialog;
+  CLayerDialog layer;
+};
+
+TEST(Rules, UndoWhatTheyDidAtExitAndAfterAKill) {
+  sim::SimWindowSystem windows;
+  sim::SimFiles files;
+  files.files[kIniFileName] =
+      "[Rules]\r\nTop=title:Pinned*\r\nHide=title:Chat\r\nPriority=idle exe:outlook.exe\r\n"
+      "Priority=high title:Pinned*\r\n";
+  const ProcessId outlook = windows.AddProcess(false, u"outlook.exe"), other = windows.AddProcess();
+  windows.AddWindow({.title = u"Desktop", .process = other});
+  const WindowRef pinned = windows.AddWindow({.title = u"Pinned", .process = other});
+  const WindowRef chat = windows.AddWindow({.title = u"Chat", .process = outlook});
+  const WindowRef by_itself =
+      windows.AddWindow({.title = u"Pinned by itself", .process = outlook, .topmost = true});
+  windows.AddWindow(
+      {.title = u"Pinned admin", .process = windows.AddProcess(true), .refuses = true});
+  auto run = std::make_unique<StackleRun>(windows, files);
+  EXPECT_TRUE(windows.IsTopMost(pinned));
+  EXPECT_FALSE(windows.IsVisible(chat)) << "hidden into the register";
+  EXPECT_EQ(windows.PriorityOf(outlook), kIdle) << "the first Priority rule wins";
+  EXPECT_EQ(windows.PriorityOf(other), kHigh) << "a rule's class, not the policy's";
+  run->dialog.Send(CommandMessage(IDC_REFRESH));
+  EXPECT_EQ(windows.PriorityOf(outlook), kIdle) << "it lasts over a rebuild";
+  EXPECT_EQ(run->dialog.tray.balloons.size(), 2u) << "a balloon per refused rule, once";
+
+  // Killed: no exit sequence. The next run finds the mark and undoes the pin at its exit.
+  const WindowRef killed = run->dialog.Window();
+  run->dialog.events.Listen(false);
+  run.reset();
+  windows.DestroyWindow(killed);
+  files.files[kIniFileName] = "";
+  run = std::make_unique<StackleRun>(windows, files);
+  EXPECT_TRUE(windows.IsTopMost(pinned)) << "no rule now, yet the pin stays until exit";
+  run->dialog.Send({kWmClose, 0, 0});
+  EXPECT_FALSE(windows.IsTopMost(pinned)) << "a rule's pin is undone";
+  EXPECT_TRUE(windows.IsTopMost(by_itself)) << "a window on top by itself is left";
+  EXPECT_TRUE(windows.IsVisible(chat));
+  for (WindowRef w : windows.ZOrder())
+    EXPECT_TRUE(windows.Get(w).marks.empty()) << "no mark of Stackle's is left";
 }
 
 }  // namespace

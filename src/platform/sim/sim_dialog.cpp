@@ -36,9 +36,15 @@ void SimDialog::DeliverIdle() {
 }
 
 void SimDialog::Post(const Message& message) {
-  // The modal loop takes a posted message once the one it is handling is done.
-  if (depth_ > 0 || !target_) return posted_.push_back(message);
-  Send(message);
+  posted_.push_back(message);
+}
+
+void SimDialog::Pump() {
+  while (depth_ == 0 && !posted_.empty() && target_) {
+    const Message next = posted_.front();
+    posted_.pop_front();
+    Send(next);
+  }
 }
 
 void SimDialog::SendSize(std::uintptr_t type) {

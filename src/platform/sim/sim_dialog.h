@@ -77,8 +77,10 @@ class SimDialog final : public DialogHost {
   void DeliverIdle();
   // Delivers a message; ends the dialog (WM_DESTROY included) when a handler asked for it.
   std::optional<std::intptr_t> Send(const Message& message);
-  // Delivers a message once the one being handled, if any, is done.
+  // Queues a message that the modal loop takes once the one being handled is done.
   void Post(const Message& message);
+  // Lets the modal loop take what was posted while no message was being handled.
+  void Pump();
   // Reports the dialog window's current size, as the window system does after a change.
   void SendSize(std::uintptr_t type);
   bool IsOpen() const { return target_ != nullptr; }

@@ -76,8 +76,8 @@ class SimWindowEvents final : public WindowEvents {
 
   void Listen(bool on) override {
     listening = on;
-    windows_.announce = on ? std::function<void(WindowRef)>([this](WindowRef w) { Queue(w); })
-                           : nullptr;
+    windows_.announce =
+        on ? std::function<void(WindowRef)>([this](WindowRef w) { Queue(w); }) : nullptr;
   }
   std::vector<WindowRef> TakeAnnounced() override {
     posted_ = false;

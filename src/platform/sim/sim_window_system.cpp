@@ -13,9 +13,9 @@ ProcessId SimWindowSystem::AddProcess(bool refuses_open, const Text& program) {
   const ProcessId id = next_process_ += 4;
   processes_[id].refuses_open = refuses_open;
   const std::string number = std::to_string(id);
-  processes_[id].path = u"C:\\Programs\\" +
-                        (program.empty() ? u"program" + Text(number.begin(), number.end()) + u".exe"
-                                         : program);
+  processes_[id].path =
+      u"C:\\Programs\\" +
+      (program.empty() ? u"program" + Text(number.begin(), number.end()) + u".exe" : program);
   return id;
 }
 
@@ -24,6 +24,7 @@ WindowRef SimWindowSystem::AddWindow(WindowSpec spec) {
   const WindowRef handle = next_handle_ += 0x10;
   z_order_.insert(z_order_.begin() + TopOfBand(spec.topmost), handle);
   const bool others = spec.process != own_process_;
+  appearances += others && spec.visible;
   windows_[handle] = SimWindow{std::move(spec), handle, {}, kNoWindow};
   if (others && announce) announce(handle);
   return handle;
@@ -55,8 +56,8 @@ void SimWindowSystem::DestroyWindow(WindowRef window) {
   }
   for (WindowRef handle : owned)
     DestroyWindow(handle);
-  const bool announced = Find(window) && !Find(window)->parent &&
-                         Find(window)->process != own_process_ && announce;
+  const bool announced =
+      Find(window) && !Find(window)->parent && Find(window)->process != own_process_ && announce;
   windows_.erase(window);
   std::erase(z_order_, window);
   if (foreground_ == window) foreground_ = kNoWindow;
@@ -143,7 +144,10 @@ bool SimWindowSystem::Show(WindowRef window, ShowCommand command) {
   if (!w || w->refuses) return false;
   const bool was_visible = w->visible;
   w->visible = command != ShowCommand::kHide;
-  if (w->visible != was_visible && w->process != own_process_ && announce) announce(window);
+  if (w->visible != was_visible && w->process != own_process_) {
+    appearances += w->visible;
+    if (announce) announce(window);
+  }
   if (command == ShowCommand::kMinimize) w->minimized = true;
   // Restoring and maximizing activate the window; a minimized one keeps its maximized state.
   if (command == ShowCommand::kShowNormal || command == ShowCommand::kMaximize) {

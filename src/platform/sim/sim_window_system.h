@@ -74,6 +74,8 @@ class SimWindowSystem final : public WindowSystem {
   // Told of every top-level window of another process that is created, shown, hidden, retitled
   // or destroyed, as Windows announces them to a window-event hook.
   std::function<void(WindowRef)> announce;
+  // How often another process's window came into view: made visible, or shown when hidden.
+  int appearances = 0;
   // Called before each WindowBelow, to model other programs acting during a walk.
   std::function<void(WindowRef)> before_step;
   // Called while Stackle waits for a window's program: a close request, or a change of show

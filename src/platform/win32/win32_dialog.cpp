@@ -37,7 +37,8 @@ void AppendItems(HMENU menu, const Menu& items) {
     if (item.id == 0) {
       ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     } else {
-      ::AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(item.id), Wide(item.text));
+      ::AppendMenuW(menu, MF_STRING | (item.checked ? MF_CHECKED : 0u),
+                    static_cast<UINT_PTR>(item.id), Wide(item.text));
     }
   }
 }
