@@ -191,8 +191,8 @@ void RuleEngine::Act(const Rule& rule, const ListedWindow& listed) {
     return;
   }
   ++count.made.acted;
-  // The list is rebuilt once for everything rules did meanwhile, if anyone can see it.
-  if (!refresh_scheduled_ && windows_.IsVisible(dialog_.Window())) {
+  // The list is rebuilt once for all that rules did meanwhile.
+  if (!refresh_scheduled_) {
     refresh_scheduled_ = dialog_.SetTimer(kRuleRefreshTimer, kLookInterval) != 0;
   }
 }

@@ -52,8 +52,9 @@ void WindowOperations::PlaceOwnWindow(InsertAfter where, Origin origin) {
 }
 
 bool WindowOperations::FinishCommand(Refresh form, Origin origin, bool done) {
-  if (origin == Origin::kRule) return done;
   if (form == Refresh::kFull) PlaceOwnWindow(InsertAfter::kTopMost, origin);
+  // A rule's list is rebuilt once for all the rules did (RuleEngine).
+  if (origin == Origin::kRule) return done;
   RefreshWindowList();
   if (origin == Origin::kDialog) dialog_.Focus();
   if (!done) dialog_.SetCaption(kRefusedNotice);

@@ -24,7 +24,20 @@ Menu BuildWindowMenu(const WindowMenuState& state) {
     for (const auto& p : priorities) {
       if (state.priority != static_cast<std::uint32_t>(p.priority)) menu.push_back({p.id, p.text});
     }
+    // A class a rule may keep: never realtime.
+    const bool rememberable =
+        state.priority == static_cast<std::uint32_t>(PriorityClass::kIdle) ||
+        state.priority == static_cast<std::uint32_t>(PriorityClass::kNormal) ||
+        state.priority == static_cast<std::uint32_t>(PriorityClass::kHigh);
+    if (state.program_known && (rememberable || state.priority_remembered)) {
+      menu.push_back(
+          {IDM_REMEMBER_PRIORITY, u"このプログラムの優先度を記憶(&P)", state.priority_remembered});
+    }
     menu.push_back(Separator());
+    if (state.program_known) {
+      menu.push_back({IDM_PIN_PROGRAM, u"このプログラムを常に手前に(&A)", state.program_pinned});
+      menu.push_back(Separator());
+    }
   }
   menu.push_back({IDM_WINDOW_CLOSE, u"閉じる(&C)"});
   return menu;

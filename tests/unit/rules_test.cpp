@@ -141,6 +141,7 @@ TEST(Rules, ActOnceEachTimeAWindowAppearsAndNeverOverruleTheUser) {
        },
        false},
   };
+  EXPECT_EQ(d.windows.ZOrder()[0], d.dialog.Window()) << "Stackle back above what rules pinned";
   for (const Step& step : steps) {
     step.act();
     EXPECT_EQ(d.windows.IsTopMost(w), step.on_top) << step.what;
