@@ -101,9 +101,12 @@ FixedPriorities RuleEngine::OnListed(const std::vector<ListedWindow>& listed) {
       break;
     }
   }
-  // A window out of view since (Wine announces no hiding) is looked at: its appearance ends.
-  for (const auto& [window, appearance] : appearances_)
-    if (!in_view.contains(window)) pending_.insert(window);
+  // A window out of view since (Wine announces no hiding) has its appearance end now, before
+  // its program can show it again.
+  std::erase_if(appearances_, [&](const auto& entry) {
+    const WindowRef window = entry.first;
+    return !in_view.contains(window) && !windows_.IsVisible(window) && !HiddenByStackle(window);
+  });
   return fixed;
 }
 
@@ -123,12 +126,10 @@ void RuleEngine::LookAt(WindowRef window) {
   const auto listing = ListingOf(windows_, window, dialog_.Window(), operations_.Exclusions());
   if (!listing || operations_.IsStacklesOwn(window)) {
     if (windows_.IsVisible(window)) return;  // in view, though not listed: no rule acts
-    const auto& hidden = operations_.Hidden().Entries();
-    const bool hidden_by_stackle =
-        std::ranges::find(hidden, window, &HiddenEntry::window) != hidden.end();
     // Hidden by its program, the appearance is over; hidden by Stackle, it goes on, and
     // showing it again is no new appearance.
-    if (appearance != appearances_.end() && !hidden_by_stackle) appearances_.erase(appearance);
+    if (appearance != appearances_.end() && !HiddenByStackle(window))
+      appearances_.erase(appearance);
     // A window made but not shown yet is watched for a while.
     if (appearance == appearances_.end() && !watched_.contains(window)) Watch(window, kLooks);
     return;
@@ -166,10 +167,13 @@ void RuleEngine::Act(const Rule& rule, const ListedWindow& listed) {
     case RuleAction::kTop:
       // A window already on top, by itself or by hand, is left as it is, and so at exit.
       if (listed.topmost) return;
+      // Marked first: killed right after the pin, Stackle leaves no pin without its mark.
+      windows_.SetMark(listed.window, WindowMark::kRulePinned, 1);
       done = operations_.PlaceWindow(listed.window, InsertAfter::kTopMost, Origin::kRule);
       if (done) {
-        windows_.SetMark(listed.window, WindowMark::kRulePinned, 1);
         pinned_.insert(listed.window);
+      } else {
+        windows_.SetMark(listed.window, WindowMark::kRulePinned, 0);
       }
       break;
     case RuleAction::kHide:
@@ -195,6 +199,11 @@ void RuleEngine::Act(const Rule& rule, const ListedWindow& listed) {
   if (!refresh_scheduled_) {
     refresh_scheduled_ = dialog_.SetTimer(kRuleRefreshTimer, kLookInterval) != 0;
   }
+}
+
+bool RuleEngine::HiddenByStackle(WindowRef window) const {
+  const auto& hidden = operations_.Hidden().Entries();
+  return std::ranges::find(hidden, window, &HiddenEntry::window) != hidden.end();
 }
 
 void RuleEngine::Watch(WindowRef window, int looks) {

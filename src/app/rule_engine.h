@@ -62,6 +62,7 @@ class RuleEngine final : public RebuildObserver {
   void LookAt(WindowRef window);
   void Act(const Rule& rule, const ListedWindow& listed);
   void Unpin(WindowRef window);
+  bool HiddenByStackle(WindowRef window) const;
   Text ProgramPathOf(ProcessId program);
   void Watch(WindowRef window, int looks);
 
