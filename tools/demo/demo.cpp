@@ -6,8 +6,8 @@
 //
 // Given a pictures directory, it also saves there, each cropped around what it shows:
 // stackle.bmp (the dialog), window-menu.bmp (the per-window menu), tray-window-menu.bmp and
-// tray-tool-menu.bmp (the icon's left- and right-click menus) and about.bmp (the About
-// dialog).
+// tray-tool-menu.bmp (the icon's left- and right-click menus), about.bmp (the About dialog)
+// and hotkeys.bmp (ホットキーの設定).
 #include <windows.h>
 
 #include <algorithm>
@@ -166,8 +166,17 @@ bool SavePictures(HWND dialog, DWORD process, const std::wstring& directory) {
     fwprintf(stderr, L"the About dialog did not open\n");
     return false;
   }
-  const bool saved = SaveScreen(in + L"about.bmp", Around({about}));
+  if (!SaveScreen(in + L"about.bmp", Around({about}))) return false;
   Dismiss(about, IDCANCEL);
+
+  PostMessageW(dialog, WM_SYSCOMMAND, IDM_HOTKEYS, 0);
+  const HWND hotkeys = WaitForWindowOf(process, kDialogClass, L"ホットキーの設定");
+  if (!hotkeys) {
+    fwprintf(stderr, L"the hotkey dialog did not open\n");
+    return false;
+  }
+  const bool saved = SaveScreen(in + L"hotkeys.bmp", Around({hotkeys}));
+  Dismiss(hotkeys, IDCANCEL);
   return saved;
 }
 
