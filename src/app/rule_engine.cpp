@@ -8,10 +8,11 @@
 namespace stackle {
 namespace {
 
-// A window that appeared is looked at again every 250 ms for five seconds, for a title set
-// late (Wine announces no title change, nor a window shown after it was made).
-constexpr int kLooks = 20;
-constexpr std::uint32_t kLookInterval = 250;
+// A window that appeared is looked at again for five seconds, for a title set late: Wine
+// announces no title change, nor a window shown after it was made. A window made but not yet
+// shown is looked at every 25 ms at first, as most are shown at once.
+constexpr int kLooks = 20, kQuickLooks = 8;
+constexpr std::uint32_t kLookInterval = 250, kQuickInterval = 25;
 
 }  // namespace
 
@@ -22,14 +23,18 @@ RuleEngine::RuleEngine(WindowSystem& windows, DialogSurface& dialog, WindowEvent
 void RuleEngine::Load(std::string_view ini) {
   book_ = ReadRules(ini);
   events_.Listen(!book_.rules.empty());
+  actions_.clear();
+  watched_.clear();
   if (book_.rules.empty()) {
     appearances_.clear();
-    watched_.clear();
     dialog_.KillTimer(kRuleWatchTimer);
+    watch_interval_ = 0;
   }
-  // Every window in view is looked at again: a new rule acts on it at once.
-  for (const auto& [window, appearance] : appearances_)
-    pending_.insert(window);
+  // Every window in view is matched again: a new rule acts on it at once.
+  for (auto& [window, appearance] : appearances_) {
+    appearance.title.clear();
+    appearance.program = 0;
+  }
 }
 
 void RuleEngine::AdoptMarkedWindows() {
@@ -44,8 +49,10 @@ void RuleEngine::OnWindowEvents() {
 }
 
 void RuleEngine::OnWatchTick() {
+  bool quick = false;
   for (auto it = watched_.begin(); it != watched_.end();) {
     pending_.insert(it->first);
+    quick |= it->second > kLooks;
     it = --it->second > 0 ? std::next(it) : watched_.erase(it);
   }
   bool looking = !watched_.empty();
@@ -55,7 +62,12 @@ void RuleEngine::OnWatchTick() {
     pending_.insert(window);
     looking |= appearance.looks_left > 0;
   }
-  if (!looking) dialog_.KillTimer(kRuleWatchTimer);
+  if (!looking) {
+    dialog_.KillTimer(kRuleWatchTimer);
+    watch_interval_ = 0;
+  } else if (quick && std::ranges::none_of(watched_, [](auto& w) { return w.second > kLooks; })) {
+    StartWatchTimer();  // the quick looks are over
+  }
 }
 
 void RuleEngine::OnRefreshTick() {
@@ -65,100 +77,103 @@ void RuleEngine::OnRefreshTick() {
 }
 
 void RuleEngine::ActOnPending() {
-  if (pending_.empty() || dialog_.IsEnding()) return;
+  if (dialog_.IsEnding() || (pending_.empty() && actions_.empty())) return;
   paths_.clear();
   for (WindowRef window : std::exchange(pending_, {}))
     LookAt(window);
+  for (const Action& action : std::exchange(actions_, {})) {
+    if (windows_.Exists(action.listed.window)) Act(book_.rules[action.rule], action.listed);
+  }
 }
 
 FixedPriorities RuleEngine::OnListed(const std::vector<ListedWindow>& listed) {
   if (book_.rules.empty()) return {};
   paths_.clear();
-  FixedPriorities fixed;
-  std::map<ProcessId, std::size_t> fixed_by;  // the rule that fixed each program
   std::set<WindowRef> in_view;
   for (const ListedWindow& window : listed) {
-    if (!window.hidden) {
-      in_view.insert(window.window);
-      // A window not seen before, or with a rule that has not matched yet.
-      const auto appearance = appearances_.find(window.window);
-      if (appearance == appearances_.end() || appearance->second.done.size() < book_.rules.size())
-        pending_.insert(window.window);
-    }
-    const Text class_name = window.hidden ? windows_.ClassName(window.window) : window.class_name;
-    const ProcessId program =
-        window.hidden ? ProgramOf(windows_, window.window, class_name) : window.program;
-    WindowFacts facts{window.title, class_name, {}};
-    for (std::size_t i = 0; i < book_.rules.size(); ++i) {
-      const Rule& rule = book_.rules[i];
-      if (rule.action != RuleAction::kPriority || program == 0) continue;
-      if (fixed_by.contains(program) && fixed_by[program] < i) break;
-      if (NeedsProgram(rule) && facts.program_path.empty())
-        facts.program_path = ProgramPathOf(program);
-      if (!Matches(rule, facts)) continue;
-      fixed[program] = rule.priority;
-      fixed_by[program] = i;
-      break;
-    }
+    if (window.hidden) continue;
+    in_view.insert(window.window);
+    Evaluate(window);
   }
   // A window out of view since (Wine announces no hiding) has its appearance end now, before
-  // its program can show it again.
+  // its program can show it again; one Stackle hid goes on, and keeps its program's class.
   std::erase_if(appearances_, [&](const auto& entry) {
     const WindowRef window = entry.first;
     return !in_view.contains(window) && !windows_.IsVisible(window) && !HiddenByStackle(window);
   });
+  std::map<ProcessId, std::size_t> first;  // each program's first Priority rule in file order
+  for (const auto& [window, appearance] : appearances_) {
+    if (!appearance.priority_rule || appearance.program == 0) continue;
+    auto [rule, added] = first.try_emplace(appearance.program, *appearance.priority_rule);
+    if (!added) rule->second = std::min(rule->second, *appearance.priority_rule);
+  }
+  FixedPriorities fixed;
+  for (const auto& [program, rule] : first)
+    fixed[program] = book_.rules[rule].priority;
   return fixed;
 }
 
 void RuleEngine::LookAt(WindowRef window) {
-  if (!windows_.Exists(window)) {
-    appearances_.erase(window);
+  auto appearance = appearances_.find(window);
+  const bool visible = windows_.IsVisible(window);
+  if (!visible && !windows_.Exists(window)) {
+    if (appearance != appearances_.end()) appearances_.erase(appearance);
     watched_.erase(window);
     pinned_.erase(window);
     return;
   }
-  const ProcessId process = windows_.ProcessOf(window);
-  auto appearance = appearances_.find(window);
-  if (appearance != appearances_.end() && appearance->second.process != process) {
-    appearances_.erase(appearance);  // a reused handle: another window altogether
-    appearance = appearances_.end();
-  }
-  const auto listing = ListingOf(windows_, window, dialog_.Window(), operations_.Exclusions());
-  if (!listing || operations_.IsStacklesOwn(window)) {
-    if (windows_.IsVisible(window)) return;  // in view, though not listed: no rule acts
-    // Hidden by its program, the appearance is over; hidden by Stackle, it goes on, and
-    // showing it again is no new appearance.
-    if (appearance != appearances_.end() && !HiddenByStackle(window))
-      appearances_.erase(appearance);
-    // A window made but not shown yet is watched for a while.
-    if (appearance == appearances_.end() && !watched_.contains(window)) Watch(window, kLooks);
+  // Still in view with the title its rules were matched against: nothing new can match.
+  if (visible && appearance != appearances_.end() &&
+      windows_.Title(window) == appearance->second.title) {
     return;
   }
-  watched_.erase(window);
-  if (appearance == appearances_.end())
-    appearance = appearances_.emplace(window, Appearance{process, {}, kLooks}).first;
-  Appearance& now = appearance->second;
-  WindowFacts facts{listing->title, listing->class_name, {}};
+  const auto listing = visible
+                           ? ListingOf(windows_, window, dialog_.Window(), operations_.Exclusions())
+                           : std::nullopt;
+  if (listing && !operations_.IsStacklesOwn(window)) return Evaluate(*listing);
+  if (!visible && appearance != appearances_.end()) {
+    // Hidden by its program, the appearance is over; hidden by Stackle, it goes on, and
+    // showing it again is no new appearance.
+    if (!HiddenByStackle(window)) appearances_.erase(appearance);
+    return;
+  }
+  // Made but not shown yet, or in view untitled: looked at again for a while.
+  if (appearance == appearances_.end() && !watched_.contains(window)) Watch(window);
+}
+
+void RuleEngine::Evaluate(const ListedWindow& listed) {
+  const ProcessId process = windows_.ProcessOf(listed.window);
+  auto [entry, added] = appearances_.try_emplace(listed.window);
+  Appearance& now = entry->second;
+  if (!added && now.process != process) now = {};  // a reused handle: another window altogether
+  if (added || now.process != process) {
+    now.process = process;
+    now.looks_left = kLooks;
+    StartWatchTimer();
+  } else if (now.title == listed.title && now.program == listed.program) {
+    return;  // matched against the same before
+  }
+  watched_.erase(listed.window);
+  now.title = listed.title;
+  now.program = listed.program;
+  now.priority_rule.reset();
+  WindowFacts facts{listed.title, listed.class_name, {}};
   bool unmatched = false;
-  bool priority_taken = false;  // only the first Priority rule in file order sets the class
-  for (const Rule& rule : book_.rules) {
+  for (std::size_t i = 0; i < book_.rules.size(); ++i) {
+    const Rule& rule = book_.rules[i];
     const bool priority = rule.action == RuleAction::kPriority;
-    if (now.done.contains(rule.line)) {
-      priority_taken |= priority;
-      continue;
-    }
+    if (priority && now.priority_rule) continue;  // only the first one sets the class
     if (NeedsProgram(rule) && facts.program_path.empty())
-      facts.program_path = ProgramPathOf(listing->program);
+      facts.program_path = ProgramPathOf(listed.program);
     if (!Matches(rule, facts)) {
-      unmatched = true;
+      unmatched |= !now.done.contains(rule.line);
       continue;
     }
+    if (priority) now.priority_rule = i;
     // Once per appearance, also when refused: not tried again until it is shown anew.
-    now.done.insert(rule.line);
-    if (!priority || !std::exchange(priority_taken, true)) Act(rule, *listing);
+    if (now.done.insert(rule.line).second) actions_.push_back({listed, i});
   }
   if (!unmatched) now.looks_left = 0;
-  if (now.looks_left > 0) dialog_.SetTimer(kRuleWatchTimer, kLookInterval);
 }
 
 void RuleEngine::Act(const Rule& rule, const ListedWindow& listed) {
@@ -166,7 +181,7 @@ void RuleEngine::Act(const Rule& rule, const ListedWindow& listed) {
   switch (rule.action) {
     case RuleAction::kTop:
       // A window already on top, by itself or by hand, is left as it is, and so at exit.
-      if (listed.topmost) return;
+      if (listed.topmost || windows_.IsTopMost(listed.window)) return;
       // Marked first: killed right after the pin, Stackle leaves no pin without its mark.
       windows_.SetMark(listed.window, WindowMark::kRulePinned, 1);
       done = operations_.PlaceWindow(listed.window, InsertAfter::kTopMost, Origin::kRule);
@@ -177,6 +192,7 @@ void RuleEngine::Act(const Rule& rule, const ListedWindow& listed) {
       }
       break;
     case RuleAction::kHide:
+      if (!windows_.IsVisible(listed.window)) return;
       done = operations_.ToggleHidden(listed.window, Origin::kRule);
       break;
     case RuleAction::kPriority:
@@ -195,8 +211,9 @@ void RuleEngine::Act(const Rule& rule, const ListedWindow& listed) {
     return;
   }
   ++count.made.acted;
-  // The list is rebuilt once for all that rules did meanwhile.
-  if (!refresh_scheduled_) {
+  // The list is rebuilt once for all that rules did meanwhile, if anyone can see it; hidden in
+  // the notification area, Stackle rebuilds it as it comes back.
+  if (!refresh_scheduled_ && windows_.IsVisible(dialog_.Window())) {
     refresh_scheduled_ = dialog_.SetTimer(kRuleRefreshTimer, kLookInterval) != 0;
   }
 }
@@ -206,9 +223,18 @@ bool RuleEngine::HiddenByStackle(WindowRef window) const {
   return std::ranges::find(hidden, window, &HiddenEntry::window) != hidden.end();
 }
 
-void RuleEngine::Watch(WindowRef window, int looks) {
-  watched_[window] = looks;
-  dialog_.SetTimer(kRuleWatchTimer, kLookInterval);
+void RuleEngine::Watch(WindowRef window) {
+  watched_[window] = kQuickLooks + kLooks;
+  StartWatchTimer();
+}
+
+void RuleEngine::StartWatchTimer() {
+  const bool quick = std::ranges::any_of(watched_, [](auto& w) { return w.second > kLooks; });
+  const std::uint32_t interval = quick ? kQuickInterval : kLookInterval;
+  // Set again only when its period changes: setting a timer starts its wait anew, and windows
+  // arriving one after another would keep it from ever ticking.
+  if (interval != watch_interval_)
+    watch_interval_ = dialog_.SetTimer(kRuleWatchTimer, interval) ? interval : 0;
 }
 
 Text RuleEngine::ProgramPathOf(ProcessId program) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -48,11 +49,20 @@ class RuleEngine final : public RebuildObserver {
   Text Report() const;
 
  private:
-  // One appearance of a window: what its rules did since it was last shown.
+  // One appearance of a window: what its rules did since it was last shown, and what they
+  // were matched against last, so that nothing is matched twice against the same.
   struct Appearance {
     ProcessId process = 0;
     std::set<std::string> done;  // the lines of the rules that acted or were refused
-    int looks_left = 0;          // ticks of 250 ms it is still looked at
+    int looks_left = 0;          // looks it is still given
+    Text title;
+    ProcessId program = 0;
+    std::optional<std::size_t> priority_rule;  // the first Priority rule it matches
+  };
+  // A rule's action waiting for the moment Stackle may act.
+  struct Action {
+    ListedWindow listed;
+    std::size_t rule = 0;
   };
   struct Count {
     RuleCount made;
@@ -60,11 +70,14 @@ class RuleEngine final : public RebuildObserver {
   };
 
   void LookAt(WindowRef window);
+  // Matches the rules not done yet against a window the list shows; queues their actions.
+  void Evaluate(const ListedWindow& listed);
   void Act(const Rule& rule, const ListedWindow& listed);
   void Unpin(WindowRef window);
   bool HiddenByStackle(WindowRef window) const;
   Text ProgramPathOf(ProcessId program);
-  void Watch(WindowRef window, int looks);
+  void Watch(WindowRef window);
+  void StartWatchTimer();
 
   WindowSystem& windows_;
   DialogSurface& dialog_;
@@ -74,12 +87,14 @@ class RuleEngine final : public RebuildObserver {
   RuleBook book_;
   std::map<WindowRef, Appearance> appearances_;
   std::set<WindowRef> pending_;
-  std::map<WindowRef, int> watched_;  // windows not yet in view, with the ticks left
+  std::vector<Action> actions_;
+  std::map<WindowRef, int> watched_;  // windows not yet in view, with the looks left
   std::set<WindowRef> pinned_;
   std::map<ProcessId, PriorityClass> set_by_rule_;
   std::map<std::string, Count> counts_;
   std::map<ProcessId, Text> paths_;  // read once per process and pass
   bool refresh_scheduled_ = false;
+  std::uint32_t watch_interval_ = 0;  // the watch timer's period; 0 while it is off
 };
 
 }  // namespace stackle
