@@ -4,10 +4,13 @@
 //
 //   stackle_rule_bench <stackle.exe> <working directory> <results.json> [trials]
 //   stackle_rule_bench --burst <program index> <windows>   (one of the ten burst programs)
+//   stackle_rule_bench --baseline                          (the baseline, in its own process)
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <cwctype>
 #include <map>
 #include <memory>
 #include <string>
@@ -34,13 +37,45 @@ double NowMs() {
   return static_cast<double>(t.QuadPart) * 1000.0 / frequency;
 }
 
-double CpuMs(HANDLE process) {
-  FILETIME created, exited, kernel, user;
-  if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
-  const auto ms = [](FILETIME t) {
-    return static_cast<double>(ULARGE_INTEGER{{t.dwLowDateTime, t.dwHighDateTime}}.QuadPart) / 1e4;
-  };
-  return ms(kernel) + ms(user);
+// CPU time in ms as Linux counts it for the Unix process behind a Wine process, read from
+// /proc through Wine's Z: drive: Wine gives no other process's times. `stat` is the path of a
+// process's stat file.
+double CpuMs(const std::wstring& stat) {
+  FILE* file = _wfopen(stat.c_str(), L"r");
+  if (!file) return 0;
+  char text[1024] = {};
+  std::fread(text, 1, sizeof text - 1, file);
+  std::fclose(file);
+  // After the command's name in parentheses: utime and stime are the 12th and 13th fields.
+  const char* at = std::strrchr(text, ')');
+  unsigned long utime = 0, stime = 0;
+  if (!at || std::sscanf(at + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lu %lu", &utime,
+                         &stime) != 2) {
+    return 0;
+  }
+  return (utime + stime) * 1000.0 / 100;  // clock ticks of 10 ms
+}
+
+// The stat file of the Unix process whose program's file name is `name`.
+std::wstring StatOf(std::string_view name) {
+  WIN32_FIND_DATAW found;
+  const HANDLE find = FindFirstFileW(L"Z:\\proc\\*", &found);
+  if (find == INVALID_HANDLE_VALUE) return {};
+  std::wstring stat;
+  do {
+    const std::wstring dir = std::wstring(L"Z:\\proc\\") + found.cFileName;
+    if (!std::iswdigit(found.cFileName[0])) continue;
+    FILE* file = _wfopen((dir + L"\\cmdline").c_str(), L"rb");
+    if (!file) continue;
+    char line[1024] = {};
+    std::fread(line, 1, sizeof line - 1, file);
+    std::fclose(file);
+    const std::string_view program(line);  // the first argument, up to its NUL
+    const size_t slash = program.find_last_of("/\\");
+    if (program.substr(slash == program.npos ? 0 : slash + 1) == name) stat = dir + L"\\stat";
+  } while (stat.empty() && FindNextFileW(find, &found));
+  FindClose(find);
+  return stat;
 }
 
 bool IsTopMost(HWND window) {
@@ -107,7 +142,8 @@ int RunBurstProgram(int program, int count) {
 
 // The least the same work takes: each listed window's title and class read, its program's path
 // read once per program, the rules matched, and the matching windows pinned.
-void Baseline(const stackle::RuleBook& book) {
+void Baseline() {
+  const stackle::RuleBook book = stackle::ReadRules(RuleFile());
   std::map<DWORD, stackle::Text> paths;
   for (HWND window : ZOrder()) {
     if (!IsWindowVisible(window)) continue;
@@ -157,6 +193,14 @@ void Print(FILE* out, const char* name, const Stats& s, const char* end = ",") {
 int wmain(int argc, wchar_t** argv) {
   if (argc == 4 && std::wstring_view(argv[1]) == L"--burst")
     return RunBurstProgram(_wtoi(argv[2]), _wtoi(argv[3]));
+  // The baseline's pass, or a process that does nothing, each in a process of its own, so
+  // that its time is read as Stackle's is.
+  // The baseline's pass in a process of its own, which tells its own CPU time as its result.
+  if (argc == 2 && std::wstring_view(argv[1]) == L"--baseline") {
+    const double before = CpuMs(L"Z:\\proc\\self\\stat");
+    Baseline();
+    return static_cast<int>(CpuMs(L"Z:\\proc\\self\\stat") - before);
+  }
   if (argc != 4 && argc != 5) {
     std::fwprintf(stderr,
                   L"usage: stackle_rule_bench <stackle.exe> <dir> <results.json> [trials]\n");
@@ -186,7 +230,8 @@ int wmain(int argc, wchar_t** argv) {
     // notification area, as it does all day.
     PostMessageW(dialog, WM_COMMAND, IDM_HIDE_DIALOG, 0);
     WaitUntil([&] { return !IsWindowVisible(dialog); });
-    const double cpu_before = CpuMs(stackle.handle());
+    const std::wstring stackle_stat = StatOf("stackle.exe");
+    const double cpu_before = CpuMs(stackle_stat);
     const double burst_start = NowMs();
     std::vector<std::unique_ptr<Process>> programs;
     for (int p = 0; p < kPrograms; ++p) {
@@ -205,13 +250,14 @@ int wmain(int argc, wchar_t** argv) {
     const double burst_ms = NowMs() - burst_start;
 
     Rest(600);  // the list rebuilt once for all of them
-    const double stackle_cpu = CpuMs(stackle.handle()) - cpu_before;
+    const double stackle_cpu = CpuMs(stackle_stat) - cpu_before;
     for (HWND window : Matching())
       SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    const stackle::RuleBook book = stackle::ReadRules(rules);
-    const double baseline_before = CpuMs(GetCurrentProcess());
-    Baseline(book);
-    const double baseline_cpu = CpuMs(GetCurrentProcess()) - baseline_before;
+    const Process baseline(ThisProgram(), L"--baseline");
+    baseline.WaitForExit();
+    DWORD baseline_ms = 0;
+    GetExitCodeProcess(baseline.handle(), &baseline_ms);
+    const double baseline_cpu = baseline_ms;
     programs.clear();
 
     const Stats s = Summarize(shown), r = Summarize(retitled);
