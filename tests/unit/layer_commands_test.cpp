@@ -77,7 +77,7 @@ TEST(LayerCommands, MoveTheSelectedWindowAndKeepStackleOnTop) {
   }
 }
 
-TEST(LayerCommands, DoNothingAtAllWithoutASelection) {
+TEST(LayerCommands, DoNothingAtAllWithoutASelectionOrWithoutTheirData) {
   // clang-format off
   const Message messages[] = {
       CommandMessage(IDC_BRING_TO_FRONT), CommandMessage(IDC_ALWAYS_ON_TOP),
@@ -87,6 +87,7 @@ TEST(LayerCommands, DoNothingAtAllWithoutASelection) {
       CommandMessage(IDM_WINDOW_MINIMIZE), CommandMessage(IDM_WINDOW_MAXIMIZE),
       CommandMessage(IDM_WINDOW_CLOSE), CommandMessage(IDM_PRIORITY_HIGH),
       CommandMessage(IDM_PRIORITY_IDLE), CommandMessage(IDM_PRIORITY_REALTIME),
+      {kWmCopyData, 0, 0}, {kWmGetMinMaxInfo, 0, 0},
   };
   // clang-format on
   for (const Message& m : messages) {
@@ -96,7 +97,8 @@ TEST(LayerCommands, DoNothingAtAllWithoutASelection) {
     d.dialog.LoseFocus();
     const auto before = d.Snapshot();
     d.dialog.Send(m);
-    EXPECT_EQ(d.Snapshot(), before) << LowWord(m.wparam) << "/" << HighWord(m.wparam);
+    EXPECT_EQ(d.Snapshot(), before)
+        << m.id << ":" << LowWord(m.wparam) << "/" << HighWord(m.wparam);
     EXPECT_FALSE(d.dialog.HasFocus());
     EXPECT_TRUE(d.dialog.IsOpen());
   }
