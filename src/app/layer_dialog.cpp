@@ -263,7 +263,9 @@ void CLayerDialog::OnContextMenu(WindowRef requester) {
   list_.Select(*index);
   const WindowRef target = operations_.SelectedWindow();
   if (target == kNoWindow) return;
-  const auto priority = windows_.ProcessPriority(ProgramOf(windows_, target));
+  const ProcessId program = ProgramOf(windows_, target);
+  const auto priority =
+      program ? windows_.ProcessPriority(program) : std::optional<std::uint32_t>(0);
   // The process cannot be opened (run as administrator): no menu; the caption says why.
   if (!priority) return dialog_.SetCaption(kRefusedNotice);
 
@@ -271,7 +273,8 @@ void CLayerDialog::OnContextMenu(WindowRef requester) {
   dialog_.Focus();
   dialog_.ShowPopupMenu(BuildWindowMenu({.minimized = windows_.IsMinimized(target),
                                          .maximized = windows_.IsMaximized(target),
-                                         .folder = windows_.ClassName(target) == kFolderWindowClass,
+                                         .keeps_priority = !program || windows_.ClassName(target) ==
+                                                                           kFolderWindowClass,
                                          .priority = *priority}),
                         *cursor);
 }

@@ -128,7 +128,8 @@ void WindowOperations::SetProgramPriority(WindowRef window, PriorityClass priori
 }
 
 bool WindowOperations::MayChangeProgram(WindowRef window) {
-  return windows_.ProcessPriority(ProgramOf(windows_, window)).has_value();
+  const ProcessId program = ProgramOf(windows_, window);
+  return program == 0 || windows_.ProcessPriority(program).has_value();
 }
 
 void WindowOperations::ShowAllHidden(Origin origin) {

@@ -62,7 +62,8 @@ class WindowOperations {
   void CloseWindow(WindowRef window, Origin origin);
   // Until the next rebuild of the list, which applies the priority policy again.
   void SetProgramPriority(WindowRef window, PriorityClass priority);
-  // Whether Stackle may open the window's program to read and set its priority.
+  // Whether Stackle may open the window's program to read and set its priority; true for a
+  // window that stands for none.
   bool MayChangeProgram(WindowRef window);
   // Shows every window Stackle hid, at normal priority, as at exit; Stackle keeps running.
   void ShowAllHidden(Origin origin);

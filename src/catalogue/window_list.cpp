@@ -18,21 +18,20 @@ Text Label(const ListedWindow& listed) {
   return label += listed.title;
 }
 
-ProcessId ProgramOf(WindowSystem& windows, WindowRef window, const Text& class_name) {
+namespace {
+
+// `shell_process` is 0 when no shell runs.
+ProcessId ProgramOf(WindowSystem& windows, WindowRef window, const Text& class_name,
+                    ProcessId shell_process) {
   const ProcessId own = windows.ProcessOf(window);
+  if (own == shell_process) return 0;
   if (class_name != kStoreFrameClass) return own;
   for (WindowRef child : windows.Children(window)) {
     const ProcessId process = windows.ProcessOf(child);
     if (process != 0 && process != own) return process;
   }
-  return own;  // a minimized frame holds none
+  return 0;  // a minimized frame holds none; its own process hosts every Store app's frame
 }
-
-ProcessId ProgramOf(WindowSystem& windows, WindowRef window) {
-  return ProgramOf(windows, window, windows.ClassName(window));
-}
-
-namespace {
 
 void SetProgramPriority(WindowSystem& windows, WindowRef window, const Text& class_name,
                         PriorityClass priority) {
@@ -41,18 +40,39 @@ void SetProgramPriority(WindowSystem& windows, WindowRef window, const Text& cla
   }
 }
 
+// The shell cloaks the windows of another virtual desktop, and a Store app it started ahead of
+// use, which is on none; an owned window is on its owner's desktop. When the system cannot
+// say, the window counts as on one.
+bool IsStartedAheadOfUse(WindowSystem& windows, WindowRef window) {
+  for (int depth = 0; window != kNoWindow && depth < 64; ++depth, window = windows.Owner(window)) {
+    const auto on_desktop = windows.IsOnVirtualDesktop(window);
+    if (!on_desktop || *on_desktop) return false;
+  }
+  return window == kNoWindow;
+}
+
+// The windows a walk never lists, whatever they show.
+struct Unlisted {
+  WindowRef own_dialog;
+  WindowRef shell_window;
+  const ExclusionList& exclusions;
+};
+
 // ListingOf, also giving the class name it read.
-std::optional<ListedWindow> ReadListing(WindowSystem& windows, WindowRef w, WindowRef own_dialog,
-                                        const ExclusionList& exclusions, Text& class_name) {
+std::optional<ListedWindow> ReadListing(WindowSystem& windows, WindowRef w,
+                                        const Unlisted& unlisted, Text& class_name) {
   // Most top-level windows are hidden: asking that first spares them the title read.
-  if (w == own_dialog || !windows.IsVisible(w)) return std::nullopt;
+  if (w == unlisted.own_dialog || w == unlisted.shell_window || !windows.IsVisible(w))
+    return std::nullopt;
   Text title = windows.Title(w);
-  if (title.empty() || exclusions.Excludes(title)) return std::nullopt;
+  if (title.empty() || unlisted.exclusions.Excludes(title)) return std::nullopt;
   class_name = windows.ClassName(w);
-  // Visible to the system, yet not on the screen: a Store app never started, a shell
-  // surface. A window on another virtual desktop (cloaked by the shell) stays listed.
-  if (class_name == kCoreWindowClass ||
-      (windows.CloakOf(w) & (kCloakedByApp | kCloakedByOwner)) != 0) {
+  // Visible to the system, yet not on the screen: a Store app never started or started ahead
+  // of use, a shell surface. A window on another virtual desktop stays listed.
+  if (class_name == kCoreWindowClass) return std::nullopt;
+  const std::uint32_t cloak = windows.CloakOf(w);
+  if ((cloak & (kCloakedByApp | kCloakedByOwner)) != 0 ||
+      ((cloak & kCloakedByShell) != 0 && IsStartedAheadOfUse(windows, w))) {
     return std::nullopt;
   }
   return ListedWindow{.title = std::move(title),
@@ -77,6 +97,14 @@ void SetFinalPriorities(WindowSystem& windows,
 
 }  // namespace
 
+ProcessId ProgramOf(WindowSystem& windows, WindowRef window, const Text& class_name) {
+  return ProgramOf(windows, window, class_name, windows.ProcessOf(windows.ShellWindow()));
+}
+
+ProcessId ProgramOf(WindowSystem& windows, WindowRef window) {
+  return ProgramOf(windows, window, windows.ClassName(window));
+}
+
 void SetWindowProcessPriority(WindowSystem& windows, WindowRef window, PriorityClass priority) {
   SetProgramPriority(windows, window, windows.ClassName(window), priority);
 }
@@ -89,7 +117,7 @@ void SetHiddenWindowPriority(WindowSystem& windows, WindowRef window, PriorityCl
 std::optional<ListedWindow> ListingOf(WindowSystem& windows, WindowRef window, WindowRef own_dialog,
                                       const ExclusionList& exclusions) {
   Text class_name;
-  return ReadListing(windows, window, own_dialog, exclusions, class_name);
+  return ReadListing(windows, window, {own_dialog, windows.ShellWindow(), exclusions}, class_name);
 }
 
 std::vector<ListedWindow> WalkWindowList(WindowSystem& windows, WindowRef own_dialog,
@@ -98,11 +126,13 @@ std::vector<ListedWindow> WalkWindowList(WindowSystem& windows, WindowRef own_di
   std::vector<std::pair<ProcessId, PriorityClass>> priorities;
   WindowRef first = windows.WindowAbove(own_dialog);
   if (first == kNoWindow) first = windows.TopWindow();
+  const Unlisted unlisted{own_dialog, windows.ShellWindow(), exclusions};
+  const ProcessId shell_process = windows.ProcessOf(unlisted.shell_window);
   Text class_name;
   WalkZOrder(windows, first, windows.BottomWindow(own_dialog), [&](WindowRef w) {
-    auto listing = ReadListing(windows, w, own_dialog, exclusions, class_name);
+    auto listing = ReadListing(windows, w, unlisted, class_name);
     if (!listing) return;
-    if (const ProcessId process = ProgramOf(windows, w, class_name)) {
+    if (const ProcessId process = ProgramOf(windows, w, class_name, shell_process)) {
       priorities.emplace_back(process, listing->topmost && !listing->folder
                                            ? PriorityClass::kHigh
                                            : PriorityClass::kNormal);

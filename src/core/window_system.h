@@ -33,6 +33,14 @@ class WindowSystem {
   virtual std::uint32_t CloakOf(WindowRef window) = 0;
   // A window's child windows, top first.
   virtual std::vector<WindowRef> Children(WindowRef window) = 0;
+  // The shell's desktop window; the task bar, start and the desktop belong to its process.
+  // kNoWindow when no shell runs.
+  virtual WindowRef ShellWindow() = 0;
+  // A top-level window's owner; kNoWindow when it has none.
+  virtual WindowRef Owner(WindowRef window) = 0;
+  // Whether a top-level window is on a virtual desktop, the current one or another: a Store
+  // app the shell started ahead of use is on none. Nothing when the system cannot say.
+  virtual std::optional<bool> IsOnVirtualDesktop(WindowRef window) = 0;
 
   // Position and size are kept. Activates the window unless `activate` is false. Each is false
   // when the system refused the change: a program run as administrator refuses a normal one.

@@ -220,6 +220,12 @@ TEST(RemoteCommands, LeaveTheUserTheForegroundAndAnswerWhatTheyCouldNotDo) {
   EXPECT_EQ(desk.Hand({CommandVerb::kTop, u"Admin"}).first, kExitRefused);
   EXPECT_EQ(desk.Hand({CommandVerb::kClose, u"Admin"}).first, kExitRefused);
   EXPECT_TRUE(desk.windows.Exists(admin));
+  // A Store app's frame without its app stands for no program: nothing refuses.
+  desk.windows.AddWindow({.title = u"Photos",
+                          .class_name = kStoreFrameClass,
+                          .process = desk.windows.AddProcess(true),
+                          .minimized = true});
+  EXPECT_EQ(desk.Hand({CommandVerb::kClose, u"Photos"}).first, kExitDone);
   // Another tag, or no data, is no command; nor a form the decoder refuses.
   const std::string bytes = EncodeCommand({CommandVerb::kClose, u"Admin"}, 0);
   const auto size = static_cast<std::uint32_t>(bytes.size());

@@ -58,6 +58,11 @@ class CountingWindowSystem final : public WindowSystem {
   WindowRef ForegroundWindow() override { return ++calls, inner_.ForegroundWindow(); }
   std::uint32_t CloakOf(WindowRef w) override { return ++calls, inner_.CloakOf(w); }
   std::vector<WindowRef> Children(WindowRef w) override { return ++calls, inner_.Children(w); }
+  WindowRef ShellWindow() override { return ++calls, inner_.ShellWindow(); }
+  WindowRef Owner(WindowRef w) override { return ++calls, inner_.Owner(w); }
+  std::optional<bool> IsOnVirtualDesktop(WindowRef w) override {
+    return ++calls, inner_.IsOnVirtualDesktop(w);
+  }
   void RequestClose(WindowRef w, const std::function<bool()>& stop) override {
     ++calls, inner_.RequestClose(w, stop);
   }

@@ -24,6 +24,9 @@ struct WindowSpec {
   bool closes = true;       // false: its program asks its user, who says no, or hangs
   bool refuses = false;     // refuses every change: a program run as administrator
   std::uint32_t cloak = 0;  // kCloakedBy* bits
+  // On a virtual desktop, or on none (a Store app started ahead of use); nothing: the system
+  // cannot say.
+  std::optional<bool> on_desktop = true;
   // A pop-up's owner, which the pop-up reports as its parent.
   WindowRef owner = kNoWindow;
   Rect rect{100, 100, 400, 300};
@@ -63,6 +66,8 @@ class SimWindowSystem final : public WindowSystem {
   std::uint32_t PriorityOf(ProcessId process) const { return processes_.at(process).priority; }
   // Sets a class directly, as another program would, bypassing refusals.
   void ForcePriority(ProcessId process, std::uint32_t priority);
+  // The shell's desktop window, when a shell runs.
+  WindowRef shell_window = kNoWindow;
   // The next this many requests to bring a window forward are refused.
   int foreground_lock = 0;
   // Called before each WindowBelow, to model other programs acting during a walk.
@@ -95,6 +100,11 @@ class SimWindowSystem final : public WindowSystem {
   WindowRef ForegroundWindow() override { return foreground_; }
   std::uint32_t CloakOf(WindowRef w) override { return Find(w) ? Find(w)->cloak : 0; }
   std::vector<WindowRef> Children(WindowRef window) override;
+  WindowRef ShellWindow() override { return shell_window; }
+  WindowRef Owner(WindowRef w) override { return Find(w) ? Find(w)->owner : kNoWindow; }
+  std::optional<bool> IsOnVirtualDesktop(WindowRef w) override {
+    return Find(w) ? Find(w)->on_desktop : std::nullopt;
+  }
   // The wait is over at once: the program either closed the window or did not.
   void RequestClose(WindowRef window, const std::function<bool()>& stop_waiting) override;
   void SetHiddenMark(WindowRef w, bool marked) override {

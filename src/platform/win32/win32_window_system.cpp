@@ -1,5 +1,9 @@
 #include "platform/win32/win32_window_system.h"
 
+// After <windows.h>, which they need.
+#include <objbase.h>
+#include <unknwn.h>
+
 #include <algorithm>
 #include <string>
 
@@ -32,7 +36,57 @@ bool IsHungElsewhere(HWND window) {
          ::IsHungAppWindow(window);
 }
 
+// IVirtualDesktopManager, as the shell declares it; MinGW's headers declare it only to builds
+// that require Windows 10.
+struct VirtualDesktopManager : IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE IsWindowOnCurrentVirtualDesktop(HWND window, BOOL* on) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetWindowDesktopId(HWND window, GUID* desktop) = 0;
+  virtual HRESULT STDMETHODCALLTYPE MoveWindowToDesktop(HWND window, REFGUID desktop) = 0;
+};
+constexpr CLSID kVirtualDesktopManagerClass = {
+    0xaa509086, 0x5ca9, 0x4c25, {0x8f, 0x95, 0x58, 0x9d, 0x3c, 0x07, 0xb4, 0x8a}};
+constexpr IID kVirtualDesktopManagerInterface = {
+    0xa5cd92ff, 0x29be, 0x454c, {0x8d, 0x04, 0xd8, 0x28, 0x79, 0xfb, 0x3f, 0x1b}};
+
 }  // namespace
+
+// The shell's virtual desktop manager, made when a walk first meets a window the shell cloaked,
+// on that thread, with COM set up there for it; ole32 is loaded only then. There is none before
+// Windows 10, nor under Wine.
+class Win32WindowSystem::VirtualDesktops {
+ public:
+  VirtualDesktops() {
+    static const auto initialize =
+        SystemFunction<decltype(&::CoInitializeEx)>(L"ole32.dll", "CoInitializeEx");
+    static const auto create =
+        SystemFunction<decltype(&::CoCreateInstance)>(L"ole32.dll", "CoCreateInstance");
+    if (!initialize || !create) return;
+    // A thread where COM was set up otherwise still serves it; only a join is undone.
+    joined_ = SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED));
+    void* manager = nullptr;
+    if (SUCCEEDED(create(kVirtualDesktopManagerClass, nullptr, CLSCTX_ALL,
+                         kVirtualDesktopManagerInterface, &manager))) {
+      manager_ = static_cast<VirtualDesktopManager*>(manager);
+    }
+  }
+  ~VirtualDesktops() {
+    static const auto uninitialize =
+        SystemFunction<decltype(&::CoUninitialize)>(L"ole32.dll", "CoUninitialize");
+    if (manager_) manager_->Release();
+    if (joined_ && uninitialize) uninitialize();
+  }
+  VirtualDesktops(const VirtualDesktops&) = delete;
+  VirtualDesktops& operator=(const VirtualDesktops&) = delete;
+
+  VirtualDesktopManager* Manager() const { return manager_; }
+
+ private:
+  VirtualDesktopManager* manager_ = nullptr;
+  bool joined_ = false;
+};
+
+Win32WindowSystem::Win32WindowSystem() = default;
+Win32WindowSystem::~Win32WindowSystem() = default;
 
 // HWND_TOPMOST and its kin are pointer constants; InsertAfter holds their integer values.
 static_assert(static_cast<std::intptr_t>(InsertAfter::kTopMost) == -1 &&
@@ -178,6 +232,24 @@ std::vector<WindowRef> Win32WindowSystem::Children(WindowRef window) {
     children.push_back(FromHwnd(child));
   }
   return children;
+}
+
+WindowRef Win32WindowSystem::ShellWindow() {
+  return FromHwnd(::GetShellWindow());
+}
+
+WindowRef Win32WindowSystem::Owner(WindowRef window) {
+  return FromHwnd(::GetWindow(ToHwnd(window), GW_OWNER));
+}
+
+std::optional<bool> Win32WindowSystem::IsOnVirtualDesktop(WindowRef window) {
+  if (!desktops_) desktops_ = std::make_unique<VirtualDesktops>();
+  GUID desktop{};
+  VirtualDesktopManager* manager = desktops_->Manager();
+  if (!manager || FAILED(manager->GetWindowDesktopId(ToHwnd(window), &desktop))) {
+    return std::nullopt;
+  }
+  return desktop != GUID{};
 }
 
 void Win32WindowSystem::RequestClose(WindowRef window, const std::function<bool()>& stop_waiting) {

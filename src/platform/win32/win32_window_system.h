@@ -1,12 +1,19 @@
 // The window system as Windows gives it: one call per operation, no logic of its own.
 #pragma once
 
+#include <memory>
+
 #include "core/window_system.h"
 
 namespace stackle::win32 {
 
 class Win32WindowSystem final : public WindowSystem {
  public:
+  Win32WindowSystem();
+  ~Win32WindowSystem() override;
+  Win32WindowSystem(const Win32WindowSystem&) = delete;
+  Win32WindowSystem& operator=(const Win32WindowSystem&) = delete;
+
   WindowRef BottomWindow(WindowRef any) override;
   WindowRef WindowBelow(WindowRef window) override;
   WindowRef WindowAbove(WindowRef window) override;
@@ -24,6 +31,9 @@ class Win32WindowSystem final : public WindowSystem {
   WindowRef ForegroundWindow() override;
   std::uint32_t CloakOf(WindowRef window) override;
   std::vector<WindowRef> Children(WindowRef window) override;
+  WindowRef ShellWindow() override;
+  WindowRef Owner(WindowRef window) override;
+  std::optional<bool> IsOnVirtualDesktop(WindowRef window) override;
   void RequestClose(WindowRef window, const std::function<bool()>& stop_waiting) override;
   void SetHiddenMark(WindowRef window, bool marked) override;
   bool HasHiddenMark(WindowRef window) override;
@@ -38,6 +48,10 @@ class Win32WindowSystem final : public WindowSystem {
   void SetProcessPriority(ProcessId process, PriorityClass priority) override;
   std::optional<std::uint32_t> ProcessPriority(ProcessId process) override;
   ProcessId OwnProcess() override;
+
+ private:
+  class VirtualDesktops;
+  std::unique_ptr<VirtualDesktops> desktops_;
 };
 
 }  // namespace stackle::win32
