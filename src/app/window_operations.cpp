@@ -50,7 +50,8 @@ void WindowOperations::PlaceOwnWindow(InsertAfter where, Origin origin) {
 }
 
 bool WindowOperations::FinishCommand(Refresh form, Origin origin, bool done) {
-  if (form == Refresh::kFull) PlaceOwnWindow(InsertAfter::kTopMost, origin);
+  // Not over a question a program asked to close still asks its user.
+  if (form == Refresh::kFull && close_waits_ == 0) PlaceOwnWindow(InsertAfter::kTopMost, origin);
   RefreshWindowList();
   if (origin == Origin::kDialog) dialog_.Focus();
   if (!done) dialog_.SetCaption(kRefusedNotice);
@@ -118,7 +119,9 @@ void WindowOperations::CloseWindow(WindowRef window, Origin origin) {
   // Out of the always-on-top band while the program may ask its user first, so that its
   // question is not hidden behind Stackle.
   PlaceOwnWindow(InsertAfter::kNoTopMost, origin);
+  ++close_waits_;
   windows_.RequestClose(window, [this] { return dialog_.IsEnding(); });
+  --close_waits_;
   if (dialog_.IsEnding()) return;  // the user asked Stackle to exit meanwhile
   FinishCommand(Refresh::kFull, origin);
 }

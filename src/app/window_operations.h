@@ -58,7 +58,7 @@ class WindowOperations {
   // Minimizes the window, or restores a minimized one to its normal size.
   bool ToggleMinimized(WindowRef window, Origin origin);
   // Asks the window to close and waits while its program asks its user, with Stackle out of
-  // the always-on-top band meanwhile.
+  // the always-on-top band meanwhile, also through the commands it carries out meanwhile.
   void CloseWindow(WindowRef window, Origin origin);
   // Until the next rebuild of the list, which applies the priority policy again.
   void SetProgramPriority(WindowRef window, PriorityClass priority);
@@ -83,6 +83,8 @@ class WindowOperations {
   ExclusionList exclusions_;
   HiddenRegister hidden_;
   std::vector<ListedWindow> listed_;
+  // Close requests whose program may still ask its user, one inside another.
+  int close_waits_ = 0;
 };
 
 }  // namespace stackle

@@ -253,10 +253,13 @@ TEST(WindowMenu, OpensForTheEntryUnderTheCursorAndActsOnItsWindow) {
   d.RightClick(d.mail, IDM_WINDOW_RESTORE);
   EXPECT_FALSE(d.windows.IsMinimized(d.mail));
 
-  // Closing: Stackle leaves the always-on-top band for exactly the time of the request, and a
-  // program that asks its user, or does not answer, leaves its window listed.
+  // Closing: Stackle leaves the always-on-top band for exactly the time of the request, also
+  // when a script closes another window meanwhile, and a program that asks its user, or does
+  // not answer, leaves its window listed.
+  const WindowRef spare = d.windows.AddWindow({.title = u"Spare", .process = d.mail_process});
   bool topmost_during_close = true;
-  d.windows.while_waiting = [&](WindowRef) {
+  d.windows.while_waiting = [&](WindowRef asking) {
+    if (asking == d.mail) d.operations.CloseWindow(spare, Origin::kScript);
     topmost_during_close = d.windows.IsTopMost(d.dialog.Window());
   };
   d.windows.Get(d.mail).closes = false;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "platform/win32/system_function.h"
 #include "platform/win32/text_win32.h"
@@ -20,20 +21,45 @@ constexpr wchar_t kHiddenMark[] = L"Stackle.Hidden";
 // The longest title read whole, in characters: far beyond any caption a window shows.
 constexpr int kMaxTitleRead = 1 << 20;
 
-// Close requests are numbered; a request counts as handled once its callback has run. A
-// request given up on may still be answered later; its number is then already passed.
+// The close requests whose program has not handled them yet, by number. Waits nest (Stackle
+// answers commands while it waits), and each ends only with its own answer; a request given up
+// on leaves the list, so that its late answer finds nothing.
 std::uint64_t close_requests_sent = 0;
-std::uint64_t close_requests_handled = 0;
+std::vector<std::uint64_t> close_requests_awaited;
 
 void CALLBACK OnCloseHandled(HWND, UINT, ULONG_PTR request, LRESULT) {
-  close_requests_handled = std::max<std::uint64_t>(close_requests_handled, request);
+  std::erase(close_requests_awaited, request);
 }
 
-// Placing or showing another thread's window waits for that thread; a program that has
-// stopped responding would never answer. Such a window is changed without waiting.
-bool IsHungElsewhere(HWND window) {
-  return ::GetWindowThreadProcessId(window, nullptr) != ::GetCurrentThreadId() &&
-         ::IsHungAppWindow(window);
+// Waits until close request `request` to `target` is handled, handling Stackle's own messages
+// meanwhile, so that a program that asks its user first is waited for, and one that has stopped
+// responding is given up on.
+void AwaitClose(HWND target, std::uint64_t request, const std::function<bool()>& stop_waiting) {
+  const auto waiting = [&] {
+    return std::ranges::count(close_requests_awaited, request) != 0 && !stop_waiting();
+  };
+  while (waiting() && ::IsWindow(target) && !::IsHungAppWindow(target)) {
+    ::MsgWaitForMultipleObjectsEx(0, nullptr, 100, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    MSG msg;
+    while (waiting() && ::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) {
+        ::PostQuitMessage(static_cast<int>(msg.wParam));
+        return;
+      }
+      ::TranslateMessage(&msg);
+      ::DispatchMessageW(&msg);
+    }
+  }
+}
+
+// Placing or showing another thread's window waits for that thread. A program Windows reports
+// as not responding, or one that does not answer at once (it may have stopped just now, which
+// Windows reports only after five seconds), would hold Stackle: its window is changed without
+// waiting.
+bool AnswersAtOnce(HWND window) {
+  if (::GetWindowThreadProcessId(window, nullptr) == ::GetCurrentThreadId()) return true;
+  DWORD_PTR ignored = 0;
+  return ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 200, &ignored) != 0;
 }
 
 // IVirtualDesktopManager, as the shell declares it; MinGW's headers declare it only to builds
@@ -159,14 +185,14 @@ bool Win32WindowSystem::Exists(WindowRef window) {
 
 bool Win32WindowSystem::Place(WindowRef window, InsertAfter where, bool activate) {
   UINT flags = SWP_NOSIZE | SWP_NOMOVE | (activate ? 0 : SWP_NOACTIVATE);
-  if (IsHungElsewhere(ToHwnd(window))) flags |= SWP_ASYNCWINDOWPOS;
+  if (!AnswersAtOnce(ToHwnd(window))) flags |= SWP_ASYNCWINDOWPOS;
   return ::SetWindowPos(ToHwnd(window), reinterpret_cast<HWND>(static_cast<std::intptr_t>(where)),
                         0, 0, 0, 0, flags) != FALSE;
 }
 
 bool Win32WindowSystem::Show(WindowRef window, ShowCommand command) {
   const HWND hwnd = ToHwnd(window);
-  if (IsHungElsewhere(hwnd)) {
+  if (!AnswersAtOnce(hwnd)) {
     // Not hidden: hidden later, when its program recovers, it would escape the list of
     // windows Stackle hid. Every other change is harmless whenever it happens.
     return command != ShowCommand::kHide &&
@@ -253,27 +279,15 @@ std::optional<bool> Win32WindowSystem::IsOnVirtualDesktop(WindowRef window) {
 }
 
 void Win32WindowSystem::RequestClose(WindowRef window, const std::function<bool()>& stop_waiting) {
-  HWND target = ToHwnd(window);
+  const HWND target = ToHwnd(window);
   const std::uint64_t request = ++close_requests_sent;
-  if (!::SendMessageCallbackW(target, WM_CLOSE, 0, 0, OnCloseHandled,
-                              static_cast<ULONG_PTR>(request))) {
-    return;
+  // Awaited before it is sent: a window of this thread handles it, and answers, at once.
+  close_requests_awaited.push_back(request);
+  if (::SendMessageCallbackW(target, WM_CLOSE, 0, 0, OnCloseHandled,
+                             static_cast<ULONG_PTR>(request))) {
+    AwaitClose(target, request, stop_waiting);
   }
-  // Waits for the answer while handling Stackle's own messages, so that a program that asks
-  // its user first is waited for, and one that has stopped responding is given up on.
-  const auto waiting = [&] { return close_requests_handled < request && !stop_waiting(); };
-  while (waiting() && ::IsWindow(target) && !::IsHungAppWindow(target)) {
-    ::MsgWaitForMultipleObjectsEx(0, nullptr, 100, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    MSG msg;
-    while (waiting() && ::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (msg.message == WM_QUIT) {
-        ::PostQuitMessage(static_cast<int>(msg.wParam));
-        return;
-      }
-      ::TranslateMessage(&msg);
-      ::DispatchMessageW(&msg);
-    }
-  }
+  std::erase(close_requests_awaited, request);
 }
 
 void Win32WindowSystem::SetHiddenMark(WindowRef window, bool marked) {
