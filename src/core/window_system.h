@@ -46,8 +46,14 @@ class WindowSystem {
   // when the system refused the change: a program run as administrator refuses a normal one.
   virtual bool Place(WindowRef window, InsertAfter where, bool activate) = 0;
   virtual bool Show(WindowRef window, ShowCommand command) = 0;
-  // False when the system refused (the foreground lock), after one more try.
+  // False when the system refused (the foreground lock); its task-bar button flashes then.
   virtual bool BringToForeground(WindowRef window) = 0;
+  // The same, sharing the input state of the foreground window's thread for the moment of the
+  // call, which gets past the lock; that thread forgets the keys it saw held down. False when
+  // refused even so, and for a foreground window whose program has stopped responding.
+  virtual bool BringToForegroundSharingInput(WindowRef window) = 0;
+  // Whether the user holds Shift, Ctrl, Alt or a Windows key down.
+  virtual bool IsModifierKeyDown() = 0;
   // The window the user works in; kNoWindow when there is none.
   virtual WindowRef ForegroundWindow() = 0;
   // Asks the window to close and waits until its program has handled the request, handling

@@ -55,6 +55,10 @@ class CountingWindowSystem final : public WindowSystem {
   }
   bool Show(WindowRef w, ShowCommand command) override { return ++calls, inner_.Show(w, command); }
   bool BringToForeground(WindowRef w) override { return ++calls, inner_.BringToForeground(w); }
+  bool BringToForegroundSharingInput(WindowRef w) override {
+    return ++calls, inner_.BringToForegroundSharingInput(w);
+  }
+  bool IsModifierKeyDown() override { return ++calls, inner_.IsModifierKeyDown(); }
   WindowRef ForegroundWindow() override { return ++calls, inner_.ForegroundWindow(); }
   std::uint32_t CloakOf(WindowRef w) override { return ++calls, inner_.CloakOf(w); }
   std::vector<WindowRef> Children(WindowRef w) override { return ++calls, inner_.Children(w); }

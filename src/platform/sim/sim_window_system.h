@@ -68,8 +68,14 @@ class SimWindowSystem final : public WindowSystem {
   void ForcePriority(ProcessId process, std::uint32_t priority);
   // The shell's desktop window, when a shell runs.
   WindowRef shell_window = kNoWindow;
-  // The next this many requests to bring a window forward are refused.
+  // The foreground lock: the next this many requests to bring a window forward are refused,
+  // each counted in `refusals` (its task-bar button flashes). One sharing the foreground
+  // window's input, counted in `inputs_shared`, gets past it unless `lock_refuses_sharing`.
   int foreground_lock = 0;
+  int refusals = 0;
+  bool lock_refuses_sharing = false;
+  int inputs_shared = 0;
+  bool modifier_down = false;
   // Called before each WindowBelow, to model other programs acting during a walk.
   std::function<void(WindowRef)> before_step;
   // Called while Stackle waits for a window's program: a close request, or a change of show
@@ -93,10 +99,17 @@ class SimWindowSystem final : public WindowSystem {
   bool Place(WindowRef window, InsertAfter where, bool activate) override;
   bool Show(WindowRef window, ShowCommand command) override;
   bool BringToForeground(WindowRef w) override {
-    if (foreground_lock > 0) return --foreground_lock, false;
+    if (foreground_lock > 0) return --foreground_lock, ++refusals, false;
     if (Find(w)) foreground_ = w;
     return Find(w) != nullptr;
   }
+  bool BringToForegroundSharingInput(WindowRef w) override {
+    ++inputs_shared;
+    if (lock_refuses_sharing || !Find(w)) return false;
+    foreground_ = w;
+    return true;
+  }
+  bool IsModifierKeyDown() override { return modifier_down; }
   WindowRef ForegroundWindow() override { return foreground_; }
   std::uint32_t CloakOf(WindowRef w) override { return Find(w) ? Find(w)->cloak : 0; }
   std::vector<WindowRef> Children(WindowRef window) override;

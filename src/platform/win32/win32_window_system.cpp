@@ -222,10 +222,12 @@ WindowRef Win32WindowSystem::ForegroundWindow() {
 
 bool Win32WindowSystem::BringToForeground(WindowRef window) {
   const HWND target = ToHwnd(window);
-  if (::SetForegroundWindow(target) || ::GetForegroundWindow() == target) return true;
-  // Refused: a background process may not take the foreground. Once more, sharing the input
-  // state of the foreground window's thread for the moment of the call; never with a program
-  // that has stopped responding, whose input state would block Stackle's.
+  return ::SetForegroundWindow(target) || ::GetForegroundWindow() == target;
+}
+
+bool Win32WindowSystem::BringToForegroundSharingInput(WindowRef window) {
+  // Never with a program that has stopped responding, whose input state would block Stackle's.
+  const HWND target = ToHwnd(window);
   const HWND foreground = ::GetForegroundWindow();
   if (!foreground || ::IsHungAppWindow(foreground)) return false;
   const DWORD own = ::GetCurrentThreadId();
@@ -234,6 +236,13 @@ bool Win32WindowSystem::BringToForeground(WindowRef window) {
   const bool brought = ::SetForegroundWindow(target) != FALSE;
   ::AttachThreadInput(own, other, FALSE);
   return brought || ::GetForegroundWindow() == target;
+}
+
+bool Win32WindowSystem::IsModifierKeyDown() {
+  for (const int key : {VK_SHIFT, VK_CONTROL, VK_MENU, VK_LWIN, VK_RWIN}) {
+    if (::GetAsyncKeyState(key) & 0x8000) return true;
+  }
+  return false;
 }
 
 std::uint32_t Win32WindowSystem::CloakOf(WindowRef window) {

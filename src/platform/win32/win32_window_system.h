@@ -28,6 +28,8 @@ class Win32WindowSystem final : public WindowSystem {
   bool Place(WindowRef window, InsertAfter where, bool activate) override;
   bool Show(WindowRef window, ShowCommand command) override;
   bool BringToForeground(WindowRef window) override;
+  bool BringToForegroundSharingInput(WindowRef window) override;
+  bool IsModifierKeyDown() override;
   WindowRef ForegroundWindow() override;
   std::uint32_t CloakOf(WindowRef window) override;
   std::vector<WindowRef> Children(WindowRef window) override;
