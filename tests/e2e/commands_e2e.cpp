@@ -143,9 +143,16 @@ TEST(ShellE2e, TheIconHidesAndRestoresTheDialogAndComesBackWithANewTaskbar) {
     return Shell_NotifyIconW(command, &data) != FALSE;
   };
   ASSERT_TRUE(WaitUntil([&] { return icon(NIM_MODIFY); })) << "no icon after start";
-  ASSERT_TRUE(icon(NIM_DELETE));
-  PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
-  EXPECT_TRUE(WaitUntil([&] { return icon(NIM_MODIFY); })) << "the icon is not back";
+  // A new task bar is announced once the shell lost the icon, and once while it still holds it
+  // (a restart it did not go through): either way the dialog hides into the icon below.
+  for (const bool lost : {true, false}) {
+    if (lost) {
+      ASSERT_TRUE(icon(NIM_DELETE));
+    }
+    PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    ASSERT_TRUE(stackle.Settle());
+    EXPECT_TRUE(WaitUntil([&] { return icon(NIM_MODIFY); })) << "the icon is not back";
+  }
 
   // M, the minimize box, hides it; from the tool menu R (元のサイズに戻す) shows and N hides it.
   for (const char key : std::string_view("MRNR")) {

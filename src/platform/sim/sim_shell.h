@@ -22,10 +22,15 @@ class SimNotifyIcon final : public NotifyIcon {
   int adds = 0;
   std::vector<Text> balloons;  // title|text
 
+  // The shell refuses a second add of an icon it holds.
   bool Add() override {
-    if (shell_refuses) return false;
+    if (shell_refuses || added) return false;
     ++adds;
     return added = true;
+  }
+  bool Replace() override {
+    added = false;
+    return Add();
   }
   void Remove() override { added = false; }
   void ShowBalloon(const Text& title, const Text& text) override {
