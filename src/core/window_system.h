@@ -56,6 +56,9 @@ class WindowSystem {
   virtual bool IsModifierKeyDown() = 0;
   // The window the user works in; kNoWindow when there is none.
   virtual WindowRef ForegroundWindow() = 0;
+  // Of `owner` and the windows it owns, the one that was active last: the one to bring forward
+  // for a program that shows a dialog or a message box over its window.
+  virtual WindowRef LastActivePopup(WindowRef owner) = 0;
   // Asks the window to close and waits until its program has handled the request, handling
   // Stackle's own messages meanwhile. Gives up when the program stops responding, or as soon
   // as `stop_waiting` says so (Stackle is asked to exit meanwhile).

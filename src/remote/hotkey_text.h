@@ -38,8 +38,8 @@ HotkeySet DefaultHotkeys();
 std::optional<Hotkey> ParseHotkey(std::string_view text);
 std::string FormatHotkey(Hotkey key);
 // Whether a key may be a hotkey: none at all, or one with Ctrl, Alt or the Windows key, or F13
-// to F24, which no keyboard types. Any other would take its key (a character, Enter, Delete, an
-// arrow, F5) away from every program.
+// to F24, which common keyboards lack. Any other would take its key (a character, Enter,
+// Delete, an arrow, F5) away from every program.
 bool IsUsableHotkey(Hotkey key);
 
 }  // namespace stackle

@@ -270,12 +270,20 @@ TEST(Hotkeys, ActOnTheActiveWindowOrTheSelectedOneAndTellWhatIsHeldElsewhere) {
   desk.windows.Place(desk.mail, InsertAfter::kTop, /*activate=*/true);
   desk.PressHotkey(HotkeyAction::kToggleTopMost);
   EXPECT_FALSE(desk.windows.IsTopMost(desk.mail));
-  // Never on another of Stackle's windows, which its dialog waits for.
-  const WindowRef about = desk.windows.AddWindow(
-      {.title = u"ﾊﾞｰｼﾞｮﾝ情報 Stackle", .process = desk.windows.OwnProcess()});
+  // Never on another of Stackle's windows, which its dialog waits for; but the hidden windows
+  // come back, and Stackle comes forward with it.
+  const WindowRef about = desk.windows.AddWindow({.title = u"ﾊﾞｰｼﾞｮﾝ情報 Stackle",
+                                                  .process = desk.windows.OwnProcess(),
+                                                  .owner = desk.dialog.Window()});
+  EXPECT_EQ(desk.Hand({CommandVerb::kHide, u"Mail"}).first, kExitDone);
   desk.windows.BringToForeground(about);
   desk.PressHotkey(HotkeyAction::kHide);
   EXPECT_TRUE(desk.windows.IsVisible(about));
+  desk.PressHotkey(HotkeyAction::kShowAllHidden);
+  EXPECT_TRUE(desk.windows.IsVisible(desk.mail));
+  desk.windows.BringToForeground(desk.mail);
+  desk.PressHotkey(HotkeyAction::kShowStackle);
+  EXPECT_EQ(desk.windows.ForegroundWindow(), about);
   EXPECT_EQ(desk.Hand({CommandVerb::kHide, u"Stackle"}).first, kExitNoWindow);
   desk.windows.DestroyWindow(about);
   // From Stackle's own dialog, the selected window; never the dialog itself.

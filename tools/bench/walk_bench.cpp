@@ -60,6 +60,7 @@ class CountingWindowSystem final : public WindowSystem {
   }
   bool IsModifierKeyDown() override { return ++calls, inner_.IsModifierKeyDown(); }
   WindowRef ForegroundWindow() override { return ++calls, inner_.ForegroundWindow(); }
+  WindowRef LastActivePopup(WindowRef w) override { return ++calls, inner_.LastActivePopup(w); }
   std::uint32_t CloakOf(WindowRef w) override { return ++calls, inner_.CloakOf(w); }
   std::vector<WindowRef> Children(WindowRef w) override { return ++calls, inner_.Children(w); }
   WindowRef ShellWindow() override { return ++calls, inner_.ShellWindow(); }

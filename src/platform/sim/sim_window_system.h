@@ -38,6 +38,8 @@ struct SimWindow : WindowSpec {
   bool hidden_mark = false;
   // Set for a child window (a control); children are not in the Z-order.
   WindowRef parent = kNoWindow;
+  // Of the windows it owns (itself included), the one active last.
+  WindowRef last_active = kNoWindow;
   bool operator==(const SimWindow&) const = default;
 };
 
@@ -100,17 +102,21 @@ class SimWindowSystem final : public WindowSystem {
   bool Show(WindowRef window, ShowCommand command) override;
   bool BringToForeground(WindowRef w) override {
     if (foreground_lock > 0) return --foreground_lock, ++refusals, false;
-    if (Find(w)) foreground_ = w;
+    Activate(w);
     return Find(w) != nullptr;
   }
   bool BringToForegroundSharingInput(WindowRef w) override {
     ++inputs_shared;
     if (lock_refuses_sharing || !Find(w)) return false;
-    foreground_ = w;
+    Activate(w);
     return true;
   }
   bool IsModifierKeyDown() override { return modifier_down; }
   WindowRef ForegroundWindow() override { return foreground_; }
+  WindowRef LastActivePopup(WindowRef owner) override {
+    const WindowRef last = Find(owner) ? Find(owner)->last_active : kNoWindow;
+    return Find(last) && Find(last)->visible ? last : owner;
+  }
   std::uint32_t CloakOf(WindowRef w) override { return Find(w) ? Find(w)->cloak : 0; }
   std::vector<WindowRef> Children(WindowRef window) override;
   WindowRef ShellWindow() override { return shell_window; }
@@ -152,6 +158,8 @@ class SimWindowSystem final : public WindowSystem {
     const auto it = windows_.find(window);
     return it == windows_.end() ? nullptr : &it->second;
   }
+  // Makes `window` the foreground window, and the one its top owner had active last.
+  void Activate(WindowRef window);
   std::ptrdiff_t IndexOf(WindowRef window) const;
   // Index where a window of the given band enters at its top.
   std::size_t TopOfBand(bool topmost) const;

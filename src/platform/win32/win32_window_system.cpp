@@ -220,6 +220,10 @@ WindowRef Win32WindowSystem::ForegroundWindow() {
   return FromHwnd(::GetForegroundWindow());
 }
 
+WindowRef Win32WindowSystem::LastActivePopup(WindowRef owner) {
+  return FromHwnd(::GetLastActivePopup(ToHwnd(owner)));
+}
+
 bool Win32WindowSystem::BringToForeground(WindowRef window) {
   const HWND target = ToHwnd(window);
   return ::SetForegroundWindow(target) || ::GetForegroundWindow() == target;

@@ -31,6 +31,7 @@ class Win32WindowSystem final : public WindowSystem {
   bool BringToForegroundSharingInput(WindowRef window) override;
   bool IsModifierKeyDown() override;
   WindowRef ForegroundWindow() override;
+  WindowRef LastActivePopup(WindowRef owner) override;
   std::uint32_t CloakOf(WindowRef window) override;
   std::vector<WindowRef> Children(WindowRef window) override;
   WindowRef ShellWindow() override;
