@@ -5,6 +5,7 @@
 #include "remote/command_message.h"
 #include "remote/ini_file.h"
 #include "sim_desk.h"
+#include "ui/help_text.h"
 #include "ui/tray_menus.h"
 
 namespace stackle {
@@ -98,6 +99,8 @@ TEST(HotkeyFile, IsReadAsFarAsItMakesSenseAndRewrittenKeepingTheRest) {
       {"[Hotkeys]\nSendToBottom=Ctrl+Shift+F11\nToggleTopMost=Ctrl+Shift+F11\n",
        with(kBottom, {kCtrlShift, kF11}, kTop), 1},
   };
+  for (const Hotkey key : defaults)  // as the built-in help names them
+    EXPECT_NE(Text(kHelpText).find(WidenAscii(FormatHotkey(key)) + u"："), Text::npos);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.content);
     const HotkeyFile file = ReadHotkeyFile(c.content);
