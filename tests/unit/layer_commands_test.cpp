@@ -97,8 +97,7 @@ TEST(LayerCommands, DoNothingAtAllWithoutASelectionOrWithoutTheirData) {
     d.dialog.LoseFocus();
     const auto before = d.Snapshot();
     d.dialog.Send(m);
-    EXPECT_EQ(d.Snapshot(), before)
-        << m.id << ":" << LowWord(m.wparam) << "/" << HighWord(m.wparam);
+    EXPECT_EQ(d.Snapshot(), before) << LowWord(m.wparam) << "/" << HighWord(m.wparam);
     EXPECT_FALSE(d.dialog.HasFocus());
     EXPECT_TRUE(d.dialog.IsOpen());
   }
@@ -184,26 +183,19 @@ TEST(HiddenWindows, TheTrayToggleRegistersEvenWhatItShows) {
 }
 
 TEST(HiddenWindows, LeaveTheShellsPriorityAlone) {
-  // A folder window, also in a process of its own, and any window of the shell's process.
-  for (const bool folder : {true, false}) {
-    RunningDesk d;
-    const ProcessId shell = d.windows.AddProcess();
-    d.windows.shell_window = d.windows.AddWindow({.title = u"Program Manager", .process = shell});
-    const WindowRef window =
-        d.windows.AddWindow({.title = folder ? u"Documents" : u"Run",
-                             .class_name = folder ? kFolderWindowClass : u"#32770",
-                             .process = folder ? d.windows.AddProcess() : shell});
-    const ProcessId process = d.windows.ProcessOf(window);
-    d.Command(IDC_REFRESH);
-    d.Select(window);
-    d.Command(IDC_SHOW_HIDE);
-    EXPECT_EQ(d.windows.PriorityOf(process), kNormal) << "the task bar is not put at idle";
-    d.windows.ForcePriority(process, kHigh);  // as the user or another program left it
-    d.Command(IDC_REFRESH);
-    d.dialog.Send({kWmClose, 0, 0});
-    EXPECT_TRUE(d.windows.IsVisible(window));
-    EXPECT_EQ(d.windows.PriorityOf(process), kHigh);
-  }
+  RunningDesk d;
+  const ProcessId shell = d.windows.AddProcess();
+  const WindowRef folder = d.windows.AddWindow(
+      {.title = u"Documents", .class_name = kFolderWindowClass, .process = shell});
+  d.Command(IDC_REFRESH);
+  d.Select(folder);
+  d.Command(IDC_SHOW_HIDE);
+  EXPECT_EQ(d.windows.PriorityOf(shell), kNormal) << "the task bar is not put at idle";
+  d.windows.ForcePriority(shell, kHigh);  // as the user or another program left it
+  d.Command(IDC_REFRESH);
+  d.dialog.Send({kWmClose, 0, 0});
+  EXPECT_TRUE(d.windows.IsVisible(folder));
+  EXPECT_EQ(d.windows.PriorityOf(shell), kHigh);
 }
 
 TEST(WindowMenu, OffersOnlyWhatWouldChangeSomething) {
@@ -272,20 +264,12 @@ TEST(WindowMenu, OpensForTheEntryUnderTheCursorAndActsOnItsWindow) {
   EXPECT_FALSE(d.windows.Exists(d.mail));
   EXPECT_EQ(d.Labels(), std::vector<Text>{u"Notes - Editor"});
 
-  // Windows that stand for no program: a Store app's frame without its app, one of the shell's.
-  const WindowRef frame = d.windows.AddWindow({.title = u"Photos",
-                                               .class_name = kStoreFrameClass,
-                                               .process = d.windows.AddProcess(true),
-                                               .minimized = true});
+  // The shell's windows stand for no program: not refused, no priorities.
   d.windows.shell_window = d.bottom;  // the editor's process runs the shell
-  d.Command(IDC_REFRESH);
-  const std::pair<WindowRef, std::vector<int>> without_priorities[] = {
-      {frame, {IDM_WINDOW_RESTORE, IDM_WINDOW_MAXIMIZE, 0, IDM_WINDOW_CLOSE}},
-      {d.editor, {IDM_WINDOW_MINIMIZE, IDM_WINDOW_MAXIMIZE, 0, IDM_WINDOW_CLOSE}}};
-  for (const auto& [window, ids] : without_priorities) {
-    d.RightClick(window, std::nullopt);
-    EXPECT_EQ(MenuIds(d.dialog.menus_shown.back().first), ids) << "not refused, no priorities";
-  }
+  d.RightClick(d.editor, std::nullopt);
+  EXPECT_EQ(MenuIds(d.dialog.menus_shown.back().first),
+            (std::vector<int>{IDM_WINDOW_MINIMIZE, IDM_WINDOW_MAXIMIZE, 0, IDM_WINDOW_CLOSE}));
+  EXPECT_TRUE(d.operations.MayChangeProgram(d.editor)) << "so /close is not refused either";
 
   // A process that refuses to be opened: selected, but no menu; nor without a cursor.
   const std::size_t menus = d.dialog.menus_shown.size();

@@ -105,21 +105,20 @@ TEST(WindowListWalk, ListsWhatTheUserExpects) {
     // Each new window enters at the top of its band, so add them bottom first.
     WindowRef own = kNoWindow, vanishing = kNoWindow, below = kNoWindow;
     for (auto it = s.z_order.rbegin(); it != s.z_order.rend(); ++it) {
-      const WindowRef h =
-          windows.AddWindow({.title = it->title,
-                             .class_name = (it->flags & kFolder)       ? kFolderWindowClass
-                                           : (it->flags & kCoreWindow) ? kCoreWindowClass
-                                           : (it->flags & kStoreFrame) ? kStoreFrameClass
-                                                                       : u"SimWindow",
-                             .process = processes[it->process],
-                             .visible = !(it->flags & kHidden),
-                             .minimized = (it->flags & kMinimized) != 0,
-                             .topmost = (it->flags & kTopMost) != 0,
-                             .cloak = it->cloak,
-                             .on_desktop = (it->flags & kNoDesktop)        ? std::optional(false)
-                                           : (it->flags & kDesktopUnknown) ? std::nullopt
-                                                                           : std::optional(true),
-                             .owner = (it->flags & kOwnedByBelow) ? below : kNoWindow});
+      const WindowRef h = windows.AddWindow(
+          {.title = it->title,
+           .class_name = (it->flags & kFolder)       ? kFolderWindowClass
+                         : (it->flags & kCoreWindow) ? kCoreWindowClass
+                         : (it->flags & kStoreFrame) ? kStoreFrameClass
+                                                     : u"SimWindow",
+           .process = processes[it->process],
+           .visible = !(it->flags & kHidden),
+           .minimized = (it->flags & kMinimized) != 0,
+           .topmost = (it->flags & kTopMost) != 0,
+           .cloak = it->cloak,
+           .on_desktop = (it->flags & kDesktopUnknown) ? std::nullopt
+                                                       : std::optional(!(it->flags & kNoDesktop)),
+           .owner = (it->flags & kOwnedByBelow) ? below : kNoWindow});
       below = h;
       if (it->flags & kShellWindow) windows.shell_window = h;
       if (it->flags & kOwnDialog) own = h;

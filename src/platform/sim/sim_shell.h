@@ -56,10 +56,9 @@ class SimHotkeyRegistrar final : public HotkeyRegistrar {
 
 class SimCommandServer final : public CommandServer {
  public:
-  bool accepting = false;
   std::vector<std::pair<int, Text>> answers;  // code and output
 
-  void Accept() override { accepting = true; }
+  void Accept() override {}
   void Answer(WindowRef, int code, const Text& output) override {
     answers.emplace_back(code, output);
   }

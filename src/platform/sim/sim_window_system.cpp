@@ -58,15 +58,6 @@ void SimWindowSystem::ForcePriority(ProcessId process, std::uint32_t priority) {
   processes_.at(process).priority = priority;
 }
 
-void SimWindowSystem::Activate(WindowRef window) {
-  SimWindow* top = Find(window);
-  if (!top) return;
-  foreground_ = window;
-  while (Find(top->owner))
-    top = Find(top->owner);
-  top->last_active = window;
-}
-
 std::ptrdiff_t SimWindowSystem::IndexOf(WindowRef window) const {
   // A walk asks next about the window just below the last one found: look there first, so
   // that walking the whole Z-order stays linear.
@@ -134,7 +125,7 @@ bool SimWindowSystem::Place(WindowRef window, InsertAfter where, bool activate) 
       MoveTo(window, z_order_.size());
       break;
   }
-  if (activate) Activate(window);
+  if (activate) foreground_ = window;
   return true;
 }
 
@@ -147,7 +138,7 @@ bool SimWindowSystem::Show(WindowRef window, ShowCommand command) {
   if (command == ShowCommand::kShowNormal || command == ShowCommand::kMaximize) {
     w->minimized = false;
     w->maximized = command == ShowCommand::kMaximize;
-    Activate(window);
+    foreground_ = window;
   }
   if (while_waiting && w->process != own_process_) while_waiting(window);
   return true;

@@ -21,12 +21,10 @@ struct WindowSpec {
   bool minimized = false;
   bool maximized = false;
   bool topmost = false;
-  bool closes = true;       // false: its program asks its user, who says no, or hangs
-  bool refuses = false;     // refuses every change: a program run as administrator
-  std::uint32_t cloak = 0;  // kCloakedBy* bits
-  // On a virtual desktop, or on none (a Store app started ahead of use); nothing: the system
-  // cannot say.
-  std::optional<bool> on_desktop = true;
+  bool closes = true;                     // false: its program asks its user, who says no, or hangs
+  bool refuses = false;                   // refuses every change: a program run as administrator
+  std::uint32_t cloak = 0;                // kCloakedBy* bits
+  std::optional<bool> on_desktop = true;  // false: a Store app started ahead of use
   // A pop-up's owner, which the pop-up reports as its parent.
   WindowRef owner = kNoWindow;
   Rect rect{100, 100, 400, 300};
@@ -38,8 +36,6 @@ struct SimWindow : WindowSpec {
   bool hidden_mark = false;
   // Set for a child window (a control); children are not in the Z-order.
   WindowRef parent = kNoWindow;
-  // Of the windows it owns (itself included), the one active last.
-  WindowRef last_active = kNoWindow;
   bool operator==(const SimWindow&) const = default;
 };
 
@@ -68,13 +64,10 @@ class SimWindowSystem final : public WindowSystem {
   std::uint32_t PriorityOf(ProcessId process) const { return processes_.at(process).priority; }
   // Sets a class directly, as another program would, bypassing refusals.
   void ForcePriority(ProcessId process, std::uint32_t priority);
-  // The shell's desktop window, when a shell runs.
   WindowRef shell_window = kNoWindow;
-  // The foreground lock: the next this many requests to bring a window forward are refused,
-  // each counted in `refusals` (its task-bar button flashes). One sharing the foreground
-  // window's input, counted in `inputs_shared`, gets past it unless `lock_refuses_sharing`.
+  // The next this many requests to bring a window forward are refused; one sharing the
+  // foreground window's input (counted) gets past that unless `lock_refuses_sharing`.
   int foreground_lock = 0;
-  int refusals = 0;
   bool lock_refuses_sharing = false;
   int inputs_shared = 0;
   bool modifier_down = false;
@@ -101,22 +94,20 @@ class SimWindowSystem final : public WindowSystem {
   bool Place(WindowRef window, InsertAfter where, bool activate) override;
   bool Show(WindowRef window, ShowCommand command) override;
   bool BringToForeground(WindowRef w) override {
-    if (foreground_lock > 0) return --foreground_lock, ++refusals, false;
-    Activate(w);
+    if (foreground_lock > 0) return --foreground_lock, false;
+    if (Find(w)) foreground_ = w;
     return Find(w) != nullptr;
   }
   bool BringToForegroundSharingInput(WindowRef w) override {
     ++inputs_shared;
     if (lock_refuses_sharing || !Find(w)) return false;
-    Activate(w);
+    foreground_ = w;
     return true;
   }
   bool IsModifierKeyDown() override { return modifier_down; }
   WindowRef ForegroundWindow() override { return foreground_; }
-  WindowRef LastActivePopup(WindowRef owner) override {
-    const WindowRef last = Find(owner) ? Find(owner)->last_active : kNoWindow;
-    return Find(last) && Find(last)->visible ? last : owner;
-  }
+  // Which of its pop-ups a window had active last is the real program's to show.
+  WindowRef LastActivePopup(WindowRef owner) override { return owner; }
   std::uint32_t CloakOf(WindowRef w) override { return Find(w) ? Find(w)->cloak : 0; }
   std::vector<WindowRef> Children(WindowRef window) override;
   WindowRef ShellWindow() override { return shell_window; }
@@ -158,8 +149,6 @@ class SimWindowSystem final : public WindowSystem {
     const auto it = windows_.find(window);
     return it == windows_.end() ? nullptr : &it->second;
   }
-  // Makes `window` the foreground window, and the one its top owner had active last.
-  void Activate(WindowRef window);
   std::ptrdiff_t IndexOf(WindowRef window) const;
   // Index where a window of the given band enters at its top.
   std::size_t TopOfBand(bool topmost) const;
