@@ -263,18 +263,21 @@ void CLayerDialog::OnContextMenu(WindowRef requester) {
   list_.Select(*index);
   const WindowRef target = operations_.SelectedWindow();
   if (target == kNoWindow) return;
+  // A window that stands for no program (the shell's, a Store app's frame without its app) has
+  // a menu without priorities; one gone since the list was built is refused, as a program is
+  // that cannot be opened (run as administrator): no menu; the caption says why.
   const ProcessId program = ProgramOf(windows_, target);
+  const bool no_program = program == 0 && windows_.Exists(target);
   const auto priority =
-      program ? windows_.ProcessPriority(program) : std::optional<std::uint32_t>(0);
-  // The process cannot be opened (run as administrator): no menu; the caption says why.
+      no_program ? std::optional<std::uint32_t>(0) : windows_.ProcessPriority(program);
   if (!priority) return dialog_.SetCaption(kRefusedNotice);
 
+  const bool keeps_priority = no_program || windows_.ClassName(target) == kFolderWindowClass;
   windows_.BringToForeground(dialog_.Window());
   dialog_.Focus();
   dialog_.ShowPopupMenu(BuildWindowMenu({.minimized = windows_.IsMinimized(target),
                                          .maximized = windows_.IsMaximized(target),
-                                         .keeps_priority = !program || windows_.ClassName(target) ==
-                                                                           kFolderWindowClass,
+                                         .keeps_priority = keeps_priority,
                                          .priority = *priority}),
                         *cursor);
 }

@@ -132,7 +132,7 @@ void WindowOperations::SetProgramPriority(WindowRef window, PriorityClass priori
 
 bool WindowOperations::MayChangeProgram(WindowRef window) {
   const ProcessId program = ProgramOf(windows_, window);
-  return program == 0 || windows_.ProcessPriority(program).has_value();
+  return program ? windows_.ProcessPriority(program).has_value() : windows_.Exists(window);
 }
 
 void WindowOperations::ShowAllHidden(Origin origin) {

@@ -63,7 +63,7 @@ class WindowOperations {
   // Until the next rebuild of the list, which applies the priority policy again.
   void SetProgramPriority(WindowRef window, PriorityClass priority);
   // Whether Stackle may open the window's program to read and set its priority; true for a
-  // window that stands for none.
+  // window that stands for none, false for one that is gone.
   bool MayChangeProgram(WindowRef window);
   // Shows every window Stackle hid, at normal priority, as at exit; Stackle keeps running.
   void ShowAllHidden(Origin origin);

@@ -21,10 +21,11 @@ struct WindowSpec {
   bool minimized = false;
   bool maximized = false;
   bool topmost = false;
-  bool closes = true;                     // false: its program asks its user, who says no, or hangs
-  bool refuses = false;                   // refuses every change: a program run as administrator
-  std::uint32_t cloak = 0;                // kCloakedBy* bits
-  std::optional<bool> on_desktop = true;  // false: a Store app started ahead of use
+  bool closes = true;       // false: its program asks its user, who says no, or hangs
+  bool refuses = false;     // refuses every change: a program run as administrator
+  std::uint32_t cloak = 0;  // kCloakedBy* bits
+  // On a virtual desktop; false: a Store app started ahead of use; nothing: Windows cannot say.
+  std::optional<bool> on_desktop = true;
   // A pop-up's owner, which the pop-up reports as its parent.
   WindowRef owner = kNoWindow;
   Rect rect{100, 100, 400, 300};
@@ -64,7 +65,7 @@ class SimWindowSystem final : public WindowSystem {
   std::uint32_t PriorityOf(ProcessId process) const { return processes_.at(process).priority; }
   // Sets a class directly, as another program would, bypassing refusals.
   void ForcePriority(ProcessId process, std::uint32_t priority);
-  WindowRef shell_window = kNoWindow;
+  WindowRef shell_window = kNoWindow;  // the shell's desktop window
   // The next this many requests to bring a window forward are refused; one sharing the
   // foreground window's input (counted) gets past that unless `lock_refuses_sharing`.
   int foreground_lock = 0;
