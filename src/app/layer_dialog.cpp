@@ -296,25 +296,30 @@ void CLayerDialog::OnContextMenu(WindowRef requester) {
   list_.Select(*index);
   const WindowRef target = operations_.SelectedWindow();
   if (target == kNoWindow) return;
-  const auto priority = windows_.ProcessPriority(ProgramOf(windows_, target));
-  // The process cannot be opened (run as administrator): no menu; the caption says why.
+  // A window that stands for no program (the shell's, a Store app's frame without its app) has
+  // a menu without priorities; one gone since the list was built is refused, as a program is
+  // that cannot be opened (run as administrator): no menu; the caption says why.
+  const ProcessId program = ProgramOf(windows_, target);
+  const bool no_program = program == 0 && windows_.Exists(target);
+  const auto priority =
+      no_program ? std::optional<std::uint32_t>(0) : windows_.ProcessPriority(program);
   if (!priority) return dialog_.SetCaption(kRefusedNotice);
 
-  const bool folder = windows_.ClassName(target) == kFolderWindowClass;
-  const Text path = windows_.ProgramPath(ProgramOf(windows_, target));
-  const std::u16string_view program = FileNameOf(path);
+  const bool keeps_priority = no_program || windows_.ClassName(target) == kFolderWindowClass;
+  const Text path = keeps_priority ? Text() : windows_.ProgramPath(program);
+  const std::u16string_view file_name = FileNameOf(path);
   const auto has_rule = [&](RuleAction action) {
     return std::ranges::any_of(rules_.Book().rules, [&](const Rule& rule) {
-      return IsProgramRule(rule, action, program);
+      return IsProgramRule(rule, action, file_name);
     });
   };
   windows_.BringToForeground(dialog_.Window());
   dialog_.Focus();
   dialog_.ShowPopupMenu(BuildWindowMenu({.minimized = windows_.IsMinimized(target),
                                          .maximized = windows_.IsMaximized(target),
-                                         .folder = folder,
+                                         .keeps_priority = keeps_priority,
                                          .priority = *priority,
-                                         .program_known = !program.empty(),
+                                         .program_known = !file_name.empty(),
                                          .program_pinned = has_rule(RuleAction::kTop),
                                          .priority_remembered = has_rule(RuleAction::kPriority)}),
                         *cursor);

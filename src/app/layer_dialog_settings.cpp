@@ -37,13 +37,8 @@ void CLayerDialog::OpenAboutWithInterval() {
 }
 
 void CLayerDialog::OnMouseFollowTick() {
-  const WindowRef target = FollowTarget(windows_, last_followed_);
-  if (target == kNoWindow) return;
-  // A window the system refused to bring forward (the foreground lock) is not counted as
-  // followed, so the next tick tries again; nothing moved, so the list stands.
-  if (!windows_.BringToForeground(target)) return;
-  last_followed_ = target;
-  operations_.RefreshWindowList();
+  // When nothing came forward, nothing moved: the list stands.
+  if (FollowCursor(windows_, last_followed_)) operations_.RefreshWindowList();
 }
 
 }  // namespace stackle

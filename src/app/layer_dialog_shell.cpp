@@ -61,7 +61,9 @@ void CLayerDialog::OnSize(std::uintptr_t type, Size client) {
     HideIntoTray();
     return;
   }
-  windows_.SetProcessPriority(windows_.OwnProcess(), PriorityClass::kRealtime);
+  // High, never realtime: run as administrator, realtime would be granted and could starve
+  // the system's own input and disk work.
+  windows_.SetProcessPriority(windows_.OwnProcess(), PriorityClass::kHigh);
   const auto rect = windows_.WindowRect(own);
   const Size window{rect ? rect->Width() : 0, rect ? rect->Height() : 0};
   if (layout_.TakeFirstSize(window, client)) return;

@@ -86,17 +86,19 @@ void RemoteControl::OnHotkey(std::uintptr_t id) {
   if (id < 1 || id > kHotkeyActionCount) return;
   const auto action = static_cast<HotkeyAction>(id - 1);
   if (action == HotkeyAction::kShowStackle) {
+    // With what the dialog shows over it (About, a message box), which keeps the keyboard.
+    const WindowRef front = windows_.LastActivePopup(dialog_.Window());
     owner_.OnRestoreDialog();
-    windows_.BringToForeground(dialog_.Window());
+    windows_.BringToForeground(front);
     return;
   }
-  // Never on another of Stackle's own windows (About, a message box), which the dialog waits
-  // for; from the dialog itself, on the window selected in its list.
   const WindowRef active = windows_.ForegroundWindow();
   const bool from_dialog = active == dialog_.Window() && active != kNoWindow;
-  if (!from_dialog && operations_.IsStacklesOwn(active)) return;
   const Origin origin = from_dialog ? Origin::kDialog : Origin::kHotkey;
   if (action == HotkeyAction::kShowAllHidden) return operations_.ShowAllHidden(origin);
+  // The others act on a window: never on another of Stackle's own (About, a message box),
+  // which the dialog waits for; from the dialog itself, on the window selected in its list.
+  if (!from_dialog && operations_.IsStacklesOwn(active)) return;
   // Also a window brought above Stackle's dialog since the last rebuild, which the list does
   // not show until Stackle is back on top.
   const WindowRef target = from_dialog                    ? operations_.SelectedWindow()

@@ -52,7 +52,8 @@ void WindowOperations::PlaceOwnWindow(InsertAfter where, Origin origin) {
 }
 
 bool WindowOperations::FinishCommand(Refresh form, Origin origin, bool done) {
-  if (form == Refresh::kFull) PlaceOwnWindow(InsertAfter::kTopMost, origin);
+  // Not over a question a program asked to close still asks its user.
+  if (form == Refresh::kFull && close_waits_ == 0) PlaceOwnWindow(InsertAfter::kTopMost, origin);
   // A rule's list is rebuilt once for all the rules did (RuleEngine).
   if (origin == Origin::kRule) return done;
   RefreshWindowList();
@@ -125,7 +126,9 @@ void WindowOperations::CloseWindow(WindowRef window, Origin origin) {
   // Out of the always-on-top band while the program may ask its user first, so that its
   // question is not hidden behind Stackle.
   PlaceOwnWindow(InsertAfter::kNoTopMost, origin);
+  ++close_waits_;
   windows_.RequestClose(window, [this] { return dialog_.IsEnding(); });
+  --close_waits_;
   if (dialog_.IsEnding()) return;  // the user asked Stackle to exit meanwhile
   FinishCommand(Refresh::kFull, origin);
 }
@@ -135,7 +138,8 @@ void WindowOperations::SetProgramPriority(WindowRef window, PriorityClass priori
 }
 
 bool WindowOperations::MayChangeProgram(WindowRef window) {
-  return windows_.ProcessPriority(ProgramOf(windows_, window)).has_value();
+  const ProcessId program = ProgramOf(windows_, window);
+  return program ? windows_.ProcessPriority(program).has_value() : windows_.Exists(window);
 }
 
 void WindowOperations::ShowAllHidden(Origin origin) {

@@ -71,11 +71,12 @@ class WindowOperations {
   // Minimizes the window, or restores a minimized one to its normal size.
   bool ToggleMinimized(WindowRef window, Origin origin);
   // Asks the window to close and waits while its program asks its user, with Stackle out of
-  // the always-on-top band meanwhile.
+  // the always-on-top band meanwhile, also through the commands it carries out meanwhile.
   void CloseWindow(WindowRef window, Origin origin);
   // Until the next rebuild of the list, which applies the priority policy again.
   void SetProgramPriority(WindowRef window, PriorityClass priority);
-  // Whether Stackle may open the window's program to read and set its priority.
+  // Whether Stackle may open the window's program to read and set its priority; true for a
+  // window that stands for none, false for one that is gone.
   bool MayChangeProgram(WindowRef window);
   // Shows every window Stackle hid, at normal priority, as at exit; Stackle keeps running.
   void ShowAllHidden(Origin origin);
@@ -96,6 +97,8 @@ class WindowOperations {
   HiddenRegister hidden_;
   std::vector<ListedWindow> listed_;
   RebuildObserver* observer_ = nullptr;
+  // Close requests whose program may still ask its user, one inside another.
+  int close_waits_ = 0;
 };
 
 }  // namespace stackle

@@ -18,27 +18,77 @@ Text Label(const ListedWindow& listed) {
   return label += listed.title;
 }
 
-ProcessId ProgramOf(WindowSystem& windows, WindowRef window, const Text& class_name) {
+namespace {
+
+// `shell_process` is 0 when no shell runs.
+ProcessId ProgramOf(WindowSystem& windows, WindowRef window, const Text& class_name,
+                    ProcessId shell_process) {
   const ProcessId own = windows.ProcessOf(window);
+  if (own == shell_process) return 0;
   if (class_name != kStoreFrameClass) return own;
   for (WindowRef child : windows.Children(window)) {
     const ProcessId process = windows.ProcessOf(child);
     if (process != 0 && process != own) return process;
   }
-  return own;  // a minimized frame holds none
+  return 0;  // a minimized frame holds none; its own process hosts every Store app's frame
 }
-
-ProcessId ProgramOf(WindowSystem& windows, WindowRef window) {
-  return ProgramOf(windows, window, windows.ClassName(window));
-}
-
-namespace {
 
 void SetProgramPriority(WindowSystem& windows, WindowRef window, const Text& class_name,
                         PriorityClass priority) {
   if (const ProcessId process = ProgramOf(windows, window, class_name)) {
     windows.SetProcessPriority(process, priority);
   }
+}
+
+// The shell cloaks the windows of another virtual desktop, and a Store app it started ahead of
+// use, which is on none; an owned window is on its owner's desktop. When the system cannot
+// say, the window counts as on one.
+bool IsStartedAheadOfUse(WindowSystem& windows, WindowRef window) {
+  for (int depth = 0; window != kNoWindow && depth < 64; ++depth, window = windows.Owner(window)) {
+    const auto on_desktop = windows.IsOnVirtualDesktop(window);
+    if (!on_desktop || *on_desktop) return false;
+  }
+  return window == kNoWindow;
+}
+
+// The windows a walk never lists, whatever they show, and the shell's process, which stands for
+// no program.
+struct Unlisted {
+  WindowRef own_dialog;
+  WindowRef shell_window;
+  ProcessId shell_process;
+  const ExclusionList& exclusions;
+};
+
+std::optional<ListedWindow> ReadListing(WindowSystem& windows, WindowRef w,
+                                        const Unlisted& unlisted) {
+  // Most top-level windows are hidden: asking that first spares them the title read.
+  if (w == unlisted.own_dialog || w == unlisted.shell_window || !windows.IsVisible(w))
+    return std::nullopt;
+  Text title = windows.Title(w);
+  if (title.empty() || unlisted.exclusions.Excludes(title)) return std::nullopt;
+  Text class_name = windows.ClassName(w);
+  // Visible to the system, yet not on the screen: a Store app never started or started ahead
+  // of use, a shell surface. A window on another virtual desktop stays listed.
+  if (class_name == kCoreWindowClass) return std::nullopt;
+  const std::uint32_t cloak = windows.CloakOf(w);
+  if ((cloak & (kCloakedByApp | kCloakedByOwner)) != 0 ||
+      ((cloak & kCloakedByShell) != 0 && IsStartedAheadOfUse(windows, w))) {
+    return std::nullopt;
+  }
+  const ProcessId program = ProgramOf(windows, w, class_name, unlisted.shell_process);
+  return ListedWindow{.title = std::move(title),
+                      .window = w,
+                      .minimized = windows.IsMinimized(w),
+                      .topmost = windows.IsTopMost(w),
+                      .folder = class_name == kFolderWindowClass,
+                      .class_name = std::move(class_name),
+                      .program = program};
+}
+
+Unlisted UnlistedOf(WindowSystem& windows, WindowRef own_dialog, const ExclusionList& exclusions) {
+  const WindowRef shell = windows.ShellWindow();
+  return {own_dialog, shell, windows.ProcessOf(shell), exclusions};
 }
 
 // Sets each process once, to the class the last of its listed windows gives it: the same end
@@ -56,6 +106,14 @@ void SetFinalPriorities(WindowSystem& windows,
 
 }  // namespace
 
+ProcessId ProgramOf(WindowSystem& windows, WindowRef window, const Text& class_name) {
+  return ProgramOf(windows, window, class_name, windows.ProcessOf(windows.ShellWindow()));
+}
+
+ProcessId ProgramOf(WindowSystem& windows, WindowRef window) {
+  return ProgramOf(windows, window, windows.ClassName(window));
+}
+
 void SetWindowProcessPriority(WindowSystem& windows, WindowRef window, PriorityClass priority) {
   SetProgramPriority(windows, window, windows.ClassName(window), priority);
 }
@@ -65,26 +123,9 @@ void SetHiddenWindowPriority(WindowSystem& windows, WindowRef window, PriorityCl
   if (class_name != kFolderWindowClass) SetProgramPriority(windows, window, class_name, priority);
 }
 
-std::optional<ListedWindow> ListingOf(WindowSystem& windows, WindowRef w, WindowRef own_dialog,
+std::optional<ListedWindow> ListingOf(WindowSystem& windows, WindowRef window, WindowRef own_dialog,
                                       const ExclusionList& exclusions) {
-  // Most top-level windows are hidden: asking that first spares them the title read.
-  if (w == own_dialog || !windows.IsVisible(w)) return std::nullopt;
-  Text title = windows.Title(w);
-  if (title.empty() || exclusions.Excludes(title)) return std::nullopt;
-  const Text class_name = windows.ClassName(w);
-  // Visible to the system, yet not on the screen: a Store app never started, a shell
-  // surface. A window on another virtual desktop (cloaked by the shell) stays listed.
-  if (class_name == kCoreWindowClass ||
-      (windows.CloakOf(w) & (kCloakedByApp | kCloakedByOwner)) != 0) {
-    return std::nullopt;
-  }
-  return ListedWindow{.title = std::move(title),
-                      .window = w,
-                      .minimized = windows.IsMinimized(w),
-                      .topmost = windows.IsTopMost(w),
-                      .folder = class_name == kFolderWindowClass,
-                      .class_name = class_name,
-                      .program = ProgramOf(windows, w, class_name)};
+  return ReadListing(windows, window, UnlistedOf(windows, own_dialog, exclusions));
 }
 
 std::vector<ListedWindow> WalkWindowList(WindowSystem& windows, WindowRef own_dialog,
@@ -92,9 +133,9 @@ std::vector<ListedWindow> WalkWindowList(WindowSystem& windows, WindowRef own_di
   std::vector<ListedWindow> listed;
   WindowRef first = windows.WindowAbove(own_dialog);
   if (first == kNoWindow) first = windows.TopWindow();
+  const Unlisted unlisted = UnlistedOf(windows, own_dialog, exclusions);
   WalkZOrder(windows, first, windows.BottomWindow(own_dialog), [&](WindowRef w) {
-    if (auto listing = ListingOf(windows, w, own_dialog, exclusions))
-      listed.push_back(std::move(*listing));
+    if (auto listing = ReadListing(windows, w, unlisted)) listed.push_back(std::move(*listing));
   });
   return listed;
 }
@@ -105,7 +146,7 @@ void ApplyPriorityPolicy(WindowSystem& windows, const std::vector<ListedWindow>&
   for (const ListedWindow& w : listed) {
     if (w.hidden || w.program == 0) continue;
     const auto rule = fixed.find(w.program);
-    priorities.emplace_back(w.program, rule != fixed.end()      ? rule->second
+    priorities.emplace_back(w.program, rule != fixed.end()            ? rule->second
                                        : w.topmost && !w.folder ? PriorityClass::kHigh
                                                                 : PriorityClass::kNormal);
   }

@@ -48,6 +48,8 @@ Text Label(const ListedWindow& listed);
 
 // The program a window stands for: its process, or for a Store app's frame (whose process
 // hosts every Store app's frame) the process of its first child window from another process.
+// None (0) for a frame that holds no app (a minimized one), and for every window of the shell's
+// process, which runs the task bar, start and the desktop: their priority is never changed.
 ProcessId ProgramOf(WindowSystem& windows, WindowRef window, const Text& class_name);
 ProcessId ProgramOf(WindowSystem& windows, WindowRef window);
 
@@ -58,9 +60,10 @@ void SetWindowProcessPriority(WindowSystem& windows, WindowRef window, PriorityC
 // (the shell: task bar, start, desktop) is left as it is.
 void SetHiddenWindowPriority(WindowSystem& windows, WindowRef window, PriorityClass priority);
 
-// How the list shows `window`, or nothing when the list leaves it out: `own_dialog`, and every
-// window that is hidden, untitled, excluded, cloaked for its app or through its owner, or a
-// top-level core window.
+// How the list shows `window`, or nothing when the list leaves it out: `own_dialog`, the
+// shell's desktop window, and every window that is hidden, untitled, excluded, cloaked for its
+// app or through its owner, a top-level core window, or cloaked by the shell and on no virtual
+// desktop, nor owned by a window on one (a Store app started ahead of use).
 std::optional<ListedWindow> ListingOf(WindowSystem& windows, WindowRef window, WindowRef own_dialog,
                                       const ExclusionList& exclusions);
 

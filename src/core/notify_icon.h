@@ -11,9 +11,12 @@ class NotifyIcon {
  public:
   virtual ~NotifyIcon() = default;
 
-  // Adds the icon, whose presses come to the dialog as WM_TRAYNOTIFY; false when the shell
-  // refused it (not ready yet).
+  // Adds the icon, whose presses come to the dialog as WM_TRAYNOTIFY, in one request to the
+  // shell, which may take seconds while it starts; false when the shell refused it (not ready
+  // yet, or it holds the icon already).
   virtual bool Add() = 0;
+  // Removes the icon the shell may still hold, and adds it again.
+  virtual bool Replace() = 0;
   virtual void Remove() = 0;
   // A notification from the icon.
   virtual void ShowBalloon(const Text& title, const Text& text) = 0;

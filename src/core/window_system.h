@@ -39,15 +39,32 @@ class WindowSystem {
   virtual std::uint32_t CloakOf(WindowRef window) = 0;
   // A window's child windows, top first.
   virtual std::vector<WindowRef> Children(WindowRef window) = 0;
+  // The shell's desktop window; the task bar, start and the desktop belong to its process.
+  // kNoWindow when no shell runs.
+  virtual WindowRef ShellWindow() = 0;
+  // A top-level window's owner; kNoWindow when it has none.
+  virtual WindowRef Owner(WindowRef window) = 0;
+  // Whether a top-level window is on a virtual desktop, the current one or another: a Store
+  // app the shell started ahead of use is on none. Nothing when the system cannot say.
+  virtual std::optional<bool> IsOnVirtualDesktop(WindowRef window) = 0;
 
   // Position and size are kept. Activates the window unless `activate` is false. Each is false
   // when the system refused the change: a program run as administrator refuses a normal one.
   virtual bool Place(WindowRef window, InsertAfter where, bool activate) = 0;
   virtual bool Show(WindowRef window, ShowCommand command) = 0;
-  // False when the system refused (the foreground lock), after one more try.
+  // False when the system refused (the foreground lock); its task-bar button flashes then.
   virtual bool BringToForeground(WindowRef window) = 0;
+  // The same, sharing the input state of the foreground window's thread for the moment of the
+  // call, which gets past the lock; that thread forgets the keys it saw held down. False when
+  // refused even so, and for a foreground window whose program has stopped responding.
+  virtual bool BringToForegroundSharingInput(WindowRef window) = 0;
+  // Whether the user holds Shift, Ctrl, Alt or a Windows key down.
+  virtual bool IsModifierKeyDown() = 0;
   // The window the user works in; kNoWindow when there is none.
   virtual WindowRef ForegroundWindow() = 0;
+  // Of `owner` and the windows it owns, the one that was active last: the one to bring forward
+  // for a program that shows a dialog or a message box over its window.
+  virtual WindowRef LastActivePopup(WindowRef owner) = 0;
   // Asks the window to close and waits until its program has handled the request, handling
   // Stackle's own messages meanwhile. Gives up when the program stops responding, or as soon
   // as `stop_waiting` says so (Stackle is asked to exit meanwhile).

@@ -61,9 +61,10 @@ void CHotkeyDialog::OnOK() {
   for (std::size_t i = 0; i < kHotkeyActionCount; ++i) {
     const bool taken =
         !keys[i].IsOff() && std::find(keys.begin(), keys.begin() + i, keys[i]) != keys.begin() + i;
-    if (BlocksTyping(keys[i]) || taken) {
+    if (!IsUsableHotkey(keys[i]) || taken) {
       surface_->ShowWarning(taken ? u"同じキーが 2 つの操作に割り当てられています。"
-                                  : u"Ctrl、Alt、Win のどれかと組み合わせてください。");
+                                  : u"Ctrl、Alt、Win のどれかと組み合わせてください"
+                                    u" (F13～F24 は単独でも使えます)。");
       surface_->FocusItem(ControlOf(i));
       return;
     }

@@ -21,7 +21,7 @@ constexpr ActionInfo kActions[kHotkeyActionCount] = {
     {u"一番奥に", {kModControl | kModShift, kVkF1 + 9}},
     {u"非表示", {kModControl | kModShift, kVkF1 + 8}},
     {u"非表示のウインドウをすべて表示", {kModControl | kModShift, kVkF1 + 7}},
-    {u"Stackle を手前に", {kModControl | kModShift, kVkF1 + 11}},
+    {u"Stackle を手前に", {kModControl | kModShift, kVkF1 + 6}},
 };
 
 struct KeyName {
@@ -145,12 +145,9 @@ std::string FormatHotkey(Hotkey key) {
   return text + NameOfKey(key.key);
 }
 
-bool BlocksTyping(Hotkey key) {
-  if (key.IsOff() || (key.modifiers & (kModControl | kModAlt | kModWin))) return false;
-  const bool character = key.key == 0x20 || (key.key >= '0' && key.key <= 'Z') ||
-                         (key.key >= 0x60 && key.key <= 0x6F) ||
-                         (key.key >= 0xBA && key.key <= 0xDF);
-  return character;
+bool IsUsableHotkey(Hotkey key) {
+  return key.IsOff() || (key.modifiers & (kModControl | kModAlt | kModWin)) != 0 ||
+         (key.key >= kVkF1 + 12 && key.key <= kVkF24);
 }
 
 }  // namespace stackle

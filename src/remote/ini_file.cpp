@@ -108,7 +108,7 @@ HotkeyFile ReadHotkeyFile(std::string_view content) {
     given[index] = true;
     const auto key = ParseHotkey(line.substr(equals + 1));
     file.keys[index] = {};
-    if (!key || BlocksTyping(*key)) {
+    if (!key || !IsUsableHotkey(*key)) {
       file.problems.push_back("キーが正しくありません: " + shown);
       continue;
     }

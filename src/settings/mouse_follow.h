@@ -23,6 +23,23 @@ inline WindowRef FollowTarget(WindowSystem& windows, WindowRef last_followed) {
   return target;
 }
 
+// One tick: brings FollowTarget forward, and gives whether it came. When the foreground lock
+// refuses, tries once more sharing the foreground window's input, but never while the user
+// holds a modifier key, which that window would lose: the next tick tries again then. Refused
+// once more, the window counts as followed, so that its task-bar button does not flash on
+// every tick until the cursor rests on another.
+inline bool FollowCursor(WindowSystem& windows, WindowRef& last_followed) {
+  const WindowRef target = FollowTarget(windows, last_followed);
+  if (target == kNoWindow) return false;
+  if (!windows.BringToForeground(target)) {
+    if (windows.IsModifierKeyDown()) return false;
+    last_followed = target;
+    return windows.BringToForegroundSharingInput(target);
+  }
+  last_followed = target;
+  return true;
+}
+
 // The timer's interval in milliseconds, 0 for off, and the timer that ticks at it.
 class MouseFollowTimer {
  public:

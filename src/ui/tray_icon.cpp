@@ -17,8 +17,9 @@ void TrayIcon::OnRetryTick() {
 }
 
 void TrayIcon::OnTaskbarCreated() {
-  added_ = false;
-  TryAdd();
+  // A shell that announces a task bar it did not create anew still holds the icon.
+  added_ = shell_.Replace();
+  ShowNotice();
 }
 
 void TrayIcon::Remove() {
@@ -29,11 +30,15 @@ void TrayIcon::Remove() {
 void TrayIcon::TellOnce(Text title, Text text) {
   notice_title_ = std::move(title);
   notice_ = std::move(text);
-  if (added_) TryAdd();
+  ShowNotice();
 }
 
 void TrayIcon::TryAdd() {
   if (!added_) added_ = shell_.Add();
+  ShowNotice();
+}
+
+void TrayIcon::ShowNotice() {
   if (!added_ || notice_.empty()) return;
   shell_.ShowBalloon(notice_title_, notice_);
   notice_.clear();

@@ -21,7 +21,8 @@ class TrayIcon {
   // again every two seconds, five times; until then the dialog stays on the task bar.
   void Add();
   void OnRetryTick();
-  // The task bar was created anew (Explorer restarted): the icon is added again.
+  // The task bar was created anew (Explorer restarted): the icon is replaced. Only here: the
+  // retries make one request each, since each may take seconds while the shell starts.
   void OnTaskbarCreated();
   void Remove();
   bool IsAdded() const { return added_; }
@@ -31,6 +32,8 @@ class TrayIcon {
 
  private:
   void TryAdd();
+  // The balloon TellOnce keeps, once the icon is there.
+  void ShowNotice();
 
   NotifyIcon& shell_;
   DialogSurface& dialog_;

@@ -9,7 +9,7 @@ Menu BuildWindowMenu(const WindowMenuState& state) {
   if (!state.minimized) menu.push_back({IDM_WINDOW_MINIMIZE, u"最小化(&N)"});
   if (!state.maximized) menu.push_back({IDM_WINDOW_MAXIMIZE, u"最大化(&X)"});
   menu.push_back(Separator());
-  if (!state.folder) {
+  if (!state.keeps_priority) {
     // The class the process already has is left out.
     const struct {
       PriorityClass priority;

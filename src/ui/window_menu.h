@@ -11,7 +11,9 @@ namespace stackle {
 struct WindowMenuState {
   bool minimized = false;
   bool maximized = false;
-  bool folder = false;
+  // No priority items: a folder window, or one that stands for no program (the shell's, a
+  // Store app's frame without its app).
+  bool keeps_priority = false;
   // The process's class as read when the menu opens; 0 when it could not be read.
   std::uint32_t priority = 0;
   // For a window whose program is known: rules that pin its program, or keep its class.

@@ -25,6 +25,8 @@ TYPED_TEST_P(ShellContract, AddsTheIconAgainOnceItIsRemoved) {
   EXPECT_NE(icon.TaskbarCreatedMessage(), 0u);
   for (int round = 0; round < 2; ++round) {
     EXPECT_TRUE(icon.Add()) << round;
+    EXPECT_FALSE(icon.Add()) << "one request, which the shell refuses while it holds the icon";
+    EXPECT_TRUE(icon.Replace()) << round;
     icon.Remove();
   }
 }

@@ -128,6 +128,7 @@ TEST(Settings, ResizingLaysTheControlsOutAndNeverShrinksBelowTheFirstSize) {
   };
   const auto first = WindowRect(dialog);
   ASSERT_TRUE(resize(first[2] - first[0] + 230, first[3] - first[1] + 170));
+  EXPECT_EQ(GetPriorityClass(stackle.process.handle()), DWORD(HIGH_PRIORITY_CLASS));
   RECT client{};
   GetClientRect(dialog, &client);
   const auto refresh = WindowRect(stackle.Control(IDC_REFRESH), dialog);

@@ -77,7 +77,7 @@ TEST(LayerCommands, MoveTheSelectedWindowAndKeepStackleOnTop) {
   }
 }
 
-TEST(LayerCommands, DoNothingAtAllWithoutASelection) {
+TEST(LayerCommands, DoNothingAtAllWithoutASelectionOrWithoutTheirData) {
   // clang-format off
   const Message messages[] = {
       CommandMessage(IDC_BRING_TO_FRONT), CommandMessage(IDC_ALWAYS_ON_TOP),
@@ -87,6 +87,7 @@ TEST(LayerCommands, DoNothingAtAllWithoutASelection) {
       CommandMessage(IDM_WINDOW_MINIMIZE), CommandMessage(IDM_WINDOW_MAXIMIZE),
       CommandMessage(IDM_WINDOW_CLOSE), CommandMessage(IDM_PRIORITY_HIGH),
       CommandMessage(IDM_PRIORITY_IDLE), CommandMessage(IDM_PRIORITY_REALTIME),
+      {kWmCopyData, 0, 0}, {kWmGetMinMaxInfo, 0, 0},
   };
   // clang-format on
   for (const Message& m : messages) {
@@ -244,10 +245,13 @@ TEST(WindowMenu, OpensForTheEntryUnderTheCursorAndActsOnItsWindow) {
   d.RightClick(d.mail, IDM_WINDOW_RESTORE);
   EXPECT_FALSE(d.windows.IsMinimized(d.mail));
 
-  // Closing: Stackle leaves the always-on-top band for exactly the time of the request, and a
-  // program that asks its user, or does not answer, leaves its window listed.
+  // Closing: Stackle leaves the always-on-top band for exactly the time of the request, also
+  // when a script closes another window meanwhile, and a program that asks its user, or does
+  // not answer, leaves its window listed.
+  const WindowRef spare = d.windows.AddWindow({.title = u"Spare", .process = d.mail_process});
   bool topmost_during_close = true;
-  d.windows.while_waiting = [&](WindowRef) {
+  d.windows.while_waiting = [&](WindowRef asking) {
+    if (asking == d.mail) d.operations.CloseWindow(spare, Origin::kScript);
     topmost_during_close = d.windows.IsTopMost(d.dialog.Window());
   };
   d.windows.Get(d.mail).closes = false;
@@ -259,6 +263,13 @@ TEST(WindowMenu, OpensForTheEntryUnderTheCursorAndActsOnItsWindow) {
   d.RightClick(d.mail, IDM_WINDOW_CLOSE);
   EXPECT_FALSE(d.windows.Exists(d.mail));
   EXPECT_EQ(d.Labels(), std::vector<Text>{u"Notes - Editor"});
+
+  // The shell's windows stand for no program: not refused, no priorities.
+  d.windows.shell_window = d.bottom;  // the editor's process runs the shell
+  d.RightClick(d.editor, std::nullopt);
+  EXPECT_EQ(MenuIds(d.dialog.menus_shown.back().first),
+            (std::vector<int>{IDM_WINDOW_MINIMIZE, IDM_WINDOW_MAXIMIZE, 0, IDM_WINDOW_CLOSE}));
+  EXPECT_TRUE(d.operations.MayChangeProgram(d.editor)) << "so /close is not refused either";
 
   // A process that refuses to be opened: selected, but no menu; nor without a cursor.
   const std::size_t menus = d.dialog.menus_shown.size();

@@ -5,6 +5,7 @@
 #include "remote/command_message.h"
 #include "remote/ini_file.h"
 #include "sim_desk.h"
+#include "ui/help_text.h"
 #include "ui/tray_menus.h"
 
 namespace stackle {
@@ -18,30 +19,29 @@ TEST(HotkeyText, ReadsEveryFormItWritesAndNothingElse) {
     const char* text;
     std::optional<Hotkey> key;
     const char* written;
-    bool blocks_typing;
+    bool usable;  // with Ctrl, Alt or Win, or F13 to F24, or off
   };
   const Case cases[] = {
-      {" shift + CONTROL +f11\t", Hotkey{kCtrlShift, kF11}, "Ctrl+Shift+F11", false},
-      {"Win+Alt+Delete", Hotkey{kModWin | kModAlt, 0x2E}, "Alt+Win+Delete", false},
-      {"Ctrl+Plus", Hotkey{kModControl, 0xBB}, "Ctrl+Plus", false},
-      {"F24", Hotkey{0, 0x87}, "F24", false},
-      {"Ctrl+F1", Hotkey{kModControl, 0x70}, "Ctrl+F1", false},
-      {"Ctrl+0", Hotkey{kModControl, '0'}, "Ctrl+0", false},
-      {"Ctrl+z", Hotkey{kModControl, 'Z'}, "Ctrl+Z", false},
-      {"Alt+num0", Hotkey{kModAlt, 0x60}, "Alt+Num0", false},
-      {"Alt+Num9", Hotkey{kModAlt, 0x69}, "Alt+Num9", false},
-      {"Ctrl+VK_07", Hotkey{kModControl, 0x07}, "Ctrl+VK_07", false},
-      {"Ctrl+vk_fe", Hotkey{kModControl, 0xFE}, "Ctrl+VK_FE", false},
+      {" shift + CONTROL +f11\t", Hotkey{kCtrlShift, kF11}, "Ctrl+Shift+F11", true},
+      {"Win+Alt+Delete", Hotkey{kModWin | kModAlt, 0x2E}, "Alt+Win+Delete", true},
+      {"Ctrl+Plus", Hotkey{kModControl, 0xBB}, "Ctrl+Plus", true},
+      {"F24", Hotkey{0, 0x87}, "F24", true},
+      {"f13", Hotkey{0, 0x7C}, "F13", true},
+      {"F12", Hotkey{0, 0x7B}, "F12", false},
+      {"Ctrl+F1", Hotkey{kModControl, 0x70}, "Ctrl+F1", true},
+      {"Ctrl+0", Hotkey{kModControl, '0'}, "Ctrl+0", true},
+      {"Ctrl+z", Hotkey{kModControl, 'Z'}, "Ctrl+Z", true},
+      {"Alt+num0", Hotkey{kModAlt, 0x60}, "Alt+Num0", true},
+      {"Alt+Num9", Hotkey{kModAlt, 0x69}, "Alt+Num9", true},
+      {"Ctrl+VK_07", Hotkey{kModControl, 0x07}, "Ctrl+VK_07", true},
+      {"Ctrl+vk_fe", Hotkey{kModControl, 0xFE}, "Ctrl+VK_FE", true},
       {"Shift+Delete", Hotkey{kModShift, 0x2E}, "Shift+Delete", false},
-      {"Shift+9", Hotkey{kModShift, '9'}, "Shift+9", true},
-      {"Shift+Z", Hotkey{kModShift, 'Z'}, "Shift+Z", true},
-      {"Shift+Num0", Hotkey{kModShift, 0x60}, "Shift+Num0", true},
-      {"Shift+NumDivide", Hotkey{kModShift, 0x6F}, "Shift+NumDivide", true},
-      {"Shift+Semicolon", Hotkey{kModShift, 0xBA}, "Shift+Semicolon", true},
-      {"Shift+Quote", Hotkey{kModShift, 0xDE}, "Shift+Quote", true},
-      {"", Hotkey{}, "", false},
-      {"a", Hotkey{0, 'A'}, "A", true},
-      {"Shift+Space", Hotkey{kModShift, 0x20}, "Shift+Space", true},
+      {"Shift+NumDivide", Hotkey{kModShift, 0x6F}, "Shift+NumDivide", false},
+      {"Shift+Semicolon", Hotkey{kModShift, 0xBA}, "Shift+Semicolon", false},
+      {"Shift+Quote", Hotkey{kModShift, 0xDE}, "Shift+Quote", false},
+      {"", Hotkey{}, "", true},
+      {"a", Hotkey{0, 'A'}, "A", false},
+      {"Shift+Space", Hotkey{kModShift, 0x20}, "Shift+Space", false},
       {"Ctrl+Ctrl+A", std::nullopt, "", false},
       {"Ctrl+", std::nullopt, "", false},
       {"+A", std::nullopt, "", false},
@@ -62,7 +62,7 @@ TEST(HotkeyText, ReadsEveryFormItWritesAndNothingElse) {
     if (!key) continue;
     EXPECT_EQ(FormatHotkey(*key), c.written);
     EXPECT_EQ(ParseHotkey(FormatHotkey(*key)), key);
-    EXPECT_EQ(BlocksTyping(*key), c.blocks_typing);
+    EXPECT_EQ(IsUsableHotkey(*key), c.usable);
   }
 }
 
@@ -86,7 +86,7 @@ TEST(HotkeyFile, IsReadAsFarAsItMakesSenseAndRewrittenKeepingTheRest) {
       {"; mine\n[hotkeys]\nhide=\n# off\n", with(kHide, {}), 0},
       {"[Other]\nHide=Ctrl+A\n[Hotkeys]\n", defaults, 0},
       {"[Hotkeys]\nBogus=Ctrl+A\nHide=Ctrl+Bogus\nHide=Ctrl+B\nno equals\n", with(kHide, {}), 4},
-      {"[Hotkeys]\nHide=A\n", with(kHide, {}), 1},
+      {"[Hotkeys]\nHide=Shift+Delete\nShowStackle=F13\n", with(kShowStackle, {0, 0x7C}, kHide), 1},
       // A default taken by another action moves; a key given twice in the file stays first.
       {"[Hotkeys]\nHide=Ctrl+Shift+F11\n", with(kHide, {kCtrlShift, kF11}, kTop), 0},
       {"[Hotkeys]\nHide=Ctrl+Shift+F1\nShowStackle=Ctrl+Shift+F1\n",
@@ -94,6 +94,8 @@ TEST(HotkeyFile, IsReadAsFarAsItMakesSenseAndRewrittenKeepingTheRest) {
       {"[Hotkeys]\nSendToBottom=Ctrl+Shift+F11\nToggleTopMost=Ctrl+Shift+F11\n",
        with(kBottom, {kCtrlShift, kF11}, kTop), 1},
   };
+  for (const Hotkey key : defaults)  // as the built-in help names them
+    EXPECT_NE(Text(kHelpText).find(WidenAscii(FormatHotkey(key)) + u"："), Text::npos);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.content);
     const HotkeyFile file = ReadHotkeyFile(c.content);
@@ -260,12 +262,16 @@ TEST(Hotkeys, ActOnTheActiveWindowOrTheSelectedOneAndTellWhatIsHeldElsewhere) {
   desk.windows.Place(desk.mail, InsertAfter::kTop, /*activate=*/true);
   desk.PressHotkey(HotkeyAction::kToggleTopMost);
   EXPECT_FALSE(desk.windows.IsTopMost(desk.mail));
-  // Never on another of Stackle's windows, which its dialog waits for.
+  // Never on another of Stackle's windows, which its dialog waits for; but the hidden windows
+  // come back.
   const WindowRef about = desk.windows.AddWindow(
       {.title = u"ﾊﾞｰｼﾞｮﾝ情報 Stackle", .process = desk.windows.OwnProcess()});
+  EXPECT_EQ(desk.Hand({CommandVerb::kHide, u"Mail"}).first, kExitDone);
   desk.windows.BringToForeground(about);
   desk.PressHotkey(HotkeyAction::kHide);
   EXPECT_TRUE(desk.windows.IsVisible(about));
+  desk.PressHotkey(HotkeyAction::kShowAllHidden);
+  EXPECT_TRUE(desk.windows.IsVisible(desk.mail));
   EXPECT_EQ(desk.Hand({CommandVerb::kHide, u"Stackle"}).first, kExitNoWindow);
   desk.windows.DestroyWindow(about);
   // From Stackle's own dialog, the selected window; never the dialog itself.
@@ -298,7 +304,7 @@ TEST(HotkeyDialog, KeepsWhatTheUserLeftAloneRefusesClashesAndShowsHeldKeys) {
     EXPECT_EQ(child.items[IDC_HOTKEY_PROBLEMS], u"stackle.ini: 不明な名前: Oops");
     EXPECT_TRUE(desk.dialog.hotkeys.registered.empty()) << "keys on while the controls want them";
     press_ok(child, {kCtrlShift, kF8}, {kCtrlShift, kF10});  // ShowAllHidden's key
-    press_ok(child, {kModShift, 'T'}, {kCtrlShift, kF10});   // types a capital T
+    press_ok(child, {0, 0x74}, {kCtrlShift, kF10});          // F5 alone
     EXPECT_EQ(child.warnings.size(), 2u);
     EXPECT_EQ(desk.files.files[kIniFileName], "[Hotkeys]\r\nHide=Win+H\r\nOops\r\n");
     press_ok(child, {kModAlt, 'T'}, {kCtrlShift, kF10});
@@ -310,7 +316,7 @@ TEST(HotkeyDialog, KeepsWhatTheUserLeftAloneRefusesClashesAndShowsHeldKeys) {
   desk.Command(IDM_TRAY_HOTKEYS);
   EXPECT_EQ(desk.files.files[kIniFileName],
             "[Hotkeys]\r\nToggleTopMost=Alt+T\r\nSendToBottom=\r\nHide=Win+H\r\n"
-            "ShowAllHidden=Ctrl+Shift+F8\r\nShowStackle=Ctrl+Shift+F12\r\n");
+            "ShowAllHidden=Ctrl+Shift+F8\r\nShowStackle=Ctrl+Shift+F7\r\n");
   EXPECT_EQ(desk.dialog.hotkeys.registered.size(), 4u);
   EXPECT_EQ(desk.dialog.hotkeys.registered[1], (Hotkey{kModAlt, 'T'}));
 }

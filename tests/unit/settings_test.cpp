@@ -199,18 +199,42 @@ TEST(MouseFollow, BringsForwardTheWindowUnderTheCursorOnce) {
   EXPECT_EQ(FollowTarget(ws, kNoWindow), kNoWindow) << "the cursor cannot be read";
 }
 
-TEST(MouseFollow, AWindowTheForegroundLockKeptBackIsTriedAgain) {
+TEST(MouseFollow, ComesOnceGetsPastTheForegroundLockOnceAndNeverWhileAKeyIsHeld) {
   SimDesk d;
   const WindowRef a =
       d.windows.AddWindow({.title = u"A", .process = d.editor_process, .rect = {0, 0, 90, 90}});
   d.windows.AddChild(a, {10, 10, 50, 30});
+  const WindowRef b =
+      d.windows.AddWindow({.title = u"B", .process = d.mail_process, .rect = {600, 0, 690, 90}});
+  d.windows.AddChild(b, {610, 10, 650, 30});
   d.Open();
-  d.windows.cursor = Point{20, 20};
-  d.windows.foreground_lock = 1;
-  d.dialog.Send({kWmTimer, kMouseFollowTimer, 0});
-  EXPECT_NE(d.windows.ForegroundWindow(), a);
-  d.dialog.Send({kWmTimer, kMouseFollowTimer, 0});
-  EXPECT_EQ(d.windows.ForegroundWindow(), a);
+  struct Step {
+    const char* what;
+    WindowRef under;
+    bool lock_refuses_sharing, key_held;
+    WindowRef user_activates, foreground;
+    int inputs_shared;  // so far
+  };
+  // clang-format off
+  const Step steps[] = {
+      {"refused, it comes sharing the input", a, false, false, kNoWindow, a, 1},
+      {"the user activates another window: A stays behind", a, false, false, d.mail, d.mail, 1},
+      {"refused even so: left alone, not tried on every tick", b, true, false, kNoWindow, d.mail, 2},
+      {"a modifier key held: no sharing", a, false, true, kNoWindow, d.mail, 2},
+      {"the key released: it comes on the next tick", a, false, false, kNoWindow, a, 3},
+  };
+  // clang-format on
+  for (const Step& s : steps) {
+    d.windows.cursor = Point{d.windows.Get(s.under).rect.left + 20, 20};
+    d.windows.lock_refuses_sharing = s.lock_refuses_sharing;
+    d.windows.modifier_down = s.key_held;
+    if (s.user_activates) d.windows.Place(s.user_activates, InsertAfter::kTop, true);
+    d.windows.foreground_lock = 99;
+    for (int tick = 0; tick < 2; ++tick)
+      d.dialog.Send({kWmTimer, kMouseFollowTimer, 0});
+    EXPECT_EQ(d.windows.ForegroundWindow(), s.foreground) << s.what;
+    EXPECT_EQ(d.windows.inputs_shared, s.inputs_shared) << s.what;
+  }
 }
 
 }  // namespace

@@ -18,6 +18,10 @@ enum Flags : unsigned {
   kCoreWindow = 32,
   kStoreFrame = 64,  // holding a child window of process `content`, if any
   kVanishes = 128,   // destroyed as the walk asks for the window below it
+  kShellWindow = 256,
+  kNoDesktop = 512,  // on no virtual desktop
+  kDesktopUnknown = 1024,
+  kOwnedByBelow = 2048,  // owned by the window below it
 };
 
 struct W {
@@ -67,10 +71,19 @@ TEST(WindowListWalk, ListsWhatTheUserExpects) {
        {{u"Stackle", 0, kOwnDialog}, {u"Settings", 1, 0, kCloakedByApp}, {u"Ask", 2, 0, kCloakedByOwner | kCloakedByShell},
         {u"On desktop 2", 3, 0, kCloakedByShell}, {u"Search", 4, kCoreWindow}, {u"Desktop", 5}},
        {}, {u"On desktop 2"}, {{1, kIdle}, {2, kIdle}, {3, kNormal}, {4, kIdle}}},
-      {"a Store app's frame stands for the app's process, or its own when it holds no app",
+      {"the shell cloaks windows on another virtual desktop, kept, and Store apps started ahead of use, on none",
+       {{u"Stackle", 0, kOwnDialog}, {u"Settings", 1, kNoDesktop, kCloakedByShell},
+        {u"Find", 2, kNoDesktop | kOwnedByBelow, kCloakedByShell}, {u"Editor", 2, 0, kCloakedByShell},
+        {u"Unknown", 3, kDesktopUnknown, kCloakedByShell}, {u"Desktop", 5}},
+       {}, {u"Find", u"Editor", u"Unknown"}, {{1, kIdle}, {2, kNormal}, {3, kNormal}}},
+      {"a Store app's frame stands for the app's process, or none when it holds no app",
        {{u"Stackle", 0, kOwnDialog | kTopMost}, {u"Calculator", 1, kStoreFrame | kTopMost, 0, 2},
         {u"Photos", 3, kStoreFrame | kMinimized}, {u"Desktop", 5}},
-       {}, {u"(TopMost):Calculator", u"(Icon):Photos"}, {{1, kIdle}, {2, kHigh}, {3, kNormal}}},
+       {}, {u"(TopMost):Calculator", u"(Icon):Photos"}, {{1, kIdle}, {2, kHigh}, {3, kIdle}}},
+      {"no window of the shell's process changes its priority; its desktop window is never listed",
+       {{u"Stackle", 0, kOwnDialog | kTopMost}, {u"Run", 6, kTopMost}, {u"Documents", 6, kFolder},
+        {u"Program Manager", 6, kShellWindow}, {u"Mail", 2}, {u"Desktop", 5}},
+       {}, {u"(TopMost):Run", u"(Folda):Documents", u"Mail"}, {{6, kIdle}, {2, kNormal}}},
       {"a blank exclusion line leaves out every titled window",
        {{u"Stackle", 0, kOwnDialog}, {u"Editor", 1}, {u"Mail", 2}, {u"Desktop", 3}},
        {u"zzz", u""}, {}, {{1, kIdle}, {2, kIdle}}},
@@ -90,19 +103,24 @@ TEST(WindowListWalk, ListsWhatTheUserExpects) {
       }
     }
     // Each new window enters at the top of its band, so add them bottom first.
-    WindowRef own = kNoWindow, vanishing = kNoWindow;
+    WindowRef own = kNoWindow, vanishing = kNoWindow, below = kNoWindow;
     for (auto it = s.z_order.rbegin(); it != s.z_order.rend(); ++it) {
-      const WindowRef h =
-          windows.AddWindow({.title = it->title,
-                             .class_name = (it->flags & kFolder)       ? kFolderWindowClass
-                                           : (it->flags & kCoreWindow) ? kCoreWindowClass
-                                           : (it->flags & kStoreFrame) ? kStoreFrameClass
-                                                                       : u"SimWindow",
-                             .process = processes[it->process],
-                             .visible = !(it->flags & kHidden),
-                             .minimized = (it->flags & kMinimized) != 0,
-                             .topmost = (it->flags & kTopMost) != 0,
-                             .cloak = it->cloak});
+      const WindowRef h = windows.AddWindow(
+          {.title = it->title,
+           .class_name = (it->flags & kFolder)       ? kFolderWindowClass
+                         : (it->flags & kCoreWindow) ? kCoreWindowClass
+                         : (it->flags & kStoreFrame) ? kStoreFrameClass
+                                                     : u"SimWindow",
+           .process = processes[it->process],
+           .visible = !(it->flags & kHidden),
+           .minimized = (it->flags & kMinimized) != 0,
+           .topmost = (it->flags & kTopMost) != 0,
+           .cloak = it->cloak,
+           .on_desktop = (it->flags & kDesktopUnknown) ? std::nullopt
+                                                       : std::optional(!(it->flags & kNoDesktop)),
+           .owner = (it->flags & kOwnedByBelow) ? below : kNoWindow});
+      below = h;
+      if (it->flags & kShellWindow) windows.shell_window = h;
       if (it->flags & kOwnDialog) own = h;
       if (it->flags & kVanishes) vanishing = h;
       if (it->content) windows.AddChild(h, {}, processes[it->content]);

@@ -55,9 +55,19 @@ class CountingWindowSystem final : public WindowSystem {
   }
   bool Show(WindowRef w, ShowCommand command) override { return ++calls, inner_.Show(w, command); }
   bool BringToForeground(WindowRef w) override { return ++calls, inner_.BringToForeground(w); }
+  bool BringToForegroundSharingInput(WindowRef w) override {
+    return ++calls, inner_.BringToForegroundSharingInput(w);
+  }
+  bool IsModifierKeyDown() override { return ++calls, inner_.IsModifierKeyDown(); }
   WindowRef ForegroundWindow() override { return ++calls, inner_.ForegroundWindow(); }
+  WindowRef LastActivePopup(WindowRef w) override { return ++calls, inner_.LastActivePopup(w); }
   std::uint32_t CloakOf(WindowRef w) override { return ++calls, inner_.CloakOf(w); }
   std::vector<WindowRef> Children(WindowRef w) override { return ++calls, inner_.Children(w); }
+  WindowRef ShellWindow() override { return ++calls, inner_.ShellWindow(); }
+  WindowRef Owner(WindowRef w) override { return ++calls, inner_.Owner(w); }
+  std::optional<bool> IsOnVirtualDesktop(WindowRef w) override {
+    return ++calls, inner_.IsOnVirtualDesktop(w);
+  }
   void RequestClose(WindowRef w, const std::function<bool()>& stop) override {
     ++calls, inner_.RequestClose(w, stop);
   }

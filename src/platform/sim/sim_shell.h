@@ -27,10 +27,15 @@ class SimNotifyIcon final : public NotifyIcon {
   int adds = 0;
   std::vector<Text> balloons;  // title|text
 
+  // The shell refuses a second add of an icon it holds.
   bool Add() override {
-    if (shell_refuses) return false;
+    if (shell_refuses || added) return false;
     ++adds;
     return added = true;
+  }
+  bool Replace() override {
+    added = false;
+    return Add();
   }
   void Remove() override { added = false; }
   void ShowBalloon(const Text& title, const Text& text) override {
@@ -56,10 +61,9 @@ class SimHotkeyRegistrar final : public HotkeyRegistrar {
 
 class SimCommandServer final : public CommandServer {
  public:
-  bool accepting = false;
   std::vector<std::pair<int, Text>> answers;  // code and output
 
-  void Accept() override { accepting = true; }
+  void Accept() override {}
   void Answer(WindowRef, int code, const Text& output) override {
     answers.emplace_back(code, output);
   }

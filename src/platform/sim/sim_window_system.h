@@ -24,6 +24,8 @@ struct WindowSpec {
   bool closes = true;       // false: its program asks its user, who says no, or hangs
   bool refuses = false;     // refuses every change: a program run as administrator
   std::uint32_t cloak = 0;  // kCloakedBy* bits
+  // On a virtual desktop; false: a Store app started ahead of use; nothing: Windows cannot say.
+  std::optional<bool> on_desktop = true;
   // A pop-up's owner, which the pop-up reports as its parent.
   WindowRef owner = kNoWindow;
   Rect rect{100, 100, 400, 300};
@@ -64,7 +66,9 @@ class SimWindowSystem final : public WindowSystem {
   std::uint32_t PriorityOf(ProcessId process) const { return processes_.at(process).priority; }
   // Sets a class directly, as another program would, bypassing refusals.
   void ForcePriority(ProcessId process, std::uint32_t priority);
-  // The next this many requests to bring a window forward are refused.
+  WindowRef shell_window = kNoWindow;  // the shell's desktop window
+  // The next this many requests to bring a window forward are refused; one sharing the
+  // foreground window's input (counted) gets past that unless `lock_refuses_sharing`.
   int foreground_lock = 0;
   // Gives a window a new title, as its program does.
   void Retitle(WindowRef window, const Text& title) {
@@ -76,6 +80,9 @@ class SimWindowSystem final : public WindowSystem {
   std::function<void(WindowRef)> announce;
   // How often another process's window came into view: made visible, or shown when hidden.
   int appearances = 0;
+  bool lock_refuses_sharing = false;
+  int inputs_shared = 0;
+  bool modifier_down = false;
   // Called before each WindowBelow, to model other programs acting during a walk.
   std::function<void(WindowRef)> before_step;
   // Called while Stackle waits for a window's program: a close request, or a change of show
@@ -103,9 +110,23 @@ class SimWindowSystem final : public WindowSystem {
     if (Find(w)) foreground_ = w;
     return Find(w) != nullptr;
   }
+  bool BringToForegroundSharingInput(WindowRef w) override {
+    ++inputs_shared;
+    if (lock_refuses_sharing || !Find(w)) return false;
+    foreground_ = w;
+    return true;
+  }
+  bool IsModifierKeyDown() override { return modifier_down; }
   WindowRef ForegroundWindow() override { return foreground_; }
+  // Which of its pop-ups a window had active last is the real program's to show.
+  WindowRef LastActivePopup(WindowRef owner) override { return owner; }
   std::uint32_t CloakOf(WindowRef w) override { return Find(w) ? Find(w)->cloak : 0; }
   std::vector<WindowRef> Children(WindowRef window) override;
+  WindowRef ShellWindow() override { return shell_window; }
+  WindowRef Owner(WindowRef w) override { return Find(w) ? Find(w)->owner : kNoWindow; }
+  std::optional<bool> IsOnVirtualDesktop(WindowRef w) override {
+    return Find(w) ? Find(w)->on_desktop : std::nullopt;
+  }
   // The wait is over at once: the program either closed the window or did not.
   void RequestClose(WindowRef window, const std::function<bool()>& stop_waiting) override;
   void SetMark(WindowRef w, WindowMark mark, std::uintptr_t value) override {

@@ -55,8 +55,10 @@ class ReplyWindow {
   static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     auto* output = reinterpret_cast<Text*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
     if (message != WM_COPYDATA || !output) return ::DefWindowProcW(window, message, wparam, lparam);
+    // Any program may send it one: only an answer in the running copy's form is taken.
     const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lparam);
-    if (data->dwData != kCommandTag || data->cbData % 2 != 0 || !data->lpData) return FALSE;
+    if (!data || data->dwData != kCommandTag || data->cbData % 2 != 0 || !data->lpData)
+      return FALSE;
     output->append(reinterpret_cast<const char16_t*>(data->lpData), data->cbData / 2);
     return TRUE;
   }

@@ -35,6 +35,7 @@ UINT TaskbarCreatedMessage() {
 }
 
 bool Win32NotifyIcon::Add() {
+  requested_ = true;
   if (!icon_) {
     icon_ = UniqueIcon(static_cast<HICON>(
         ::LoadImageW(dialog_.Instance(), MAKEINTRESOURCEW(IDI_STACKLE), IMAGE_ICON,
@@ -45,15 +46,17 @@ bool Win32NotifyIcon::Add() {
   data.uCallbackMessage = WM_TRAYNOTIFY;
   data.hIcon = icon_.get();
   ::lstrcpynW(data.szTip, L"Stackle", ARRAYSIZE(data.szTip));
-  if (ShellNotifyIcon(NIM_ADD, &data)) return true;
-  // The shell still knows an icon of this window (it announced a restart it did not go
-  // through): replace it.
-  ShellNotifyIcon(NIM_DELETE, &data);
   return ShellNotifyIcon(NIM_ADD, &data) != FALSE;
 }
 
+bool Win32NotifyIcon::Replace() {
+  NOTIFYICONDATAW data = IconData(dialog_.Hwnd());
+  ShellNotifyIcon(NIM_DELETE, &data);
+  return Add();
+}
+
 void Win32NotifyIcon::Remove() {
-  if (!icon_) return;  // never added
+  if (!requested_) return;  // never added
   NOTIFYICONDATAW data = IconData(dialog_.Hwnd());
   ShellNotifyIcon(NIM_DELETE, &data);
 }

@@ -17,6 +17,7 @@ class Win32NotifyIcon final : public NotifyIcon {
   explicit Win32NotifyIcon(const OwnWindow& dialog) : dialog_(dialog) {}
 
   bool Add() override;
+  bool Replace() override;
   void Remove() override;
   void ShowBalloon(const Text& title, const Text& text) override;
   std::uint32_t TaskbarCreatedMessage() override { return win32::TaskbarCreatedMessage(); }
@@ -24,6 +25,8 @@ class Win32NotifyIcon final : public NotifyIcon {
  private:
   const OwnWindow& dialog_;
   UniqueIcon icon_;
+  // Whether an icon was asked for: without one, there is none to remove.
+  bool requested_ = false;
 };
 
 }  // namespace stackle::win32

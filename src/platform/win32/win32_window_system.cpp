@@ -1,7 +1,12 @@
 #include "platform/win32/win32_window_system.h"
 
+// After <windows.h>, which they need.
+#include <objbase.h>
+#include <unknwn.h>
+
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "platform/win32/system_function.h"
 #include "platform/win32/text_win32.h"
@@ -25,23 +30,98 @@ const wchar_t* PropertyOf(WindowMark mark) {
 // The longest title read whole, in characters: far beyond any caption a window shows.
 constexpr int kMaxTitleRead = 1 << 20;
 
-// Close requests are numbered; a request counts as handled once its callback has run. A
-// request given up on may still be answered later; its number is then already passed.
+// The close requests whose program has not handled them yet, by number. Waits nest (Stackle
+// answers commands while it waits), and each ends only with its own answer; a request given up
+// on leaves the list, so that its late answer finds nothing.
 std::uint64_t close_requests_sent = 0;
-std::uint64_t close_requests_handled = 0;
+std::vector<std::uint64_t> close_requests_awaited;
 
 void CALLBACK OnCloseHandled(HWND, UINT, ULONG_PTR request, LRESULT) {
-  close_requests_handled = std::max<std::uint64_t>(close_requests_handled, request);
+  std::erase(close_requests_awaited, request);
 }
 
-// Placing or showing another thread's window waits for that thread; a program that has
-// stopped responding would never answer. Such a window is changed without waiting.
-bool IsHungElsewhere(HWND window) {
-  return ::GetWindowThreadProcessId(window, nullptr) != ::GetCurrentThreadId() &&
-         ::IsHungAppWindow(window);
+// Waits until close request `request` to `target` is handled, handling Stackle's own messages
+// meanwhile, so that a program that asks its user first is waited for, and one that has stopped
+// responding is given up on.
+void AwaitClose(HWND target, std::uint64_t request, const std::function<bool()>& stop_waiting) {
+  const auto waiting = [&] {
+    return std::ranges::count(close_requests_awaited, request) != 0 && !stop_waiting();
+  };
+  while (waiting() && ::IsWindow(target) && !::IsHungAppWindow(target)) {
+    ::MsgWaitForMultipleObjectsEx(0, nullptr, 100, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    MSG msg;
+    while (waiting() && ::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) {
+        ::PostQuitMessage(static_cast<int>(msg.wParam));
+        return;
+      }
+      ::TranslateMessage(&msg);
+      ::DispatchMessageW(&msg);
+    }
+  }
 }
+
+// Placing or showing another thread's window waits for that thread. A program Windows reports
+// as not responding, or one that does not answer at once (it may have stopped just now, which
+// Windows reports only after five seconds), would hold Stackle: its window is changed without
+// waiting.
+bool AnswersAtOnce(HWND window) {
+  if (::GetWindowThreadProcessId(window, nullptr) == ::GetCurrentThreadId()) return true;
+  DWORD_PTR ignored = 0;
+  return ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 200, &ignored) != 0;
+}
+
+// IVirtualDesktopManager, as the shell declares it; MinGW's headers declare it only to builds
+// that require Windows 10.
+struct VirtualDesktopManager : IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE IsWindowOnCurrentVirtualDesktop(HWND window, BOOL* on) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetWindowDesktopId(HWND window, GUID* desktop) = 0;
+  virtual HRESULT STDMETHODCALLTYPE MoveWindowToDesktop(HWND window, REFGUID desktop) = 0;
+};
+constexpr CLSID kVirtualDesktopManagerClass = {
+    0xaa509086, 0x5ca9, 0x4c25, {0x8f, 0x95, 0x58, 0x9d, 0x3c, 0x07, 0xb4, 0x8a}};
+constexpr IID kVirtualDesktopManagerInterface = {
+    0xa5cd92ff, 0x29be, 0x454c, {0x8d, 0x04, 0xd8, 0x28, 0x79, 0xfb, 0x3f, 0x1b}};
 
 }  // namespace
+
+// The shell's virtual desktop manager, made when a walk first meets a window the shell cloaked,
+// on that thread, with COM set up there for it; ole32 is loaded only then. There is none before
+// Windows 10, nor under Wine.
+class Win32WindowSystem::VirtualDesktops {
+ public:
+  VirtualDesktops() {
+    static const auto initialize =
+        SystemFunction<decltype(&::CoInitializeEx)>(L"ole32.dll", "CoInitializeEx");
+    static const auto create =
+        SystemFunction<decltype(&::CoCreateInstance)>(L"ole32.dll", "CoCreateInstance");
+    if (!initialize || !create) return;
+    // A thread where COM was set up otherwise still serves it; only a join is undone.
+    joined_ = SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED));
+    void* manager = nullptr;
+    if (SUCCEEDED(create(kVirtualDesktopManagerClass, nullptr, CLSCTX_ALL,
+                         kVirtualDesktopManagerInterface, &manager))) {
+      manager_ = static_cast<VirtualDesktopManager*>(manager);
+    }
+  }
+  ~VirtualDesktops() {
+    static const auto uninitialize =
+        SystemFunction<decltype(&::CoUninitialize)>(L"ole32.dll", "CoUninitialize");
+    if (manager_) manager_->Release();
+    if (joined_ && uninitialize) uninitialize();
+  }
+  VirtualDesktops(const VirtualDesktops&) = delete;
+  VirtualDesktops& operator=(const VirtualDesktops&) = delete;
+
+  VirtualDesktopManager* Manager() const { return manager_; }
+
+ private:
+  VirtualDesktopManager* manager_ = nullptr;
+  bool joined_ = false;
+};
+
+Win32WindowSystem::Win32WindowSystem() = default;
+Win32WindowSystem::~Win32WindowSystem() = default;
 
 // HWND_TOPMOST and its kin are pointer constants; InsertAfter holds their integer values.
 static_assert(static_cast<std::intptr_t>(InsertAfter::kTopMost) == -1 &&
@@ -114,14 +194,14 @@ bool Win32WindowSystem::Exists(WindowRef window) {
 
 bool Win32WindowSystem::Place(WindowRef window, InsertAfter where, bool activate) {
   UINT flags = SWP_NOSIZE | SWP_NOMOVE | (activate ? 0 : SWP_NOACTIVATE);
-  if (IsHungElsewhere(ToHwnd(window))) flags |= SWP_ASYNCWINDOWPOS;
+  if (!AnswersAtOnce(ToHwnd(window))) flags |= SWP_ASYNCWINDOWPOS;
   return ::SetWindowPos(ToHwnd(window), reinterpret_cast<HWND>(static_cast<std::intptr_t>(where)),
                         0, 0, 0, 0, flags) != FALSE;
 }
 
 bool Win32WindowSystem::Show(WindowRef window, ShowCommand command) {
   const HWND hwnd = ToHwnd(window);
-  if (IsHungElsewhere(hwnd)) {
+  if (!AnswersAtOnce(hwnd)) {
     // Not hidden: hidden later, when its program recovers, it would escape the list of
     // windows Stackle hid. Every other change is harmless whenever it happens.
     return command != ShowCommand::kHide &&
@@ -149,12 +229,18 @@ WindowRef Win32WindowSystem::ForegroundWindow() {
   return FromHwnd(::GetForegroundWindow());
 }
 
+WindowRef Win32WindowSystem::LastActivePopup(WindowRef owner) {
+  return FromHwnd(::GetLastActivePopup(ToHwnd(owner)));
+}
+
 bool Win32WindowSystem::BringToForeground(WindowRef window) {
   const HWND target = ToHwnd(window);
-  if (::SetForegroundWindow(target) || ::GetForegroundWindow() == target) return true;
-  // Refused: a background process may not take the foreground. Once more, sharing the input
-  // state of the foreground window's thread for the moment of the call; never with a program
-  // that has stopped responding, whose input state would block Stackle's.
+  return ::SetForegroundWindow(target) || ::GetForegroundWindow() == target;
+}
+
+bool Win32WindowSystem::BringToForegroundSharingInput(WindowRef window) {
+  // Never with a program that has stopped responding, whose input state would block Stackle's.
+  const HWND target = ToHwnd(window);
   const HWND foreground = ::GetForegroundWindow();
   if (!foreground || ::IsHungAppWindow(foreground)) return false;
   const DWORD own = ::GetCurrentThreadId();
@@ -163,6 +249,13 @@ bool Win32WindowSystem::BringToForeground(WindowRef window) {
   const bool brought = ::SetForegroundWindow(target) != FALSE;
   ::AttachThreadInput(own, other, FALSE);
   return brought || ::GetForegroundWindow() == target;
+}
+
+bool Win32WindowSystem::IsModifierKeyDown() {
+  for (const int key : {VK_SHIFT, VK_CONTROL, VK_MENU, VK_LWIN, VK_RWIN}) {
+    if (::GetAsyncKeyState(key) & 0x8000) return true;
+  }
+  return false;
 }
 
 std::uint32_t Win32WindowSystem::CloakOf(WindowRef window) {
@@ -189,28 +282,34 @@ std::vector<WindowRef> Win32WindowSystem::Children(WindowRef window) {
   return children;
 }
 
+WindowRef Win32WindowSystem::ShellWindow() {
+  return FromHwnd(::GetShellWindow());
+}
+
+WindowRef Win32WindowSystem::Owner(WindowRef window) {
+  return FromHwnd(::GetWindow(ToHwnd(window), GW_OWNER));
+}
+
+std::optional<bool> Win32WindowSystem::IsOnVirtualDesktop(WindowRef window) {
+  if (!desktops_) desktops_ = std::make_unique<VirtualDesktops>();
+  GUID desktop{};
+  VirtualDesktopManager* manager = desktops_->Manager();
+  if (!manager || FAILED(manager->GetWindowDesktopId(ToHwnd(window), &desktop))) {
+    return std::nullopt;
+  }
+  return desktop != GUID{};
+}
+
 void Win32WindowSystem::RequestClose(WindowRef window, const std::function<bool()>& stop_waiting) {
-  HWND target = ToHwnd(window);
+  const HWND target = ToHwnd(window);
   const std::uint64_t request = ++close_requests_sent;
-  if (!::SendMessageCallbackW(target, WM_CLOSE, 0, 0, OnCloseHandled,
-                              static_cast<ULONG_PTR>(request))) {
-    return;
+  // Awaited before it is sent: a window of this thread handles it, and answers, at once.
+  close_requests_awaited.push_back(request);
+  if (::SendMessageCallbackW(target, WM_CLOSE, 0, 0, OnCloseHandled,
+                             static_cast<ULONG_PTR>(request))) {
+    AwaitClose(target, request, stop_waiting);
   }
-  // Waits for the answer while handling Stackle's own messages, so that a program that asks
-  // its user first is waited for, and one that has stopped responding is given up on.
-  const auto waiting = [&] { return close_requests_handled < request && !stop_waiting(); };
-  while (waiting() && ::IsWindow(target) && !::IsHungAppWindow(target)) {
-    ::MsgWaitForMultipleObjectsEx(0, nullptr, 100, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    MSG msg;
-    while (waiting() && ::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (msg.message == WM_QUIT) {
-        ::PostQuitMessage(static_cast<int>(msg.wParam));
-        return;
-      }
-      ::TranslateMessage(&msg);
-      ::DispatchMessageW(&msg);
-    }
-  }
+  std::erase(close_requests_awaited, request);
 }
 
 void Win32WindowSystem::SetMark(WindowRef window, WindowMark mark, std::uintptr_t value) {

@@ -1,12 +1,19 @@
 // The window system as Windows gives it: one call per operation, no logic of its own.
 #pragma once
 
+#include <memory>
+
 #include "core/window_system.h"
 
 namespace stackle::win32 {
 
 class Win32WindowSystem final : public WindowSystem {
  public:
+  Win32WindowSystem();
+  ~Win32WindowSystem() override;
+  Win32WindowSystem(const Win32WindowSystem&) = delete;
+  Win32WindowSystem& operator=(const Win32WindowSystem&) = delete;
+
   WindowRef BottomWindow(WindowRef any) override;
   WindowRef WindowBelow(WindowRef window) override;
   WindowRef WindowAbove(WindowRef window) override;
@@ -21,9 +28,15 @@ class Win32WindowSystem final : public WindowSystem {
   bool Place(WindowRef window, InsertAfter where, bool activate) override;
   bool Show(WindowRef window, ShowCommand command) override;
   bool BringToForeground(WindowRef window) override;
+  bool BringToForegroundSharingInput(WindowRef window) override;
+  bool IsModifierKeyDown() override;
   WindowRef ForegroundWindow() override;
+  WindowRef LastActivePopup(WindowRef owner) override;
   std::uint32_t CloakOf(WindowRef window) override;
   std::vector<WindowRef> Children(WindowRef window) override;
+  WindowRef ShellWindow() override;
+  WindowRef Owner(WindowRef window) override;
+  std::optional<bool> IsOnVirtualDesktop(WindowRef window) override;
   void RequestClose(WindowRef window, const std::function<bool()>& stop_waiting) override;
   void SetMark(WindowRef window, WindowMark mark, std::uintptr_t value) override;
   std::uintptr_t MarkOf(WindowRef window, WindowMark mark) override;
@@ -39,6 +52,10 @@ class Win32WindowSystem final : public WindowSystem {
   void SetProcessPriority(ProcessId process, PriorityClass priority) override;
   std::optional<std::uint32_t> ProcessPriority(ProcessId process) override;
   ProcessId OwnProcess() override;
+
+ private:
+  class VirtualDesktops;
+  std::unique_ptr<VirtualDesktops> desktops_;
 };
 
 }  // namespace stackle::win32
