@@ -146,7 +146,7 @@ void ApplyPriorityPolicy(WindowSystem& windows, const std::vector<ListedWindow>&
   for (const ListedWindow& w : listed) {
     if (w.hidden || w.program == 0) continue;
     const auto rule = fixed.find(w.program);
-    priorities.emplace_back(w.program, rule != fixed.end()            ? rule->second
+    priorities.emplace_back(w.program, rule != fixed.end()      ? rule->second
                                        : w.topmost && !w.folder ? PriorityClass::kHigh
                                                                 : PriorityClass::kNormal);
   }
