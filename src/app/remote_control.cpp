@@ -29,9 +29,11 @@ RemoteControl::RemoteControl(CLayerDialog& owner, WindowSystem& windows, DialogS
       files_(files) {}
 
 Text RemoteControl::LoadHotkeys() {
-  const HotkeyFile file = ReadHotkeyFile(files_.ReadFile(kIniFileName).value_or(""));
+  const IniText ini = ReadIniFile(files_);
+  const HotkeyFile file = ReadHotkeyFile(ini.content.value_or(""));
   keys_ = file.keys;
   problems_ = file.problems;
+  if (!ini.content) problems_.insert(problems_.begin(), ini.problem);
   RegisterHotkeys();
   Text notice;
   for (std::size_t i = 0; i < kHotkeyActionCount; ++i) {
@@ -54,10 +56,12 @@ void RemoteControl::UnregisterHotkeys() {
 }
 
 AppliedHotkeys RemoteControl::ApplyHotkeys(const HotkeySet& keys) {
+  // Kept for this run, also when the file is not written.
   keys_ = keys;
-  problems_.clear();
-  const std::string old = files_.ReadFile(kIniFileName).value_or("");
-  const bool saved = files_.SaveFile(kIniFileName, WriteHotkeyFile(old, keys));
+  const IniText old = ReadIniFile(files_);
+  const bool saved =
+      old.content && files_.SaveFile(kIniFileName, WriteHotkeyFile(*old.content, keys));
+  if (saved) problems_.clear();
   RegisterHotkeys();
   const AppliedHotkeys applied{held_, saved};
   // Off again while the dialog stays open to change a key another program holds.

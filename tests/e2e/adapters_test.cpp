@@ -71,23 +71,27 @@ win32::UniqueFile Hold(DWORD access, DWORD share) {
       CreateFileW(L"nolist.txt", access, share, nullptr, OPEN_EXISTING, 0, nullptr));
 }
 
-TEST(Win32Files, ReadsFilesOfTheCurrentDirectoryAndNothingElse) {
+TEST(Win32Files, ReadFilesOfTheCurrentDirectoryWholeOrSayWhyNot) {
   InTempDir dir;
   win32::Win32Files files;
-  EXPECT_EQ(files.ReadFile(u"nolist.txt"), std::nullopt) << "missing";
+  const auto read = [&] { return files.ReadFile(u"nolist.txt"); };
+  const auto failed = [](FileState state) { return FileContent{state, {}}; };
+  EXPECT_EQ(read(), failed(FileState::kMissing));
 
   const std::string bytes("a\r\n\0b\xff\n", 7);
   dir.Write("nolist.txt", bytes);
-  EXPECT_EQ(files.ReadFile(u"nolist.txt"), bytes) << "read byte for byte";
+  EXPECT_EQ(read(), (FileContent{FileState::kRead, bytes})) << "read byte for byte";
   {
     // An editor keeps the file open for writing while the user works on it.
     const auto held = Hold(GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
     ASSERT_TRUE(held);
-    EXPECT_EQ(files.ReadFile(u"nolist.txt"), bytes) << "read while an editor holds it";
+    EXPECT_EQ(read().bytes, bytes) << "read while an editor holds it";
   }
+  dir.Write("nolist.txt", std::string(win32::Win32Files::kMaxFileSize + 1, 'x'));
+  EXPECT_EQ(read(), failed(FileState::kTooLarge)) << "refused rather than read in part";
   DeleteFileW(L"nolist.txt");
   CreateDirectoryW(L"nolist.txt", nullptr);
-  EXPECT_EQ(files.ReadFile(u"nolist.txt"), std::nullopt) << "a directory of that name";
+  EXPECT_EQ(read(), failed(FileState::kUnreadable)) << "a directory of that name";
 }
 
 TEST(Win32Files, ReplacesAFileWholeOrNotAtAll) {
@@ -95,16 +99,16 @@ TEST(Win32Files, ReplacesAFileWholeOrNotAtAll) {
   win32::Win32Files files;
   EXPECT_TRUE(files.SaveFile(u"nolist.txt", "first\r\n"));
   EXPECT_TRUE(files.SaveFile(u"nolist.txt", "second\r\n"));
-  EXPECT_EQ(files.ReadFile(u"nolist.txt"), "second\r\n");
+  EXPECT_EQ(files.ReadFile(u"nolist.txt").bytes, "second\r\n");
   {
     // Another program holds the file without letting it be replaced.
     const auto held = Hold(GENERIC_READ, 0);
     ASSERT_TRUE(held);
     EXPECT_FALSE(files.SaveFile(u"nolist.txt", "third\r\n"));
   }
-  EXPECT_EQ(files.ReadFile(u"nolist.txt"), "second\r\n");
-  EXPECT_EQ(GetFileAttributesW(L"nolist.txt.new"), INVALID_FILE_ATTRIBUTES)
-      << "no temporary file is left behind";
+  EXPECT_EQ(files.ReadFile(u"nolist.txt").bytes, "second\r\n");
+  for (const wchar_t* left : {L"nolist.txt.new", L"nolist.txt.replaced"})
+    EXPECT_EQ(GetFileAttributesW(left), INVALID_FILE_ATTRIBUTES) << "left behind";
 }
 
 // A top-level window of this thread standing in for Stackle's dialog: it carries out each

@@ -84,6 +84,7 @@ TEST(HotkeyFile, IsReadAsFarAsItMakesSenseAndRewrittenKeepingTheRest) {
       {"", defaults, 0},
       {"[Hotkeys]\r\nHide = Ctrl+Alt+H\r\n", with(kHide, {kModControl | kModAlt, 'H'}), 0},
       {"; mine\n[hotkeys]\nhide=\n# off\n", with(kHide, {}), 0},
+      {"\xEF\xBB\xBF[Hotkeys]\nHide=\n", with(kHide, {}), 0},  // as Notepad saves UTF-8
       {"[Other]\nHide=Ctrl+A\n[Hotkeys]\n", defaults, 0},
       {"[Hotkeys]\nBogus=Ctrl+A\nHide=Ctrl+Bogus\nHide=Ctrl+B\nno equals\n", with(kHide, {}), 4},
       {"[Hotkeys]\nHide=A\n", with(kHide, {}), 1},
@@ -101,10 +102,10 @@ TEST(HotkeyFile, IsReadAsFarAsItMakesSenseAndRewrittenKeepingTheRest) {
     EXPECT_EQ(file.problems.size(), c.problems);
   }
   const HotkeySet keys = with(kHide, {kModWin, 'Q'}, kTop);
-  const std::string written =
-      WriteHotkeyFile("; mine\n[Other]\r\nx=1\r\n[Hotkeys]\r\nHide=Q\r\n[Later]\r\ny=2", keys);
+  const std::string written = WriteHotkeyFile(
+      "\xEF\xBB\xBF; mine\n[Other]\r\nx=1\r\n[Hotkeys]\r\nHide=Q\r\n[Later]\r\ny=2", keys);
   EXPECT_TRUE(
-      written.starts_with("; mine\r\n[Other]\r\nx=1\r\n[Later]\r\ny=2\r\n[Hotkeys]\r\n"
+      written.starts_with("\xEF\xBB\xBF; mine\r\n[Other]\r\nx=1\r\n[Later]\r\ny=2\r\n[Hotkeys]\r\n"
                           "ToggleTopMost=\r\nSendToBottom=Ctrl+Shift+F10\r\nHide=Win+Q\r\n"))
       << written;  // that it reads back is the fuzz target's
 }
@@ -304,15 +305,37 @@ TEST(HotkeyDialog, KeepsWhatTheUserLeftAloneRefusesClashesAndShowsHeldKeys) {
     press_ok(child, {kModAlt, 'T'}, {kCtrlShift, kF10});
     EXPECT_TRUE(child.IsOpen()) << "closed on a key held elsewhere";
     EXPECT_EQ(child.items[IDC_HOTKEY_STATUS_FIRST + 1], u"他のプログラムが使用中");
+    desk.files.failing[kIniFileName] = FileState::kUnreadable;  // a sync client holds it
     press_ok(child, {kModAlt, 'T'}, {});
     EXPECT_FALSE(child.IsOpen());
+    EXPECT_EQ(child.warnings.size(), 3u) << "stackle.ini に書き込めません。";
   };
   desk.Command(IDM_TRAY_HOTKEYS);
-  EXPECT_EQ(desk.files.files[kIniFileName],
-            "[Hotkeys]\r\nToggleTopMost=Alt+T\r\nSendToBottom=\r\nHide=Win+H\r\n"
-            "ShowAllHidden=Ctrl+Shift+F8\r\nShowStackle=Ctrl+Shift+F12\r\n");
+  // Written at the last OK that could, and the keys kept for this run all the same, Win+H too.
+  EXPECT_NE(desk.files.files[kIniFileName].find("SendToBottom=Ctrl+Shift+F10"), std::string::npos);
   EXPECT_EQ(desk.dialog.hotkeys.registered.size(), 4u);
   EXPECT_EQ(desk.dialog.hotkeys.registered[1], (Hotkey{kModAlt, 'T'}));
+  EXPECT_EQ(desk.dialog.hotkeys.registered[3], (Hotkey{kModWin, 'H'}));
+}
+
+TEST(HotkeyFile, IsReadOnlyWholeAndNeverInUtf16) {
+  const std::tuple<std::string, std::optional<FileState>, const char*> cases[] = {
+      {"; held by another program", FileState::kUnreadable, "読み込めません"},
+      {"; too large to read whole", FileState::kTooLarge, "大きすぎて"},
+      {std::string("\xFF\xFE\x42\x30", 4), std::nullopt, "UTF-16"},
+      {std::string("\xFE\xFF\x30\x42", 4), std::nullopt, "UTF-16"},
+      {std::string("[\0H\0", 4), std::nullopt, "UTF-16"},  // without a mark
+  };
+  for (const auto& [content, fails, problem] : cases) {
+    sim::SimFiles files;
+    files.files[kIniFileName] = content;
+    if (fails) files.failing[kIniFileName] = *fails;
+    const IniText ini = ReadIniFile(files);
+    EXPECT_FALSE(ini.content) << "would be written over";
+    EXPECT_NE(ini.problem.find(problem), std::string::npos) << ini.problem;
+  }
+  sim::SimFiles none;
+  EXPECT_EQ(ReadIniFile(none).content, "") << "missing: made new";
 }
 
 }  // namespace
