@@ -7,7 +7,7 @@ namespace stackle {
 int CLayerApp::Run(const std::vector<Text>& arguments) {
   const ParsedCommandLine parsed = ParseCommandLine(arguments);
   if (!parsed.error.empty()) {
-    platform_.console.Write(parsed.error + u"\r\n" + kUsage);
+    platform_.console.WriteError(parsed.error + u"\r\n" + kUsage);
     return kExitBadArguments;
   }
   switch (parsed.command.verb) {
@@ -33,8 +33,9 @@ int CLayerApp::HandOver(const Command& command) {
       answer = platform_.link.Send(command).value_or(CommandAnswer{});
     }
   }
-  const Text why = ExplainExitCode(answer->code, command);
-  platform_.console.Write(answer->output + (why.empty() ? why : why + u"\r\n"));
+  platform_.console.Write(answer->output);
+  if (const Text why = ExplainExitCode(answer->code, command); !why.empty())
+    platform_.console.WriteError(why + u"\r\n");
   return answer->code;
 }
 

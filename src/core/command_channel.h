@@ -42,7 +42,11 @@ class CommandServer {
 class Console {
  public:
   virtual ~Console() = default;
+  // What the command gives: the list, the usage.
   virtual void Write(const Text& text) = 0;
+  // Why it failed: to standard error, so that a file the output is redirected to holds the
+  // output alone.
+  virtual void WriteError(const Text& text) = 0;
 };
 
 }  // namespace stackle

@@ -12,27 +12,29 @@ namespace {
 
 struct Result {
   DWORD code = ~0u;
-  std::wstring output;
+  std::string output, error;  // UTF-8
 };
 
-// stackle.exe `arguments` in `dir`, its output read from a pipe as UTF-8.
-Result RunCommand(const TempDir& dir, const std::wstring& arguments) {
+// `program` with `arguments` in `dir`, its output read from a pipe and its errors from a file.
+Result RunCommand(const std::filesystem::path& dir, const std::wstring& arguments,
+                  const std::wstring& program = stackle_path) {
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   HANDLE read_end = nullptr, write_end = nullptr;
   if (!CreatePipe(&read_end, &write_end, &inherit, 0)) return {};
   win32::UniqueHandle read(read_end), write(write_end);
   SetHandleInformation(read.get(), HANDLE_FLAG_INHERIT, 0);
-  const Process process(stackle_path, arguments, dir.path.c_str(), write.get());
+  const TempDir errors;
+  win32::UniqueFile error(CreateFileW((errors.path / "errors").c_str(), GENERIC_WRITE, 0, &inherit,
+                                      CREATE_ALWAYS, 0, nullptr));
+  const Process process(program, arguments, dir.c_str(), write.get(), error.get());
   write.reset();
-  std::string bytes;
+  error.reset();
+  Result result;
   char buffer[4096];
   for (DWORD got = 0; ReadFile(read.get(), buffer, sizeof buffer, &got, nullptr) && got;)
-    bytes.append(buffer, got);
-  Result result;
+    result.output.append(buffer, got);
   if (process.WaitForExit()) GetExitCodeProcess(process.handle(), &result.code);
-  result.output.resize(bytes.size());
-  result.output.resize(MultiByteToWideChar(CP_UTF8, 0, bytes.data(), int(bytes.size()),
-                                           result.output.data(), int(result.output.size())));
+  result.error = errors.Read("errors");
   return result;
 }
 
@@ -94,9 +96,10 @@ TEST(CommandLine, EachSwitchStartsStackleWhenNoneRunsAndActsThroughIt) {
   Helper helper({{.title = L"Gamma 日本語のメモ"}, {.title = L"Delta"}});
   const HWND gamma = helper.windows[0], delta = helper.windows[1];
   TempDir dir;
-  const Result list = RunCommand(dir, L"/list");
+  const Result list = RunCommand(dir.path, L"/list");
   EXPECT_EQ(list.code, 4u);
-  EXPECT_EQ(list.output, L"Stackle は起動していません\r\n");
+  EXPECT_EQ(list.output, "") << "what a redirected output holds";
+  EXPECT_EQ(list.error, "Stackle は起動していません\r\n");
   // Each from a fresh start, then handed to the copy it started, which /exit ends.
   const std::tuple<const wchar_t*, DWORD, std::function<bool()>> cases[] = {
       {L"/exit", 0, [] { return true; }},
@@ -110,9 +113,9 @@ TEST(CommandLine, EachSwitchStartsStackleWhenNoneRunsAndActsThroughIt) {
   };
   for (const auto& [arguments, code, effect] : cases) {
     SCOPED_TRACE(testing::PrintToString(std::wstring(arguments)));
-    EXPECT_EQ(RunCommand(dir, arguments).code, code);
+    EXPECT_EQ(RunCommand(dir.path, arguments).code, code);
     EXPECT_TRUE(WaitUntil(effect));
-    EXPECT_EQ(RunCommand(dir, L"/exit").code, 0u);
+    EXPECT_EQ(RunCommand(dir.path, L"/exit").code, 0u);
   }
 }
 
@@ -120,28 +123,30 @@ TEST(CommandLine, SaysWhatItCouldNotDo) {
   Helper helper({{.title = L"Alpha 日本語のメモ"}, {.title = L"Beta"}});
   TempDir dir;
   Stackle stackle(&dir);
-  const std::tuple<std::wstring, DWORD, std::wstring> cases[] = {
-      {L"/hide 日本語", 0, L""},
-      {L"/list", 0, L"Beta\r\n(Hide):Alpha 日本語のメモ\r\n"},
-      {L"/show Beta", 1, L"該当するウインドウがありません: Beta\r\n"},
-      {L"/top " + std::wstring(32767 - 64 - stackle_path.size(), L'x'), 1, L"該当する"},
-      {L"/frobnicate", 2, L"不明なスイッチです: /frobnicate"},
-      {L"/?", 0, L"使い方: stackle"},
+  // The output, and why a command failed, on standard error.
+  const std::tuple<std::wstring, DWORD, std::string, std::string> cases[] = {
+      {L"/hide 日本語", 0, "", ""},
+      {L"/list", 0, "Beta\r\n(Hide):Alpha 日本語のメモ\r\n", ""},
+      {L"/show Beta", 1, "", "該当するウインドウがありません: Beta\r\n"},
+      {L"/top " + std::wstring(32767 - 64 - stackle_path.size(), L'x'), 1, "", "該当する"},
+      {L"/frobnicate", 2, "", "不明なスイッチです: /frobnicate"},
+      {L"/?", 0, "使い方: stackle", ""},
   };
-  for (const auto& [arguments, code, output] : cases) {
+  for (const auto& [arguments, code, output, error] : cases) {
     SCOPED_TRACE(testing::PrintToString(arguments.substr(0, 40)));
-    const Result result = RunCommand(dir, arguments);
+    const Result result = RunCommand(dir.path, arguments);
     EXPECT_EQ(result.code, code);
     EXPECT_TRUE(result.output.starts_with(output)) << testing::PrintToString(result.output);
+    EXPECT_TRUE(result.error.starts_with(error)) << testing::PrintToString(result.error);
   }
-  EXPECT_EQ(RunCommand(dir, L"/exit").code, 0u);
+  EXPECT_EQ(RunCommand(dir.path, L"/exit").code, 0u);
   EXPECT_TRUE(stackle.process.WaitForExit()) << "Stackle still runs";
 
   // A copy that takes commands but does not answer.
   Helper hung({{.title = L"Stuck"}});
   SetPropW(hung.windows[0], win32::kCommandWindowProperty, HANDLE(1));
   hung.Hang();
-  EXPECT_EQ(RunCommand(dir, L"/list").code, 4u);
+  EXPECT_EQ(RunCommand(dir.path, L"/list").code, 4u);
 }
 
 }  // namespace

@@ -125,25 +125,37 @@ bool Win32CommandLink::StartCopy() {
   return true;
 }
 
-void Win32Console::Write(const Text& text) {
-  if (text.empty()) return;
-  HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
-  if (!out || out == INVALID_HANDLE_VALUE || ::GetFileType(out) == FILE_TYPE_UNKNOWN) {
-    // A program without a console of its own writes to its parent's, when it has one.
-    if (!console_ && ::AttachConsole(ATTACH_PARENT_PROCESS)) {
-      console_.reset(::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE,
-                                   nullptr, OPEN_EXISTING, 0, nullptr));
-    }
-    if (!console_) return;
-    out = console_.get();
+HANDLE Win32Console::Target(DWORD which) {
+  const HANDLE out = ::GetStdHandle(which);
+  if (out && out != INVALID_HANDLE_VALUE && ::GetFileType(out) != FILE_TYPE_UNKNOWN) return out;
+  // A program without a console of its own writes to its parent's, when it has one.
+  if (!console_ && ::AttachConsole(ATTACH_PARENT_PROCESS)) {
+    console_.reset(::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE,
+                                 nullptr, OPEN_EXISTING, 0, nullptr));
   }
+  return console_.get();
+}
+
+void Win32Console::Write(const Text& text) {
+  WriteText(Target(STD_OUTPUT_HANDLE), text);
+}
+
+void Win32Console::WriteError(const Text& text) {
+  WriteText(Target(STD_ERROR_HANDLE), text);
+}
+
+void Win32Console::WriteText(HANDLE out, const Text& text) {
+  if (text.empty() || !out || out == INVALID_HANDLE_VALUE) return;
   DWORD mode = 0, written = 0;
   if (::GetConsoleMode(out, &mode)) {
-    // UTF-16 to a console, which shows every character its font has.
-    for (std::size_t at = 0; at < text.size(); at += 8192) {
-      const std::size_t part = std::min<std::size_t>(text.size() - at, 8192);
-      if (!::WriteConsoleW(out, Wide(text) + at, static_cast<DWORD>(part), &written, nullptr))
+    // UTF-16 to a console, which shows every character its font has; each part ends at a
+    // whole character, as a console shows half a pair as a box.
+    for (std::u16string_view rest = text; !rest.empty(); rest.remove_prefix(written)) {
+      const std::u16string_view part = Shortened(rest, 8192);
+      if (!::WriteConsoleW(out, part.data(), static_cast<DWORD>(part.size()), &written, nullptr) ||
+          written == 0) {
         return;
+      }
     }
     return;
   }

@@ -46,8 +46,13 @@ class Win32CommandServer final : public CommandServer {
 class Win32Console final : public Console {
  public:
   void Write(const Text& text) override;
+  void WriteError(const Text& text) override;
 
  private:
+  // The standard handle `which`, or else the console of the parent process.
+  HANDLE Target(DWORD which);
+  static void WriteText(HANDLE out, const Text& text);
+
   UniqueFile console_;
 };
 
