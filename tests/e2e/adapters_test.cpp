@@ -5,6 +5,8 @@
 #include "contract/shell_contract.h"
 #include "contract/window_system_contract.h"
 #include "e2e_support.h"
+// After <windows.h>, which it needs.
+#include <sddl.h>
 #include "platform/win32/text_win32.h"
 #include "platform/win32/unique_resource.h"
 #include "platform/win32/win32_command_channel.h"
@@ -155,6 +157,16 @@ TEST(Win32CommandChannel, CarriesACommandToTheDialogAndItsAnswerBack) {
   ASSERT_TRUE(answer);
   EXPECT_EQ(answer->code, kExitRefused);
   EXPECT_EQ(answer->output, u"メモ \U0001F4DA\r\n");
+}
+
+TEST(Win32InstanceGuard, LosesTheNameToACopyRunAsAdministrator) {
+  // Such a copy holds the name where a normal one may not open it: here, one no one may open.
+  PSECURITY_DESCRIPTOR nobody = nullptr;
+  ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:", SDDL_REVISION_1, &nobody, nullptr);
+  const std::unique_ptr<void, decltype(&LocalFree)> free(nobody, LocalFree);
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, nobody, FALSE};
+  const win32::UniqueHandle held(CreateMutexW(&attributes, FALSE, win32::kInstanceName));
+  EXPECT_FALSE(win32::Win32InstanceGuard().Claim());
 }
 
 struct Win32Shell {

@@ -117,6 +117,16 @@ TEST(CommandLine, EachSwitchStartsStackleWhenNoneRunsAndActsThroughIt) {
     EXPECT_TRUE(WaitUntil(effect));
     EXPECT_EQ(RunCommand(dir.path, L"/exit").code, 0u);
   }
+  // Given in the system folder, where an elevated prompt or a scheduled task without "Start in"
+  // runs it, the command starts a copy that keeps its files beside stackle.exe.
+  TempDir bin;
+  std::filesystem::copy_file(stackle_path, bin.path / "stackle.exe");
+  wchar_t system[MAX_PATH] = {};
+  GetSystemDirectoryW(system, MAX_PATH);
+  EXPECT_EQ(RunCommand(system, L"/showall", bin.path / "stackle.exe").code, 0u);
+  EXPECT_EQ(RunCommand(dir.path, L"/exit").code, 0u);
+  EXPECT_TRUE(WaitUntil([&] { return std::filesystem::exists(bin.path / "stackle.dat"); }));
+  EXPECT_FALSE(std::filesystem::remove(std::filesystem::path(system) / "stackle.dat"));
 }
 
 TEST(CommandLine, SaysWhatItCouldNotDo) {

@@ -26,7 +26,31 @@ HWND FindCommandWindow() {
 }
 
 bool CopyIsStarting() {
-  return UniqueHandle(::OpenMutexW(SYNCHRONIZE, FALSE, kInstanceName)).get() != nullptr;
+  // A copy run as administrator holds a name that a process with fewer rights may not open.
+  return UniqueHandle(::OpenMutexW(SYNCHRONIZE, FALSE, kInstanceName)).get() != nullptr ||
+         ::GetLastError() == ERROR_ACCESS_DENIED;
+}
+
+// Windows' own folder or its system folder: where an elevated prompt or a scheduled task
+// without "Start in" runs a program.
+bool InSystemDirectory() {
+  const DWORD size = ::GetCurrentDirectoryW(0, nullptr);
+  std::wstring current(size, L'\0');
+  current.resize(::GetCurrentDirectoryW(size, current.data()));
+  const auto bare = [](std::wstring_view path) {
+    return path.substr(0, path.find_last_not_of(L'\\') + 1);
+  };
+  for (const auto folder :
+       {::GetSystemDirectoryW, ::GetWindowsDirectoryW, ::GetSystemWow64DirectoryW}) {
+    wchar_t buffer[MAX_PATH];
+    const UINT length = folder(buffer, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) continue;
+    const std::wstring_view a = bare(current), b = bare({buffer, length});
+    if (::CompareStringOrdinal(a.data(), int(a.size()), b.data(), int(b.size()), TRUE) ==
+        CSTR_EQUAL)
+      return true;
+  }
+  return false;
 }
 
 // A message-only window that collects the output the running copy sends back.
@@ -71,12 +95,14 @@ bool Win32InstanceGuard::Claim() {
   // as they could if the name were first looked up and then created. The mutex is never
   // owned; its name stays claimed until this process ends and the handle closes.
   mutex_.reset(::CreateMutexW(nullptr, FALSE, kInstanceName));
-  if (mutex_ && ::GetLastError() == ERROR_ALREADY_EXISTS) {
+  const DWORD error = ::GetLastError();
+  if (mutex_ && error == ERROR_ALREADY_EXISTS) {
     mutex_.reset();
     return false;
   }
-  // Without a mutex (the call failed) the program runs unguarded.
-  return true;
+  // A copy run as administrator holds the name where this one may not open it. Without a
+  // mutex for any other reason, the program runs unguarded.
+  return mutex_ || error != ERROR_ACCESS_DENIED;
 }
 
 std::optional<CommandAnswer> Win32CommandLink::Send(const Command& command) {
@@ -110,6 +136,8 @@ bool Win32CommandLink::StartCopy() {
   const auto path = ModulePath();
   if (!path) return false;
   std::wstring command_line = L"\"" + *path + L"\"";
+  // Started from there, the copy would read and write its files among Windows' own.
+  const auto directory = InSystemDirectory() ? ModuleDirectory() : std::nullopt;
   // No handle, standard ones included: a pipe the command's output goes to must close when
   // this process ends, not when Stackle does.
   STARTUPINFOW startup{};
@@ -117,7 +145,7 @@ bool Win32CommandLink::StartCopy() {
   startup.dwFlags = STARTF_USESTDHANDLES;
   PROCESS_INFORMATION info{};
   if (!::CreateProcessW(path->c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &info)) {
+                        directory ? directory->c_str() : nullptr, &startup, &info)) {
     return false;
   }
   UniqueHandle thread(info.hThread), process(info.hProcess);
