@@ -69,7 +69,8 @@ std::optional<std::intptr_t> CLayerDialog::HandleMessage(const Message& message)
       remote_.OnHotkey(message.wparam);
       return 0;
     case kWmCopyData:
-      return remote_.OnCopyData(reinterpret_cast<const CopyData*>(message.lparam));
+      return remote_.OnCopyData(static_cast<WindowRef>(message.wparam),
+                                reinterpret_cast<const CopyData*>(message.lparam));
     default:
       return std::nullopt;
   }

@@ -121,18 +121,24 @@ void RemoteControl::OnHotkey(std::uintptr_t id) {
   }
 }
 
-std::intptr_t RemoteControl::OnCopyData(const CopyData* data) {
+std::intptr_t RemoteControl::OnCopyData(WindowRef sender, const CopyData* data) {
   // Only the documented form, only once the dialog is up, and never once it is ending.
   if (!data || data->tag != kCommandTag || !accepting_ || dialog_.IsEnding() || !data->data)
     return 0;
   const auto received = DecodeCommand({static_cast<const std::uint8_t*>(data->data), data->size});
-  if (!received) return 0;
+  // The output goes only to the window of the command process that sent the message. Past its
+  // deadline the command process has reported the command as not taken: carried out now, it
+  // would be carried out twice when a script gives it again.
+  if (!received || received->reply_to != sender ||
+      windows_.ClassName(sender) != kReplyWindowClass || commands_.Now() > received->deadline)
+    return 0;
   return kCommandAnswered + CarryOut(received->command, received->reply_to);
 }
 
 int RemoteControl::CarryOut(const Command& command, WindowRef reply_to) {
   const auto answer = [&](int code, const Text& output = {}) {
-    commands_.Answer(reply_to, code, output);
+    if (!output.empty() && !commands_.SendOutput(reply_to, output)) code = kExitOutputLost;
+    commands_.Answer(code);
     return code;
   };
   const auto done = [&](bool done) { return answer(done ? kExitDone : kExitRefused); };

@@ -148,12 +148,12 @@ TEST(CommandMessage, IsTakenOnlyInItsDocumentedForm) {
   // Sizes, terminators and the reply window are the fuzz target's, what each verb does the real
   // program's; these are well formed but mean nothing.
   const std::string forged[] = {
-      EncodeCommand({CommandVerb::kHelp, {}}, 0),
-      EncodeCommand({CommandVerb::kNone, {}}, 0),
-      EncodeCommand({static_cast<CommandVerb>(99), u"Mail"}, 0),
-      EncodeCommand({CommandVerb::kTop, {}}, 0),
-      EncodeCommand({CommandVerb::kList, u"Mail"}, 0),
-      EncodeCommand({CommandVerb::kTop, Text(kMaxCommandText + 1, u'x')}, 0),
+      EncodeCommand({CommandVerb::kHelp, {}}, 0, 0),
+      EncodeCommand({CommandVerb::kNone, {}}, 0, 0),
+      EncodeCommand({static_cast<CommandVerb>(99), u"Mail"}, 0, 0),
+      EncodeCommand({CommandVerb::kTop, {}}, 0, 0),
+      EncodeCommand({CommandVerb::kList, u"Mail"}, 0, 0),
+      EncodeCommand({CommandVerb::kTop, Text(kMaxCommandText + 1, u'x')}, 0, 0),
   };
   for (const std::string& bytes : forged)
     EXPECT_FALSE(decode(bytes)) << testing::PrintToString(bytes.substr(0, 24));
@@ -168,21 +168,26 @@ struct HotkeyDesk : SimDesk {
     Open();
     dialog.LoseFocus();
   }
-  // A command handed over by another process: what the dialog returned.
+  // A command handed over by a command process: what the dialog returned.
   std::optional<std::intptr_t> Deliver(const stackle::Command& command) {
-    const std::string bytes = EncodeCommand(command, 0);
-    const CopyData data{kCommandTag, static_cast<std::uint32_t>(bytes.size()), bytes.data()};
-    return dialog.Send({kWmCopyData, 0, reinterpret_cast<std::intptr_t>(&data)});
+    return Send(EncodeCommand(command, reply, dialog.commands.now + kCommandLifetime), reply);
   }
-  // One that is carried out; gives its code and output.
-  std::pair<int, Text> Hand(const stackle::Command& command) {
+  std::optional<std::intptr_t> Send(const std::string& bytes, WindowRef sender) {
+    const CopyData data{kCommandTag, static_cast<std::uint32_t>(bytes.size()), bytes.data()};
+    return dialog.Send({kWmCopyData, sender, reinterpret_cast<std::intptr_t>(&data)});
+  }
+  // One that is carried out; gives its code.
+  int Hand(const stackle::Command& command) {
     const auto result = Deliver(command);
-    EXPECT_EQ(result, kCommandAnswered + dialog.commands.answers.back().first);
+    EXPECT_EQ(result, kCommandAnswered + dialog.commands.answers.back());
     return dialog.commands.answers.back();
   }
   void PressHotkey(HotkeyAction action) {
     dialog.Send({kWmHotkey, static_cast<std::size_t>(action) + 1, 0});
   }
+  // The command process's window that takes the output.
+  WindowRef reply = windows.AddWindow(
+      {.title = {}, .class_name = kReplyWindowClass, .process = mail_process, .visible = false});
 };
 
 TEST(CommandTarget, IsTheFirstEntryWhoseTitleHoldsTheTextAmongTheVerbsEntries) {
@@ -210,26 +215,36 @@ TEST(RemoteCommands, LeaveTheUserTheForegroundAndAnswerWhatTheyCouldNotDo) {
   HotkeyDesk desk;
   const WindowRef foreground = desk.windows.ForegroundWindow();
   // What each switch does is shown end to end; here, what only the desk can show.
-  EXPECT_EQ(desk.Hand({CommandVerb::kHide, u"Mail"}).first, kExitDone);
+  EXPECT_EQ(desk.Hand({CommandVerb::kHide, u"Mail"}), kExitDone);
   EXPECT_EQ(desk.windows.ForegroundWindow(), foreground);
-  EXPECT_EQ(desk.Hand({CommandVerb::kTop, u"Notes"}).first, kExitDone);
+  EXPECT_EQ(desk.Hand({CommandVerb::kTop, u"Notes"}), kExitDone);
   EXPECT_EQ(desk.windows.ForegroundWindow(), desk.editor) << "Stackle took the foreground";
   EXPECT_FALSE(desk.dialog.HasFocus());
   EXPECT_TRUE(desk.windows.IsTopMost(desk.dialog.Window()));
   const WindowRef admin = desk.windows.AddWindow(
       {.title = u"Admin", .process = desk.windows.AddProcess(true), .refuses = true});
-  EXPECT_EQ(desk.Hand({CommandVerb::kTop, u"Admin"}).first, kExitRefused);
-  EXPECT_EQ(desk.Hand({CommandVerb::kClose, u"Admin"}).first, kExitRefused);
+  EXPECT_EQ(desk.Hand({CommandVerb::kTop, u"Admin"}), kExitRefused);
+  EXPECT_EQ(desk.Hand({CommandVerb::kClose, u"Admin"}), kExitRefused);
   EXPECT_TRUE(desk.windows.Exists(admin));
+  desk.dialog.commands.takes_output = false;  // an elevated command process, its filter lost
+  EXPECT_EQ(desk.Hand({CommandVerb::kList, {}}), kExitOutputLost);
   // Another tag, or no data, is no command; nor a form the decoder refuses.
-  const std::string bytes = EncodeCommand({CommandVerb::kClose, u"Admin"}, 0);
+  const std::string bytes = EncodeCommand({CommandVerb::kClose, u"Admin"}, 0, 0);
   const auto size = static_cast<std::uint32_t>(bytes.size());
   for (const CopyData data : {CopyData{1, size, bytes.data()}, CopyData{kCommandTag, size, nullptr},
                               CopyData{kCommandTag, size - 2, bytes.data()}})
     EXPECT_EQ(desk.dialog.Send({kWmCopyData, 0, reinterpret_cast<std::intptr_t>(&data)}), 0);
+  // Nor output for a window other than the sender, or than a command process's, nor a command
+  // past its deadline, which its command process has reported as not taken.
+  const std::uint64_t now = desk.dialog.commands.now;
+  for (const auto& [reply_to, sender, deadline] : {std::tuple{desk.reply, desk.mail, now},
+                                                   {desk.mail, desk.mail, now},
+                                                   {desk.reply, desk.reply, now - 1}})
+    EXPECT_EQ(desk.Send(EncodeCommand({CommandVerb::kHide, u"Notes"}, reply_to, deadline), sender),
+              0);
   // Sent while Stackle shows a window again, and so answers what is sent to it: carried out
   // then, or, once Stackle is ending, refused, so that the command process finds the next copy.
-  EXPECT_EQ(desk.Hand({CommandVerb::kHide, u"Notes"}).first, kExitDone);
+  EXPECT_EQ(desk.Hand({CommandVerb::kHide, u"Notes"}), kExitDone);
   desk.windows.AddWindow({.title = u"Spare", .process = desk.mail_process});
   Text late = u"Spare";
   std::optional<std::intptr_t> nested;
@@ -237,11 +252,11 @@ TEST(RemoteCommands, LeaveTheUserTheForegroundAndAnswerWhatTheyCouldNotDo) {
     if (const Text title = std::exchange(late, {}); !title.empty())
       nested = desk.Deliver({CommandVerb::kHide, title});
   };
-  EXPECT_EQ(desk.Hand({CommandVerb::kShowAll, {}}).first, kExitDone);
+  EXPECT_EQ(desk.Hand({CommandVerb::kShowAll, {}}), kExitDone);
   EXPECT_EQ(nested, kCommandAnswered + kExitDone);
   EXPECT_TRUE(desk.windows.IsVisible(desk.editor)) << "the register changed under the restore";
   late = u"Mail";
-  EXPECT_EQ(desk.Hand({CommandVerb::kExit, {}}).first, kExitDone);
+  EXPECT_EQ(desk.Hand({CommandVerb::kExit, {}}), kExitDone);
   EXPECT_EQ(nested, 0);
   EXPECT_TRUE(desk.windows.IsVisible(desk.mail));
 }
@@ -267,7 +282,7 @@ TEST(Hotkeys, ActOnTheActiveWindowOrTheSelectedOneAndTellWhatIsHeldElsewhere) {
   desk.windows.BringToForeground(about);
   desk.PressHotkey(HotkeyAction::kHide);
   EXPECT_TRUE(desk.windows.IsVisible(about));
-  EXPECT_EQ(desk.Hand({CommandVerb::kHide, u"Stackle"}).first, kExitNoWindow);
+  EXPECT_EQ(desk.Hand({CommandVerb::kHide, u"Stackle"}), kExitNoWindow);
   desk.windows.DestroyWindow(about);
   // From Stackle's own dialog, the selected window; never the dialog itself.
   desk.windows.BringToForeground(desk.dialog.Window());

@@ -52,12 +52,14 @@ class SimHotkeyRegistrar final : public HotkeyRegistrar {
 class SimCommandServer final : public CommandServer {
  public:
   bool accepting = false;
-  std::vector<std::pair<int, Text>> answers;  // code and output
+  std::uint64_t now = 1000;
+  bool takes_output = true;  // false: Windows keeps the output from the command process
+  std::vector<int> answers;  // their codes
 
   void Accept() override { accepting = true; }
-  void Answer(WindowRef, int code, const Text& output) override {
-    answers.emplace_back(code, output);
-  }
+  std::uint64_t Now() override { return now; }
+  bool SendOutput(WindowRef, const Text&) override { return takes_output; }
+  void Answer(int code) override { answers.push_back(code); }
 };
 
 }  // namespace stackle::sim

@@ -10,8 +10,10 @@
 namespace stackle::win32 {
 namespace {
 
-constexpr DWORD kAnswerTimeout = 5000;  // ms for the running copy to carry a command out
 constexpr DWORD kStartTimeout = 10000;  // ms for a starting copy's dialog to take commands
+// ms for a command process's window to take the output: it waits for the answer meanwhile,
+// and so takes it at once.
+constexpr DWORD kOutputTimeout = 1000;
 
 HWND FindCommandWindow() {
   HWND found = nullptr;
@@ -60,11 +62,15 @@ class ReplyWindow {
     WNDCLASSW window_class{};
     window_class.lpfnWndProc = Proc;
     window_class.hInstance = ::GetModuleHandleW(nullptr);
-    window_class.lpszClassName = L"StackleCommandReply";
+    window_class.lpszClassName = reinterpret_cast<const wchar_t*>(kReplyWindowClass);
     ::RegisterClassW(&window_class);
     window_ = ::CreateWindowExW(0, window_class.lpszClassName, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE,
                                 nullptr, window_class.hInstance, nullptr);
-    if (window_) ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&output));
+    if (!window_) return;
+    ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&output));
+    // Run as administrator, this process would otherwise not hear from a Stackle that is not:
+    // this short-lived window alone takes the output from a process with fewer rights.
+    ::ChangeWindowMessageFilterEx(window_, WM_COPYDATA, MSGFLT_ALLOW, nullptr);
   }
   ~ReplyWindow() {
     if (window_) ::DestroyWindow(window_);
@@ -114,19 +120,25 @@ std::optional<CommandAnswer> Win32CommandLink::Send(const Command& command) {
     if (::GetTickCount64() - start > kStartTimeout) return CommandAnswer{};
   }
   ReplyWindow reply;
+  if (!reply.Get()) return CommandAnswer{};
   // The user asked for this command: the copy may bring a window to the front for it.
   DWORD process = 0;
   ::GetWindowThreadProcessId(target, &process);
   ::AllowSetForegroundWindow(process);
-  const std::string bytes = EncodeCommand(command, FromHwnd(reply.Get()));
+  const std::string bytes =
+      EncodeCommand(command, FromHwnd(reply.Get()), ::GetTickCount64() + kCommandLifetime);
   COPYDATASTRUCT data{kCommandTag, static_cast<DWORD>(bytes.size()),
                       const_cast<char*>(bytes.data())};
   DWORD_PTR result = 0;
   if (!::SendMessageTimeoutW(target, WM_COPYDATA, reinterpret_cast<WPARAM>(reply.Get()),
-                             reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, kAnswerTimeout,
-                             &result) ||
-      result < static_cast<DWORD_PTR>(kCommandAnswered) ||
-      result > static_cast<DWORD_PTR>(kCommandAnswered + kExitNoAnswer)) {
+                             reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG,
+                             2 * kCommandLifetime, &result)) {
+    // The integrity levels keep a message from a Stackle run with more rights than this process.
+    return CommandAnswer{::GetLastError() == ERROR_ACCESS_DENIED ? kExitElevated : kExitNoAnswer,
+                         {}};
+  }
+  if (result < static_cast<DWORD_PTR>(kCommandAnswered) ||
+      result > static_cast<DWORD_PTR>(kCommandAnswered + kExitOutputLost)) {
     return CommandAnswer{};
   }
   return CommandAnswer{static_cast<int>(result - kCommandAnswered), std::move(reply.output)};
@@ -202,16 +214,22 @@ void Win32CommandServer::Accept() {
   ::SetPropW(dialog_.Hwnd(), kCommandWindowProperty, reinterpret_cast<HANDLE>(1));
 }
 
-void Win32CommandServer::Answer(WindowRef reply_to, int code, const Text& output) {
-  const HWND client = ToHwnd(reply_to);
-  if (!output.empty() && client && ::IsWindow(client)) {
-    COPYDATASTRUCT data{kCommandTag, static_cast<DWORD>(output.size() * sizeof(char16_t)),
-                        const_cast<char16_t*>(output.data())};
-    DWORD_PTR ignored = 0;
-    ::SendMessageTimeoutW(client, WM_COPYDATA, reinterpret_cast<WPARAM>(dialog_.Hwnd()),
-                          reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG | SMTO_BLOCK, 5000,
-                          &ignored);
-  }
+std::uint64_t Win32CommandServer::Now() {
+  return ::GetTickCount64();
+}
+
+bool Win32CommandServer::SendOutput(WindowRef reply_to, const Text& output) {
+  COPYDATASTRUCT data{kCommandTag, static_cast<DWORD>(output.size() * sizeof(char16_t)),
+                      const_cast<char16_t*>(output.data())};
+  DWORD_PTR taken = FALSE;
+  // Not SMTO_BLOCK: the dialog answers what is sent to it meanwhile.
+  return ::SendMessageTimeoutW(
+             ToHwnd(reply_to), WM_COPYDATA, reinterpret_cast<WPARAM>(dialog_.Hwnd()),
+             reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, kOutputTimeout, &taken) &&
+         taken;
+}
+
+void Win32CommandServer::Answer(int code) {
   // The command process goes on now, while Stackle may still wait (for a closing program).
   if (::InSendMessage()) ::ReplyMessage(kCommandAnswered + code);
 }

@@ -37,7 +37,9 @@ class Win32CommandServer final : public CommandServer {
   explicit Win32CommandServer(const OwnWindow& dialog) : dialog_(dialog) {}
 
   void Accept() override;
-  void Answer(WindowRef reply_to, int code, const Text& output) override;
+  std::uint64_t Now() override;
+  bool SendOutput(WindowRef reply_to, const Text& output) override;
+  void Answer(int code) override;
 
  private:
   const OwnWindow& dialog_;
