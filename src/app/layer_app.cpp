@@ -9,7 +9,7 @@ namespace stackle {
 int CLayerApp::Run(const std::vector<Text>& arguments) {
   const ParsedCommandLine parsed = ParseCommandLine(arguments);
   if (!parsed.error.empty()) {
-    platform_.console.Write(parsed.error + u"\r\n" + kUsage);
+    platform_.console.WriteError(parsed.error + u"\r\n" + kUsage);
     return kExitBadArguments;
   }
   switch (parsed.command.verb) {
@@ -32,7 +32,7 @@ int CLayerApp::HandOver(const Command& command) {
     if (command.verb == CommandVerb::kExit) return kExitDone;
     if (command.verb == CommandVerb::kRules) {
       platform_.console.Write(
-          DescribeRules(ReadRules(platform_.ports.files.ReadFile(kIniFileName).value_or(""))));
+          DescribeRules(ReadRules(ReadIniFile(platform_.ports.files).content.value_or(""))));
       return kExitDone;
     }
     if (command.verb == CommandVerb::kList || !platform_.link.StartCopy()) {
@@ -41,8 +41,9 @@ int CLayerApp::HandOver(const Command& command) {
       answer = platform_.link.Send(command).value_or(CommandAnswer{});
     }
   }
-  const Text why = ExplainExitCode(answer->code, command);
-  platform_.console.Write(answer->output + (why.empty() ? why : why + u"\r\n"));
+  platform_.console.Write(answer->output);
+  if (const Text why = ExplainExitCode(answer->code, command); !why.empty())
+    platform_.console.WriteError(why + u"\r\n");
   return answer->code;
 }
 

@@ -84,7 +84,8 @@ std::optional<std::intptr_t> CLayerDialog::HandleMessage(const Message& message)
       remote_.OnHotkey(message.wparam);
       return 0;
     case kWmCopyData:
-      return remote_.OnCopyData(reinterpret_cast<const CopyData*>(message.lparam));
+      return remote_.OnCopyData(static_cast<WindowRef>(message.wparam),
+                                reinterpret_cast<const CopyData*>(message.lparam));
     default:
       return std::nullopt;
   }
@@ -190,7 +191,7 @@ bool CLayerDialog::OnInitDialog() {
   // pinned by rule are unpinned at this run's exit.
   operations_.AdoptMarkedWindows();
   rules_.AdoptMarkedWindows();
-  rules_.Load(files_.ReadFile(kIniFileName).value_or(""));
+  rules_.Load(ReadIniFile(files_).content.value_or(""));
   operations_.RefreshWindowList();
   ReadSettings();
   follow_.Start();
@@ -216,7 +217,7 @@ void CLayerDialog::OnOK() {
 
 void CLayerDialog::ReloadRules() {
   operations_.LoadExclusionList(files_);
-  rules_.Load(files_.ReadFile(kIniFileName).value_or(""));
+  rules_.Load(ReadIniFile(files_).content.value_or(""));
   operations_.RefreshWindowList();
 }
 
@@ -337,8 +338,10 @@ void CLayerDialog::OnRememberForProgram(int id) {
   const auto priority = static_cast<PriorityClass>(windows_.ProcessPriority(program).value_or(0));
   const std::string line =
       action == RuleAction::kTop ? PinProgramLine(name) : KeepPriorityLine(priority, name);
-  const std::string ini = files_.ReadFile(kIniFileName).value_or("");
-  if (!files_.SaveFile(kIniFileName, ToggleProgramRule(ini, action, name, line))) {
+  // Never written again from a file that was not read whole.
+  const IniText ini = ReadIniFile(files_);
+  if (!ini.content ||
+      !files_.SaveFile(kIniFileName, ToggleProgramRule(*ini.content, action, name, line))) {
     return dialog_.ShowInformation(u"stackle.ini に書き込めません。");
   }
   // Taken out, the rule's pins go with it; added, it pins the program's windows at once.

@@ -108,6 +108,8 @@ class CLayerDialog final : public MessageTarget {
   // forward.
   Rect saved_rect_{};
   WindowRef last_followed_ = kNoWindow;
+  // stackle.dat was there but did not read at start-up: it keeps what it holds, also at exit.
+  bool settings_unread_ = false;
   // Whether the work left for the first idle moment (the tooltips, the icon) has been done.
   bool start_up_finished_ = false;
 };

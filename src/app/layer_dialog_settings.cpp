@@ -8,10 +8,11 @@ namespace stackle {
 
 void CLayerDialog::ReadSettings() {
   follow_.SetInterval(0);
-  const auto content = files_.ReadFile(dialog_.StringResource(IDS_SETTINGS_FILE));
-  if (!content) return;
+  const FileContent content = files_.ReadFile(dialog_.StringResource(IDS_SETTINGS_FILE));
+  settings_unread_ = content.state != FileState::kRead && content.state != FileState::kMissing;
+  if (content.state != FileState::kRead) return;
   const StoredSettings stored =
-      ParseSettings(*content, {.fields = 0, .rect = saved_rect_, .interval = 0});
+      ParseSettings(content.bytes, {.fields = 0, .rect = saved_rect_, .interval = 0});
   if (stored.fields >= 5) follow_.SetInterval(stored.interval);
   if (const auto rect = PlaceableRect(stored, windows_)) {
     saved_rect_ = *rect;
@@ -24,6 +25,7 @@ void CLayerDialog::WriteSettings() {
   if (!windows_.IsMinimized(own) && !windows_.IsMaximized(own)) {
     if (const auto rect = windows_.WindowRect(own)) saved_rect_ = *rect;
   }
+  if (settings_unread_) return;
   files_.SaveFile(dialog_.StringResource(IDS_SETTINGS_FILE),
                   FormatSettings(saved_rect_, follow_.Interval()));
 }

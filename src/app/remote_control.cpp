@@ -29,9 +29,11 @@ RemoteControl::RemoteControl(CLayerDialog& owner, WindowSystem& windows, DialogS
       files_(files) {}
 
 Text RemoteControl::LoadHotkeys() {
-  const HotkeyFile file = ReadHotkeyFile(files_.ReadFile(kIniFileName).value_or(""));
+  const IniText ini = ReadIniFile(files_);
+  const HotkeyFile file = ReadHotkeyFile(ini.content.value_or(""));
   keys_ = file.keys;
   problems_ = file.problems;
+  if (!ini.content) problems_.insert(problems_.begin(), ini.problem);
   RegisterHotkeys();
   Text notice;
   for (std::size_t i = 0; i < kHotkeyActionCount; ++i) {
@@ -54,10 +56,12 @@ void RemoteControl::UnregisterHotkeys() {
 }
 
 AppliedHotkeys RemoteControl::ApplyHotkeys(const HotkeySet& keys) {
+  // Kept for this run, also when the file is not written.
   keys_ = keys;
-  problems_.clear();
-  const std::string old = files_.ReadFile(kIniFileName).value_or("");
-  const bool saved = files_.SaveFile(kIniFileName, WriteHotkeyFile(old, keys));
+  const IniText old = ReadIniFile(files_);
+  const bool saved =
+      old.content && files_.SaveFile(kIniFileName, WriteHotkeyFile(*old.content, keys));
+  if (saved) problems_.clear();
   RegisterHotkeys();
   const AppliedHotkeys applied{held_, saved};
   // Off again while the dialog stays open to change a key another program holds.
@@ -123,18 +127,24 @@ void RemoteControl::OnHotkey(std::uintptr_t id) {
   }
 }
 
-std::intptr_t RemoteControl::OnCopyData(const CopyData* data) {
+std::intptr_t RemoteControl::OnCopyData(WindowRef sender, const CopyData* data) {
   // Only the documented form, only once the dialog is up, and never once it is ending.
   if (!data || data->tag != kCommandTag || !accepting_ || dialog_.IsEnding() || !data->data)
     return 0;
   const auto received = DecodeCommand({static_cast<const std::uint8_t*>(data->data), data->size});
-  if (!received) return 0;
+  // The output goes only to the window of the command process that sent the message. Past its
+  // deadline the command process has reported the command as not taken: carried out now, it
+  // would be carried out twice when a script gives it again.
+  if (!received || received->reply_to != sender ||
+      windows_.ClassName(sender) != kReplyWindowClass || commands_.Now() > received->deadline)
+    return 0;
   return kCommandAnswered + CarryOut(received->command, received->reply_to);
 }
 
 int RemoteControl::CarryOut(const Command& command, WindowRef reply_to) {
   const auto answer = [&](int code, const Text& output = {}) {
-    commands_.Answer(reply_to, code, output);
+    if (!output.empty() && !commands_.SendOutput(reply_to, output)) code = kExitOutputLost;
+    commands_.Answer(code);
     return code;
   };
   const auto done = [&](bool done) { return answer(done ? kExitDone : kExitRefused); };

@@ -33,8 +33,9 @@ class RemoteControl {
 
   // On the window the user works in; on the selected one when that is Stackle's dialog.
   void OnHotkey(std::uintptr_t id);
-  // A command message; its result, which the command process reads, or 0 when it is refused.
-  std::intptr_t OnCopyData(const CopyData* data);
+  // A command message from `sender`; its result, which the command process reads, or 0 when
+  // it is refused.
+  std::intptr_t OnCopyData(WindowRef sender, const CopyData* data);
 
  private:
   AppliedHotkeys ApplyHotkeys(const HotkeySet& keys);

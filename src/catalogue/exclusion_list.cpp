@@ -12,7 +12,6 @@ namespace {
 // too: text that is valid UTF-8 and not plain ASCII is read as UTF-8, the rest in the ANSI
 // code page. Text in a multi-byte code page is seldom valid UTF-8 by chance.
 Text DecodeExclusionFile(std::string_view bytes, FileStore& files) {
-  constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
   if (bytes.starts_with(kUtf8Bom)) return DecodeUtf8(bytes.substr(kUtf8Bom.size()));
   const bool ascii = std::ranges::all_of(bytes, [](char c) { return (c & 0x80) == 0; });
   bool valid = false;
@@ -34,7 +33,8 @@ std::vector<Text> ParseExclusionFile(std::string_view bytes, FileStore& files) {
 }
 
 void ExclusionList::Load(FileStore& files) {
-  if (auto bytes = files.ReadFile(kExclusionFileName)) entries_ = ParseExclusionFile(*bytes, files);
+  const FileContent content = files.ReadFile(kExclusionFileName);
+  if (content.state == FileState::kRead) entries_ = ParseExclusionFile(content.bytes, files);
 }
 
 bool ExclusionList::Excludes(std::u16string_view title) const {

@@ -11,6 +11,9 @@
 
 namespace stackle {
 
+// The byte-order mark Notepad puts before UTF-8 text.
+inline constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
 // UTF-8 to UTF-16. A byte that does not start or continue a valid sequence (overlong forms,
 // surrogates and values above U+10FFFF included) becomes U+FFFD, and clears `*valid`.
 Text DecodeUtf8(std::string_view bytes, bool* valid = nullptr);

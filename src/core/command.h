@@ -37,6 +37,8 @@ enum : int {
   kExitBadArguments = 2,
   kExitRefused = 3,
   kExitNoAnswer = 4,
+  kExitElevated = 5,    // Windows keeps the command from a Stackle run as administrator
+  kExitOutputLost = 6,  // carried out, but Windows kept the output from the command process
 };
 
 // What the running copy answered to a command.

@@ -2,6 +2,7 @@
 // single-instance name that makes one copy the running one.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 
 #include "core/command.h"
@@ -33,16 +34,25 @@ class CommandServer {
   virtual ~CommandServer() = default;
   // Lets command processes find the dialog: from now on they hand their commands to it.
   virtual void Accept() = 0;
-  // Answers the command message being handled: sends `output` to the command process's
-  // window, then lets it go on with `code` while the dialog may still be busy.
-  virtual void Answer(WindowRef reply_to, int code, const Text& output) = 0;
+  // The clock command processes date their commands by: milliseconds since the system started.
+  virtual std::uint64_t Now() = 0;
+  // Sends `output` to the command process's window; false when it did not take it (Windows
+  // keeps it from a process run as administrator, or the process did not answer at once).
+  virtual bool SendOutput(WindowRef reply_to, const Text& output) = 0;
+  // Answers the command message being handled: lets the command process go on with `code`
+  // while the dialog may still be busy.
+  virtual void Answer(int code) = 0;
 };
 
 // The console a command process was started from, or the file or pipe its output goes to.
 class Console {
  public:
   virtual ~Console() = default;
+  // What the command gives: the list, the usage.
   virtual void Write(const Text& text) = 0;
+  // Why it failed: to standard error, so that a file the output is redirected to holds the
+  // output alone.
+  virtual void WriteError(const Text& text) = 0;
 };
 
 }  // namespace stackle

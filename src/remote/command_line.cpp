@@ -43,7 +43,7 @@ const char16_t kUsage[] =
     u"  /exit             Stackle を終了します\r\n"
     u"  /?                この説明を書き出します\r\n"
     u"終了コード: 0 成功、1 該当するウインドウがない、2 引数の誤り、3 操作を拒否された、"
-    u"4 Stackle が応答しない\r\n";
+    u"4 Stackle が応答しない、5 Stackle が管理者として実行中、6 出力を受け取れない\r\n";
 
 ParsedCommandLine ParseCommandLine(const std::vector<Text>& arguments) {
   if (arguments.empty()) return {};
@@ -77,6 +77,11 @@ Text ExplainExitCode(int code, const Command& command) {
     case kExitNoAnswer:
       return command.verb == CommandVerb::kList ? u"Stackle は起動していません"
                                                 : u"Stackle が応答しません";
+    case kExitElevated:
+      return u"Stackle は管理者として実行されています: 管理者として実行したコマンド プロンプトから"
+             u"実行してください";
+    case kExitOutputLost:
+      return u"Stackle の出力を受け取れませんでした";
     default:
       return command.verb == CommandVerb::kReload ? u"理解できないルールがあります"
                                                   : u"引数が正しくありません";

@@ -17,14 +17,15 @@ std::uint64_t GetLittleEndian(std::span<const std::uint8_t> bytes) {
   return value;
 }
 
-constexpr std::size_t kHeaderSize = 12;
+constexpr std::size_t kHeaderSize = 20;
 
 }  // namespace
 
-std::string EncodeCommand(const Command& command, WindowRef reply_to) {
+std::string EncodeCommand(const Command& command, WindowRef reply_to, std::uint64_t deadline) {
   std::string bytes;
   PutLittleEndian(bytes, static_cast<std::uint32_t>(command.verb), 4);
   PutLittleEndian(bytes, reply_to, 8);
+  PutLittleEndian(bytes, deadline, 8);
   for (char16_t c : command.text)
     PutLittleEndian(bytes, c, 2);
   PutLittleEndian(bytes, 0, 2);
@@ -42,6 +43,7 @@ std::optional<ReceivedCommand> DecodeCommand(std::span<const std::uint8_t> bytes
   if (!IsCarriedOut(known)) return std::nullopt;
   received.command.verb = known;
   received.reply_to = static_cast<WindowRef>(GetLittleEndian(bytes.subspan(4, 8)));
+  received.deadline = GetLittleEndian(bytes.subspan(12, 8));
   for (std::size_t at = kHeaderSize; at + 2 < bytes.size(); at += 2) {
     const auto c = static_cast<char16_t>(GetLittleEndian(bytes.subspan(at, 2)));
     if (c == 0) return std::nullopt;  // one terminator, at the end

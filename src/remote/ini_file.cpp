@@ -22,9 +22,38 @@ std::optional<std::string_view> SectionOf(std::string_view line) {
   return line.substr(1, line.size() - 2);
 }
 
+// The file's text after a UTF-8 byte-order mark.
+std::string_view WithoutBom(std::string_view content) {
+  if (content.starts_with(kUtf8Bom)) content.remove_prefix(kUtf8Bom.size());
+  return content;
+}
+
 }  // namespace
 
+IniText ReadIniFile(FileStore& files) {
+  FileContent file = files.ReadFile(kIniFileName);
+  switch (file.state) {
+    case FileState::kMissing:
+      return {std::string(), {}};
+    case FileState::kUnreadable:
+      return {std::nullopt,
+              "ファイルを読み込めません (ほかのプログラムが使用中か、読み取りが拒否されています)"};
+    case FileState::kTooLarge:
+      return {std::nullopt, "ファイルが大きすぎて読み込めません"};
+    case FileState::kRead:
+      break;
+  }
+  // Rewritten byte by byte, text in UTF-16 would be broken for whoever wrote it.
+  const std::string_view bytes = file.bytes;
+  if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF") ||
+      bytes.find('\0') != bytes.npos) {
+    return {std::nullopt, "UTF-16 のファイルは読めません (UTF-8 で保存してください)"};
+  }
+  return {std::move(file.bytes), {}};
+}
+
 std::vector<std::string_view> SectionLines(std::string_view content, std::string_view name) {
+  content = WithoutBom(content);
   std::vector<std::string_view> lines;
   bool inside = false;
   for (std::string_view raw : SplitLines(content)) {
@@ -42,9 +71,9 @@ std::vector<std::string_view> SectionLines(std::string_view content, std::string
 
 std::string ReplaceSection(std::string_view content, std::string_view name,
                            const std::vector<std::string>& lines) {
-  std::string out;
+  std::string out(content.starts_with(kUtf8Bom) ? kUtf8Bom : "");
   bool inside = false;
-  for (std::string_view raw : SplitLines(content)) {
+  for (std::string_view raw : SplitLines(WithoutBom(content))) {
     if (const auto section = SectionOf(raw)) inside = EqualsIgnoringAsciiCase(*section, name);
     if (inside) continue;
     out.append(raw);
@@ -61,14 +90,14 @@ std::string ReplaceSection(std::string_view content, std::string_view name,
 std::string EditSection(std::string_view content, std::string_view name,
                         const std::function<bool(std::string_view line)>& drop,
                         const std::vector<std::string>& add) {
-  std::string out;
+  std::string out(content.starts_with(kUtf8Bom) ? kUtf8Bom : "");
   bool inside = false, found = false;
   const auto append = [&](std::string_view line) { out.append(line).append("\r\n"); };
   const auto add_all = [&] {
     for (const std::string& line : add)
       append(line);
   };
-  for (std::string_view raw : SplitLines(content)) {
+  for (std::string_view raw : SplitLines(WithoutBom(content))) {
     if (const auto section = SectionOf(raw)) {
       if (inside) add_all();
       inside = EqualsIgnoringAsciiCase(*section, name);

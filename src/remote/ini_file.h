@@ -3,20 +3,31 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/file_store.h"
 #include "remote/hotkey_text.h"
 
 namespace stackle {
 
 inline constexpr char16_t kIniFileName[] = u"stackle.ini";
 
+// stackle.ini as read. A file that is there but was not read whole, or that is in UTF-16,
+// gives no content: Stackle never writes it again from what it did not read.
+struct IniText {
+  std::optional<std::string> content;  // empty for a missing file
+  std::string problem;  // why there is no content, as ホットキーの設定 lists it
+};
+IniText ReadIniFile(FileStore& files);
+
 // The lines of section `name` (its "[name]" header matched without case), trimmed, without
-// blank lines and comments (";" or "#"), in file order.
+// blank lines and comments (";" or "#"), in file order. A UTF-8 byte-order mark is skipped.
 std::vector<std::string_view> SectionLines(std::string_view content, std::string_view name);
-// The file with section `name` replaced by `lines`, at its end; every other line kept.
+// The file with section `name` replaced by `lines`, at its end; every other line kept, and
+// a UTF-8 byte-order mark.
 std::string ReplaceSection(std::string_view content, std::string_view name,
                            const std::vector<std::string>& lines);
 

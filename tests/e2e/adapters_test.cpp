@@ -5,13 +5,13 @@
 #include "contract/shell_contract.h"
 #include "contract/window_system_contract.h"
 #include "e2e_support.h"
+// After <windows.h>, which it needs.
+#include <sddl.h>
 #include "platform/win32/text_win32.h"
 #include "platform/win32/unique_resource.h"
-#include "platform/win32/win32_command_channel.h"
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_tray_icon.h"
 #include "platform/win32/win32_window_system.h"
-#include "remote/command_message.h"
 
 namespace stackle {
 namespace {
@@ -72,23 +72,27 @@ win32::UniqueFile Hold(DWORD access, DWORD share) {
       CreateFileW(L"nolist.txt", access, share, nullptr, OPEN_EXISTING, 0, nullptr));
 }
 
-TEST(Win32Files, ReadsFilesOfTheCurrentDirectoryAndNothingElse) {
+TEST(Win32Files, ReadFilesOfTheCurrentDirectoryWholeOrSayWhyNot) {
   InTempDir dir;
   win32::Win32Files files;
-  EXPECT_EQ(files.ReadFile(u"nolist.txt"), std::nullopt) << "missing";
+  const auto read = [&] { return files.ReadFile(u"nolist.txt"); };
+  const auto failed = [](FileState state) { return FileContent{state, {}}; };
+  EXPECT_EQ(read(), failed(FileState::kMissing));
 
   const std::string bytes("a\r\n\0b\xff\n", 7);
   dir.Write("nolist.txt", bytes);
-  EXPECT_EQ(files.ReadFile(u"nolist.txt"), bytes) << "read byte for byte";
+  EXPECT_EQ(read(), (FileContent{FileState::kRead, bytes})) << "read byte for byte";
   {
     // An editor keeps the file open for writing while the user works on it.
     const auto held = Hold(GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
     ASSERT_TRUE(held);
-    EXPECT_EQ(files.ReadFile(u"nolist.txt"), bytes) << "read while an editor holds it";
+    EXPECT_EQ(read().bytes, bytes) << "read while an editor holds it";
   }
+  dir.Write("nolist.txt", std::string(win32::Win32Files::kMaxFileSize + 1, 'x'));
+  EXPECT_EQ(read(), failed(FileState::kTooLarge)) << "refused rather than read in part";
   DeleteFileW(L"nolist.txt");
   CreateDirectoryW(L"nolist.txt", nullptr);
-  EXPECT_EQ(files.ReadFile(u"nolist.txt"), std::nullopt) << "a directory of that name";
+  EXPECT_EQ(read(), failed(FileState::kUnreadable)) << "a directory of that name";
 }
 
 TEST(Win32Files, ReplacesAFileWholeOrNotAtAll) {
@@ -96,62 +100,49 @@ TEST(Win32Files, ReplacesAFileWholeOrNotAtAll) {
   win32::Win32Files files;
   EXPECT_TRUE(files.SaveFile(u"nolist.txt", "first\r\n"));
   EXPECT_TRUE(files.SaveFile(u"nolist.txt", "second\r\n"));
-  EXPECT_EQ(files.ReadFile(u"nolist.txt"), "second\r\n");
+  EXPECT_EQ(files.ReadFile(u"nolist.txt").bytes, "second\r\n");
   {
     // Another program holds the file without letting it be replaced.
     const auto held = Hold(GENERIC_READ, 0);
     ASSERT_TRUE(held);
     EXPECT_FALSE(files.SaveFile(u"nolist.txt", "third\r\n"));
   }
-  EXPECT_EQ(files.ReadFile(u"nolist.txt"), "second\r\n");
-  EXPECT_EQ(GetFileAttributesW(L"nolist.txt.new"), INVALID_FILE_ATTRIBUTES)
-      << "no temporary file is left behind";
+  EXPECT_EQ(files.ReadFile(u"nolist.txt").bytes, "second\r\n");
+  for (const wchar_t* left : {L"nolist.txt.new", L"nolist.txt.replaced"})
+    EXPECT_EQ(GetFileAttributesW(left), INVALID_FILE_ATTRIBUTES) << "left behind";
 }
 
-// A top-level window of this thread standing in for Stackle's dialog: it carries out each
-// command it is handed by answering with the command's text, and code 3.
+// A top-level window of this thread standing in for Stackle's dialog.
 class StandInDialog final : public win32::OwnWindow {
  public:
   StandInDialog() {
     WNDCLASSW window_class{};
-    window_class.lpfnWndProc = Proc;
+    window_class.lpfnWndProc = DefWindowProcW;
     window_class.lpszClassName = L"StackleTestDialog";
     RegisterClassW(&window_class);  // fails harmlessly once registered
     window_ = CreateWindowExW(0, window_class.lpszClassName, L"Stand-in", WS_OVERLAPPEDWINDOW, 0, 0,
                               100, 100, nullptr, nullptr, nullptr, nullptr);
-    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&server));
   }
   ~StandInDialog() override { DestroyWindow(window_); }
   HWND Hwnd() const override { return window_; }
   HINSTANCE Instance() const override { return GetModuleHandleW(nullptr); }
 
-  win32::Win32CommandServer server{*this};
-
  private:
-  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    auto* server = reinterpret_cast<CommandServer*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lparam);
-    if (message != WM_COPYDATA || !server || !data)
-      return DefWindowProcW(window, message, wparam, lparam);
-    const auto received =
-        DecodeCommand({static_cast<const std::uint8_t*>(data->lpData), data->cbData});
-    if (!received) return 0;
-    server->Answer(received->reply_to, kExitRefused, received->command.text + u"\r\n");
-    return kCommandAnswered + kExitRefused;
-  }
-
   HWND window_ = nullptr;
 };
 
-TEST(Win32CommandChannel, CarriesACommandToTheDialogAndItsAnswerBack) {
-  StandInDialog dialog;
-  win32::Win32CommandLink link;
-  EXPECT_EQ(link.Send({CommandVerb::kTop, u"メモ"}), std::nullopt) << "no copy takes commands yet";
-  dialog.server.Accept();
-  const auto answer = link.Send({CommandVerb::kTop, u"メモ \U0001F4DA"});
-  ASSERT_TRUE(answer);
-  EXPECT_EQ(answer->code, kExitRefused);
-  EXPECT_EQ(answer->output, u"メモ \U0001F4DA\r\n");
+TEST(Win32CommandChannel, ACopyRunAsAdministratorHoldsTheNameAndOutputMayNotBeTaken) {
+  // Such a copy holds the name where a normal one may not open it: here, one no one may open.
+  PSECURITY_DESCRIPTOR nobody = nullptr;
+  ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:", SDDL_REVISION_1, &nobody, nullptr);
+  const std::unique_ptr<void, decltype(&LocalFree)> free(nobody, LocalFree);
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, nobody, FALSE};
+  const win32::UniqueHandle held(CreateMutexW(&attributes, FALSE, win32::kInstanceName));
+  EXPECT_FALSE(win32::Win32InstanceGuard().Claim());
+  // A window that does not take the output, as Windows keeps it from a command run as
+  // administrator: the command is told so.
+  StandInDialog dialog, command;
+  EXPECT_FALSE(win32::Win32CommandServer(dialog).SendOutput(FromHwnd(command.Hwnd()), u"x"));
 }
 
 struct Win32Shell {

@@ -214,27 +214,29 @@ struct Stackle {
 
 struct Result {
   DWORD code = ~0u;
-  std::wstring output;
+  std::string output, error;  // UTF-8
 };
 
-// stackle.exe `arguments` in `dir`, its output read from a pipe as UTF-8.
-inline Result RunCommand(const TempDir& dir, const std::wstring& arguments) {
+// `program` with `arguments` in `dir`, its output read from a pipe and its errors from a file.
+inline Result RunCommand(const std::filesystem::path& dir, const std::wstring& arguments,
+                         const std::wstring& program = stackle_path) {
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   HANDLE read_end = nullptr, write_end = nullptr;
   if (!CreatePipe(&read_end, &write_end, &inherit, 0)) return {};
   win32::UniqueHandle read(read_end), write(write_end);
   SetHandleInformation(read.get(), HANDLE_FLAG_INHERIT, 0);
-  const Process process(stackle_path, arguments, dir.path.c_str(), write.get());
+  const TempDir errors;
+  win32::UniqueFile error(CreateFileW((errors.path / "errors").c_str(), GENERIC_WRITE, 0, &inherit,
+                                      CREATE_ALWAYS, 0, nullptr));
+  const Process process(program, arguments, dir.c_str(), write.get(), error.get());
   write.reset();
-  std::string bytes;
+  error.reset();
+  Result result;
   char buffer[4096];
   for (DWORD got = 0; ReadFile(read.get(), buffer, sizeof buffer, &got, nullptr) && got;)
-    bytes.append(buffer, got);
-  Result result;
+    result.output.append(buffer, got);
   if (process.WaitForExit()) GetExitCodeProcess(process.handle(), &result.code);
-  result.output.resize(bytes.size());
-  result.output.resize(MultiByteToWideChar(CP_UTF8, 0, bytes.data(), int(bytes.size()),
-                                           result.output.data(), int(result.output.size())));
+  result.error = errors.Read("errors");
   return result;
 }
 

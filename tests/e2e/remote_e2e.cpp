@@ -75,9 +75,10 @@ TEST(CommandLine, EachSwitchStartsStackleWhenNoneRunsAndActsThroughIt) {
   Helper helper({{.title = L"Gamma 日本語のメモ"}, {.title = L"Delta"}});
   const HWND gamma = helper.windows[0], delta = helper.windows[1];
   TempDir dir;
-  const Result list = RunCommand(dir, L"/list");
+  const Result list = RunCommand(dir.path, L"/list");
   EXPECT_EQ(list.code, 4u);
-  EXPECT_EQ(list.output, L"Stackle は起動していません\r\n");
+  EXPECT_EQ(list.output, "") << "what a redirected output holds";
+  EXPECT_EQ(list.error, "Stackle は起動していません\r\n");
   // Each from a fresh start, then handed to the copy it started, which /exit ends.
   const std::tuple<const wchar_t*, DWORD, std::function<bool()>> cases[] = {
       {L"/exit", 0, [] { return true; }},
@@ -91,38 +92,50 @@ TEST(CommandLine, EachSwitchStartsStackleWhenNoneRunsAndActsThroughIt) {
   };
   for (const auto& [arguments, code, effect] : cases) {
     SCOPED_TRACE(testing::PrintToString(std::wstring(arguments)));
-    EXPECT_EQ(RunCommand(dir, arguments).code, code);
+    EXPECT_EQ(RunCommand(dir.path, arguments).code, code);
     EXPECT_TRUE(WaitUntil(effect));
-    EXPECT_EQ(RunCommand(dir, L"/exit").code, 0u);
+    EXPECT_EQ(RunCommand(dir.path, L"/exit").code, 0u);
   }
+  // Given in the system folder, where an elevated prompt or a scheduled task without "Start in"
+  // runs it, the command starts a copy that keeps its files beside stackle.exe.
+  TempDir bin;
+  std::filesystem::copy_file(stackle_path, bin.path / "stackle.exe");
+  wchar_t system[MAX_PATH] = {};
+  GetSystemDirectoryW(system, MAX_PATH);
+  EXPECT_EQ(RunCommand(system, L"/showall", bin.path / "stackle.exe").code, 0u);
+  EXPECT_EQ(RunCommand(dir.path, L"/exit").code, 0u);
+  EXPECT_TRUE(WaitUntil([&] { return std::filesystem::exists(bin.path / "stackle.dat"); }));
+  EXPECT_FALSE(std::filesystem::remove(std::filesystem::path(system) / "stackle.dat"));
 }
 
 TEST(CommandLine, SaysWhatItCouldNotDo) {
   Helper helper({{.title = L"Alpha 日本語のメモ"}, {.title = L"Beta"}});
   TempDir dir;
   Stackle stackle(&dir);
-  const std::tuple<std::wstring, DWORD, std::wstring> cases[] = {
-      {L"/hide 日本語", 0, L""},
-      {L"/list", 0, L"Beta\r\n(Hide):Alpha 日本語のメモ\r\n"},
-      {L"/show Beta", 1, L"該当するウインドウがありません: Beta\r\n"},
-      {L"/top " + std::wstring(32767 - 64 - stackle_path.size(), L'x'), 1, L"該当する"},
-      {L"/frobnicate", 2, L"不明なスイッチです: /frobnicate"},
-      {L"/?", 0, L"使い方: stackle"},
+  // The output, and why a command failed, on standard error.
+  const std::tuple<std::wstring, DWORD, std::string, std::string> cases[] = {
+      {L"/hide 日本語", 0, "", ""},
+      {L"/list", 0, "Beta\r\n(Hide):Alpha 日本語のメモ\r\n", ""},
+      {L"/show Beta", 1, "", "該当するウインドウがありません: Beta\r\n"},
+      {L"/top " + std::wstring(32767 - 64 - stackle_path.size(), L'x'), 1, "", "該当する"},
+      {L"/frobnicate", 2, "", "不明なスイッチです: /frobnicate"},
+      {L"/?", 0, "使い方: stackle", ""},
   };
-  for (const auto& [arguments, code, output] : cases) {
+  for (const auto& [arguments, code, output, error] : cases) {
     SCOPED_TRACE(testing::PrintToString(arguments.substr(0, 40)));
-    const Result result = RunCommand(dir, arguments);
+    const Result result = RunCommand(dir.path, arguments);
     EXPECT_EQ(result.code, code);
     EXPECT_TRUE(result.output.starts_with(output)) << testing::PrintToString(result.output);
+    EXPECT_TRUE(result.error.starts_with(error)) << testing::PrintToString(result.error);
   }
-  EXPECT_EQ(RunCommand(dir, L"/exit").code, 0u);
+  EXPECT_EQ(RunCommand(dir.path, L"/exit").code, 0u);
   EXPECT_TRUE(stackle.process.WaitForExit()) << "Stackle still runs";
 
   // A copy that takes commands but does not answer.
   Helper hung({{.title = L"Stuck"}});
   SetPropW(hung.windows[0], win32::kCommandWindowProperty, HANDLE(1));
   hung.Hang();
-  EXPECT_EQ(RunCommand(dir, L"/list").code, 4u);
+  EXPECT_EQ(RunCommand(dir.path, L"/list").code, 4u);
 }
 
 }  // namespace

@@ -77,18 +77,21 @@ inline void RegisterPlainClass(const wchar_t* name) {
   RegisterClassW(&plain);  // fails harmlessly once registered
 }
 
-// `program` started with `arguments` in `directory` (null: this one's), writing to `output` if
-// given; ended on destruction if it still runs. Throws when it cannot start.
+// `program` started with `arguments` in `directory` (null: this one's), writing to `output`
+// and `error` (by default `output`) if given; ended on destruction if it still runs. Throws
+// when it cannot start.
 class Process {
  public:
   explicit Process(const std::wstring& program, const std::wstring& arguments = L"",
-                   const wchar_t* directory = nullptr, HANDLE output = nullptr) {
+                   const wchar_t* directory = nullptr, HANDLE output = nullptr,
+                   HANDLE error = nullptr) {
     std::wstring command_line = L"\"" + program + L"\"" + (arguments.empty() ? L"" : L" ");
     command_line += arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = output ? STARTF_USESTDHANDLES : 0;
-    startup.hStdOutput = startup.hStdError = output;
+    startup.hStdOutput = output;
+    startup.hStdError = error ? error : output;
     PROCESS_INFORMATION info{};
     if (!CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, output != nullptr,
                         0, nullptr, directory, &startup, &info)) {

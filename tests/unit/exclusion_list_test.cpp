@@ -84,11 +84,11 @@ TEST(ExclusionList, KeepsOldEntriesWhenTheFileCannotBeRead) {
   EXPECT_EQ(list.Entries(), std::vector<Text>{u"Calc"}) << "missing file";
 
   files.files[u"nolist.txt"] = "other";
-  files.unreadable[u"nolist.txt"] = true;
+  files.failing[u"nolist.txt"] = FileState::kUnreadable;
   list.Load(files);
   EXPECT_EQ(list.Entries(), std::vector<Text>{u"Calc"}) << "a directory or a refused file";
 
-  files.unreadable.clear();
+  files.failing.clear();
   files.files[u"nolist.txt"] = "";
   list.Load(files);
   EXPECT_TRUE(list.Entries().empty()) << "an empty file clears the list";

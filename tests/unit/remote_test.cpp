@@ -84,6 +84,7 @@ TEST(HotkeyFile, IsReadAsFarAsItMakesSenseAndRewrittenKeepingTheRest) {
       {"", defaults, 0},
       {"[Hotkeys]\r\nHide = Ctrl+Alt+H\r\n", with(kHide, {kModControl | kModAlt, 'H'}), 0},
       {"; mine\n[hotkeys]\nhide=\n# off\n", with(kHide, {}), 0},
+      {"\xEF\xBB\xBF[Hotkeys]\nHide=\n", with(kHide, {}), 0},  // as Notepad saves UTF-8
       {"[Other]\nHide=Ctrl+A\n[Hotkeys]\n", defaults, 0},
       {"[Hotkeys]\nBogus=Ctrl+A\nHide=Ctrl+Bogus\nHide=Ctrl+B\nno equals\n", with(kHide, {}), 4},
       {"[Hotkeys]\nHide=Shift+Delete\nShowStackle=F13\n", with(kShowStackle, {0, 0x7C}, kHide), 1},
@@ -103,10 +104,10 @@ TEST(HotkeyFile, IsReadAsFarAsItMakesSenseAndRewrittenKeepingTheRest) {
     EXPECT_EQ(file.problems.size(), c.problems);
   }
   const HotkeySet keys = with(kHide, {kModWin, 'Q'}, kTop);
-  const std::string written =
-      WriteHotkeyFile("; mine\n[Other]\r\nx=1\r\n[Hotkeys]\r\nHide=Q\r\n[Later]\r\ny=2", keys);
+  const std::string written = WriteHotkeyFile(
+      "\xEF\xBB\xBF; mine\n[Other]\r\nx=1\r\n[Hotkeys]\r\nHide=Q\r\n[Later]\r\ny=2", keys);
   EXPECT_TRUE(
-      written.starts_with("; mine\r\n[Other]\r\nx=1\r\n[Later]\r\ny=2\r\n[Hotkeys]\r\n"
+      written.starts_with("\xEF\xBB\xBF; mine\r\n[Other]\r\nx=1\r\n[Later]\r\ny=2\r\n[Hotkeys]\r\n"
                           "ToggleTopMost=\r\nSendToBottom=Ctrl+Shift+F10\r\nHide=Win+Q\r\n"))
       << written;  // that it reads back is the fuzz target's
 }
@@ -149,12 +150,12 @@ TEST(CommandMessage, IsTakenOnlyInItsDocumentedForm) {
   // Sizes, terminators and the reply window are the fuzz target's, what each verb does the real
   // program's; these are well formed but mean nothing.
   const std::string forged[] = {
-      EncodeCommand({CommandVerb::kHelp, {}}, 0),
-      EncodeCommand({CommandVerb::kNone, {}}, 0),
-      EncodeCommand({static_cast<CommandVerb>(99), u"Mail"}, 0),
-      EncodeCommand({CommandVerb::kTop, {}}, 0),
-      EncodeCommand({CommandVerb::kList, u"Mail"}, 0),
-      EncodeCommand({CommandVerb::kTop, Text(kMaxCommandText + 1, u'x')}, 0),
+      EncodeCommand({CommandVerb::kHelp, {}}, 0, 0),
+      EncodeCommand({CommandVerb::kNone, {}}, 0, 0),
+      EncodeCommand({static_cast<CommandVerb>(99), u"Mail"}, 0, 0),
+      EncodeCommand({CommandVerb::kTop, {}}, 0, 0),
+      EncodeCommand({CommandVerb::kList, u"Mail"}, 0, 0),
+      EncodeCommand({CommandVerb::kTop, Text(kMaxCommandText + 1, u'x')}, 0, 0),
   };
   for (const std::string& bytes : forged)
     EXPECT_FALSE(decode(bytes)) << testing::PrintToString(bytes.substr(0, 24));
@@ -169,21 +170,26 @@ struct HotkeyDesk : SimDesk {
     Open();
     dialog.LoseFocus();
   }
-  // A command handed over by another process: what the dialog returned.
+  // A command handed over by a command process: what the dialog returned.
   std::optional<std::intptr_t> Deliver(const stackle::Command& command) {
-    const std::string bytes = EncodeCommand(command, 0);
-    const CopyData data{kCommandTag, static_cast<std::uint32_t>(bytes.size()), bytes.data()};
-    return dialog.Send({kWmCopyData, 0, reinterpret_cast<std::intptr_t>(&data)});
+    return Send(EncodeCommand(command, reply, dialog.commands.now + kCommandLifetime), reply);
   }
-  // One that is carried out; gives its code and output.
-  std::pair<int, Text> Hand(const stackle::Command& command) {
+  std::optional<std::intptr_t> Send(const std::string& bytes, WindowRef sender) {
+    const CopyData data{kCommandTag, static_cast<std::uint32_t>(bytes.size()), bytes.data()};
+    return dialog.Send({kWmCopyData, sender, reinterpret_cast<std::intptr_t>(&data)});
+  }
+  // One that is carried out; gives its code.
+  int Hand(const stackle::Command& command) {
     const auto result = Deliver(command);
-    EXPECT_EQ(result, kCommandAnswered + dialog.commands.answers.back().first);
+    EXPECT_EQ(result, kCommandAnswered + dialog.commands.answers.back());
     return dialog.commands.answers.back();
   }
   void PressHotkey(HotkeyAction action) {
     dialog.Send({kWmHotkey, static_cast<std::size_t>(action) + 1, 0});
   }
+  // The command process's window that takes the output.
+  WindowRef reply = windows.AddWindow(
+      {.title = {}, .class_name = kReplyWindowClass, .process = mail_process, .visible = false});
 };
 
 TEST(CommandTarget, IsTheFirstEntryWhoseTitleHoldsTheTextAmongTheVerbsEntries) {
@@ -211,26 +217,36 @@ TEST(RemoteCommands, LeaveTheUserTheForegroundAndAnswerWhatTheyCouldNotDo) {
   HotkeyDesk desk;
   const WindowRef foreground = desk.windows.ForegroundWindow();
   // What each switch does is shown end to end; here, what only the desk can show.
-  EXPECT_EQ(desk.Hand({CommandVerb::kHide, u"Mail"}).first, kExitDone);
+  EXPECT_EQ(desk.Hand({CommandVerb::kHide, u"Mail"}), kExitDone);
   EXPECT_EQ(desk.windows.ForegroundWindow(), foreground);
-  EXPECT_EQ(desk.Hand({CommandVerb::kTop, u"Notes"}).first, kExitDone);
+  EXPECT_EQ(desk.Hand({CommandVerb::kTop, u"Notes"}), kExitDone);
   EXPECT_EQ(desk.windows.ForegroundWindow(), desk.editor) << "Stackle took the foreground";
   EXPECT_FALSE(desk.dialog.HasFocus());
   EXPECT_TRUE(desk.windows.IsTopMost(desk.dialog.Window()));
   const WindowRef admin = desk.windows.AddWindow(
       {.title = u"Admin", .process = desk.windows.AddProcess(true), .refuses = true});
-  EXPECT_EQ(desk.Hand({CommandVerb::kTop, u"Admin"}).first, kExitRefused);
-  EXPECT_EQ(desk.Hand({CommandVerb::kClose, u"Admin"}).first, kExitRefused);
+  EXPECT_EQ(desk.Hand({CommandVerb::kTop, u"Admin"}), kExitRefused);
+  EXPECT_EQ(desk.Hand({CommandVerb::kClose, u"Admin"}), kExitRefused);
   EXPECT_TRUE(desk.windows.Exists(admin));
+  desk.dialog.commands.takes_output = false;  // an elevated command process, its filter lost
+  EXPECT_EQ(desk.Hand({CommandVerb::kList, {}}), kExitOutputLost);
   // Another tag, or no data, is no command; nor a form the decoder refuses.
-  const std::string bytes = EncodeCommand({CommandVerb::kClose, u"Admin"}, 0);
+  const std::string bytes = EncodeCommand({CommandVerb::kClose, u"Admin"}, 0, 0);
   const auto size = static_cast<std::uint32_t>(bytes.size());
   for (const CopyData data : {CopyData{1, size, bytes.data()}, CopyData{kCommandTag, size, nullptr},
                               CopyData{kCommandTag, size - 2, bytes.data()}})
     EXPECT_EQ(desk.dialog.Send({kWmCopyData, 0, reinterpret_cast<std::intptr_t>(&data)}), 0);
+  // Nor output for a window other than the sender, or than a command process's, nor a command
+  // past its deadline, which its command process has reported as not taken.
+  const std::uint64_t now = desk.dialog.commands.now;
+  for (const auto& [reply_to, sender, deadline] : {std::tuple{desk.reply, desk.mail, now},
+                                                   {desk.mail, desk.mail, now},
+                                                   {desk.reply, desk.reply, now - 1}})
+    EXPECT_EQ(desk.Send(EncodeCommand({CommandVerb::kHide, u"Notes"}, reply_to, deadline), sender),
+              0);
   // Sent while Stackle shows a window again, and so answers what is sent to it: carried out
   // then, or, once Stackle is ending, refused, so that the command process finds the next copy.
-  EXPECT_EQ(desk.Hand({CommandVerb::kHide, u"Notes"}).first, kExitDone);
+  EXPECT_EQ(desk.Hand({CommandVerb::kHide, u"Notes"}), kExitDone);
   desk.windows.AddWindow({.title = u"Spare", .process = desk.mail_process});
   Text late = u"Spare";
   std::optional<std::intptr_t> nested;
@@ -238,11 +254,11 @@ TEST(RemoteCommands, LeaveTheUserTheForegroundAndAnswerWhatTheyCouldNotDo) {
     if (const Text title = std::exchange(late, {}); !title.empty())
       nested = desk.Deliver({CommandVerb::kHide, title});
   };
-  EXPECT_EQ(desk.Hand({CommandVerb::kShowAll, {}}).first, kExitDone);
+  EXPECT_EQ(desk.Hand({CommandVerb::kShowAll, {}}), kExitDone);
   EXPECT_EQ(nested, kCommandAnswered + kExitDone);
   EXPECT_TRUE(desk.windows.IsVisible(desk.editor)) << "the register changed under the restore";
   late = u"Mail";
-  EXPECT_EQ(desk.Hand({CommandVerb::kExit, {}}).first, kExitDone);
+  EXPECT_EQ(desk.Hand({CommandVerb::kExit, {}}), kExitDone);
   EXPECT_EQ(nested, 0);
   EXPECT_TRUE(desk.windows.IsVisible(desk.mail));
 }
@@ -266,13 +282,13 @@ TEST(Hotkeys, ActOnTheActiveWindowOrTheSelectedOneAndTellWhatIsHeldElsewhere) {
   // come back.
   const WindowRef about = desk.windows.AddWindow(
       {.title = u"ﾊﾞｰｼﾞｮﾝ情報 Stackle", .process = desk.windows.OwnProcess()});
-  EXPECT_EQ(desk.Hand({CommandVerb::kHide, u"Mail"}).first, kExitDone);
+  EXPECT_EQ(desk.Hand({CommandVerb::kHide, u"Mail"}), kExitDone);
   desk.windows.BringToForeground(about);
   desk.PressHotkey(HotkeyAction::kHide);
   EXPECT_TRUE(desk.windows.IsVisible(about));
   desk.PressHotkey(HotkeyAction::kShowAllHidden);
   EXPECT_TRUE(desk.windows.IsVisible(desk.mail));
-  EXPECT_EQ(desk.Hand({CommandVerb::kHide, u"Stackle"}).first, kExitNoWindow);
+  EXPECT_EQ(desk.Hand({CommandVerb::kHide, u"Stackle"}), kExitNoWindow);
   desk.windows.DestroyWindow(about);
   // From Stackle's own dialog, the selected window; never the dialog itself.
   desk.windows.BringToForeground(desk.dialog.Window());
@@ -310,15 +326,37 @@ TEST(HotkeyDialog, KeepsWhatTheUserLeftAloneRefusesClashesAndShowsHeldKeys) {
     press_ok(child, {kModAlt, 'T'}, {kCtrlShift, kF10});
     EXPECT_TRUE(child.IsOpen()) << "closed on a key held elsewhere";
     EXPECT_EQ(child.items[IDC_HOTKEY_STATUS_FIRST + 1], u"他のプログラムが使用中");
+    desk.files.failing[kIniFileName] = FileState::kUnreadable;  // a sync client holds it
     press_ok(child, {kModAlt, 'T'}, {});
     EXPECT_FALSE(child.IsOpen());
+    EXPECT_EQ(child.warnings.size(), 3u) << "stackle.ini に書き込めません。";
   };
   desk.Command(IDM_TRAY_HOTKEYS);
-  EXPECT_EQ(desk.files.files[kIniFileName],
-            "[Hotkeys]\r\nToggleTopMost=Alt+T\r\nSendToBottom=\r\nHide=Win+H\r\n"
-            "ShowAllHidden=Ctrl+Shift+F8\r\nShowStackle=Ctrl+Shift+F7\r\n");
+  // Written at the last OK that could, and the keys kept for this run all the same, Win+H too.
+  EXPECT_NE(desk.files.files[kIniFileName].find("SendToBottom=Ctrl+Shift+F10"), std::string::npos);
   EXPECT_EQ(desk.dialog.hotkeys.registered.size(), 4u);
   EXPECT_EQ(desk.dialog.hotkeys.registered[1], (Hotkey{kModAlt, 'T'}));
+  EXPECT_EQ(desk.dialog.hotkeys.registered[3], (Hotkey{kModWin, 'H'}));
+}
+
+TEST(HotkeyFile, IsReadOnlyWholeAndNeverInUtf16) {
+  const std::tuple<std::string, std::optional<FileState>, const char*> cases[] = {
+      {"; held by another program", FileState::kUnreadable, "読み込めません"},
+      {"; too large to read whole", FileState::kTooLarge, "大きすぎて"},
+      {std::string("\xFF\xFE\x42\x30", 4), std::nullopt, "UTF-16"},
+      {std::string("\xFE\xFF\x30\x42", 4), std::nullopt, "UTF-16"},
+      {std::string("[\0H\0", 4), std::nullopt, "UTF-16"},  // without a mark
+  };
+  for (const auto& [content, fails, problem] : cases) {
+    sim::SimFiles files;
+    files.files[kIniFileName] = content;
+    if (fails) files.failing[kIniFileName] = *fails;
+    const IniText ini = ReadIniFile(files);
+    EXPECT_FALSE(ini.content) << "would be written over";
+    EXPECT_NE(ini.problem.find(problem), std::string::npos) << ini.problem;
+  }
+  sim::SimFiles none;
+  EXPECT_EQ(ReadIniFile(none).content, "") << "missing: made new";
 }
 
 }  // namespace

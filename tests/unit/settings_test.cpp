@@ -82,6 +82,14 @@ TEST(Settings, AreWrittenAtExitWhereverTheyCanBe) {
     EXPECT_EQ(d.files.files[u"stackle.dat"], "00320064014A01A4000A\r\n");
   }
   {
+    SimDesk d;  // held by another program at start-up: what it holds is kept
+    d.files.files[u"stackle.dat"] = "00320064014A01A401F4\r\n";
+    d.files.failing[u"stackle.dat"] = FileState::kUnreadable;
+    d.Open();
+    d.dialog.Send({kWmClose, 0, 0});
+    EXPECT_EQ(d.files.files[u"stackle.dat"], "00320064014A01A401F4\r\n");
+  }
+  {
     SimDesk d;  // the Windows session ends: written without the dialog being destroyed
     d.Open();
     d.windows.MoveWindow(d.dialog.Window(), {0, 0, 320, 280});

@@ -9,13 +9,14 @@ namespace stackle::sim {
 
 class SimFiles final : public FileStore {
  public:
-  // A name that is present but unreadable models a directory or a refused file.
   std::map<Text, std::string> files;
-  std::map<Text, bool> unreadable;
+  // A present file that does not read: kUnreadable (held, refused, a directory) or kTooLarge.
+  std::map<Text, FileState> failing;
 
-  std::optional<std::string> ReadFile(const Text& name) override {
-    if (unreadable.contains(name) || !files.contains(name)) return std::nullopt;
-    return files.at(name);
+  FileContent ReadFile(const Text& name) override {
+    if (failing.contains(name)) return {failing.at(name), {}};
+    if (!files.contains(name)) return {FileState::kMissing, {}};
+    return {FileState::kRead, files.at(name)};
   }
 
   bool SaveFile(const Text& name, std::string_view bytes) override {

@@ -61,12 +61,15 @@ class SimHotkeyRegistrar final : public HotkeyRegistrar {
 
 class SimCommandServer final : public CommandServer {
  public:
-  std::vector<std::pair<int, Text>> answers;  // code and output
+  bool accepting = false;
+  std::uint64_t now = 1000;
+  bool takes_output = true;  // false: Windows keeps the output from the command process
+  std::vector<int> answers;  // their codes
 
-  void Accept() override {}
-  void Answer(WindowRef, int code, const Text& output) override {
-    answers.emplace_back(code, output);
-  }
+  void Accept() override { accepting = true; }
+  std::uint64_t Now() override { return now; }
+  bool SendOutput(WindowRef, const Text&) override { return takes_output; }
+  void Answer(int code) override { answers.push_back(code); }
 };
 
 // The window-event hook: every window the simulated desktop announces is queued, and the dialog

@@ -37,7 +37,9 @@ class Win32CommandServer final : public CommandServer {
   explicit Win32CommandServer(const OwnWindow& dialog) : dialog_(dialog) {}
 
   void Accept() override;
-  void Answer(WindowRef reply_to, int code, const Text& output) override;
+  std::uint64_t Now() override;
+  bool SendOutput(WindowRef reply_to, const Text& output) override;
+  void Answer(int code) override;
 
  private:
   const OwnWindow& dialog_;
@@ -46,8 +48,13 @@ class Win32CommandServer final : public CommandServer {
 class Win32Console final : public Console {
  public:
   void Write(const Text& text) override;
+  void WriteError(const Text& text) override;
 
  private:
+  // The standard handle `which`, or else the console of the parent process.
+  HANDLE Target(DWORD which);
+  static void WriteText(HANDLE out, const Text& text);
+
   UniqueFile console_;
 };
 

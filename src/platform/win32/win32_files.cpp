@@ -1,6 +1,5 @@
 #include "platform/win32/win32_files.h"
 
-#include <algorithm>
 #include <string>
 
 #include "platform/win32/text_win32.h"
@@ -8,27 +7,31 @@
 
 namespace stackle::win32 {
 
-std::optional<std::string> Win32Files::ReadFile(const Text& name) {
+FileContent Win32Files::ReadFile(const Text& name) {
   // Without FILE_FLAG_BACKUP_SEMANTICS a directory of that name does not open.
   UniqueFile file(::CreateFileW(Wide(name), GENERIC_READ,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return std::nullopt;
-  std::string bytes;
-  char buffer[64 * 1024];
-  while (bytes.size() < kMaxFileSize) {
-    const DWORD want = static_cast<DWORD>(std::min(sizeof buffer, kMaxFileSize - bytes.size()));
-    DWORD read = 0;
-    if (!::ReadFile(file.get(), buffer, want, &read, nullptr)) return std::nullopt;
-    if (read == 0) break;
-    bytes.append(buffer, read);
+  if (!file) {
+    const DWORD error = ::GetLastError();
+    const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    return {missing ? FileState::kMissing : FileState::kUnreadable, {}};
   }
-  return bytes;
+  FileContent content{FileState::kRead, {}};
+  char buffer[64 * 1024];
+  for (;;) {
+    DWORD read = 0;
+    if (!::ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr))
+      return {FileState::kUnreadable, {}};
+    if (read == 0) return content;
+    if (content.bytes.size() + read > kMaxFileSize) return {FileState::kTooLarge, {}};
+    content.bytes.append(buffer, read);
+  }
 }
 
 bool Win32Files::SaveFile(const Text& name, std::string_view bytes) {
   const std::wstring target(Wide(name));
-  const std::wstring temporary = target + L".new";
+  const std::wstring temporary = target + L".new", old = target + L".replaced";
   {
     UniqueFile file(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -43,12 +46,26 @@ bool Win32Files::SaveFile(const Text& name, std::string_view bytes) {
       return false;
     }
   }
-  if (!::MoveFileExW(temporary.c_str(), target.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    ::DeleteFileW(temporary.c_str());
-    return false;
+  bool replaced = false;
+  if (::GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES &&
+      ::GetLastError() == ERROR_FILE_NOT_FOUND) {
+    // Without MOVEFILE_REPLACE_EXISTING: a file made meanwhile by someone else stays theirs.
+    replaced = ::MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
+  } else {
+    // The new file takes the old one's attributes, permissions and creation time. The old one
+    // steps aside under a name of its own first, so that it can come back if the new one
+    // cannot take its place.
+    replaced = ::ReplaceFileW(target.c_str(), temporary.c_str(), old.c_str(),
+                              REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS,
+                              nullptr, nullptr);
+    if (replaced) {
+      ::DeleteFileW(old.c_str());
+    } else if (::GetLastError() == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
+      ::MoveFileExW(old.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
+    }
   }
-  return true;
+  if (!replaced) ::DeleteFileW(temporary.c_str());
+  return replaced;
 }
 
 Text Win32Files::DecodeAnsi(std::string_view bytes) {

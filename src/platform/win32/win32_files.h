@@ -7,10 +7,10 @@ namespace stackle::win32 {
 
 class Win32Files final : public FileStore {
  public:
-  // Files larger than this are read up to this size: nothing Stackle keeps comes close.
+  // Larger files are refused: nothing Stackle keeps comes close.
   static constexpr std::size_t kMaxFileSize = 16u << 20;
 
-  std::optional<std::string> ReadFile(const Text& name) override;
+  FileContent ReadFile(const Text& name) override;
   bool SaveFile(const Text& name, std::string_view bytes) override;
   Text DecodeAnsi(std::string_view bytes) override;
 };
