@@ -52,6 +52,10 @@
 #define IDM_PIN_PROGRAM 32787
 #define IDM_REMEMBER_PRIORITY 32788
 #define IDM_TRAY_RELOAD_RULES 32789
+// The per-window menu's 不透明度: IDM_OPACITY_FIRST is 20%, each next id 10% more, to 100%.
+#define IDM_OPACITY_FIRST 32790
+#define IDM_OPACITY_LAST 32798
+#define IDM_TRAY_OPAQUE 32799
 // The icon's window menu: entry i of the window list is IDM_FIRST_LISTED_WINDOW + i.
 #define IDM_FIRST_LISTED_WINDOW 35000
 #define IDM_LAST_LISTED_WINDOW 44999

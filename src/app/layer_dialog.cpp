@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "catalogue/text.h"
 #include "remote/ini_file.h"
 #include "res/resource.h"
 #include "ui/window_menu.h"
@@ -98,6 +99,14 @@ std::optional<std::intptr_t> CLayerDialog::OnCommand(int id, int code) {
     return 0;
   }
   if (code != 0) return std::nullopt;
+  if (id >= IDM_OPACITY_FIRST && id <= IDM_OPACITY_LAST) {
+    const int percent = kMinOpacity + kOpacityStep * (id - IDM_OPACITY_FIRST);
+    if (operations_.SetWindowOpacity(operations_.SelectedWindow(), percent, Origin::kDialog) ==
+        OpacityRegister::Result::kDone) {
+      OnWindowListSelChange();  // the caption tells the new opacity
+    }
+    return 0;
+  }
   if (id >= IDM_FIRST_LISTED_WINDOW && id <= IDM_LAST_LISTED_WINDOW) {
     // Resolved against the list as it stands now, and handled even when the list has
     // shrunk since the menu was built.
@@ -144,6 +153,9 @@ std::optional<std::intptr_t> CLayerDialog::OnCommand(int id, int code) {
       break;
     case IDM_TRAY_RELOAD_RULES:
       ReloadRules();
+      break;
+    case IDM_TRAY_OPAQUE:
+      operations_.MakeAllOpaque();
       break;
     case IDM_WINDOW_CLOSE:
       OnWindowClose();
@@ -225,6 +237,7 @@ void CLayerDialog::OnDestroy() {
   follow_.Stop();
   remote_.UnregisterHotkeys();
   rules_.UndoAll();
+  operations_.MakeAllOpaque();
   operations_.RestoreHiddenWindows();
   tray_.Remove();
   dialog_.QuitHelp();
@@ -236,6 +249,7 @@ void CLayerDialog::OnEndSession(bool ending) {
   // Stackle hid may stay hidden, and the settings are kept as at exit.
   if (!ending) return;
   rules_.UndoAll();
+  operations_.MakeAllOpaque();
   operations_.RestoreHiddenWindows();
   WriteSettings();
 }
@@ -280,8 +294,12 @@ void CLayerDialog::OnShowHide() {
 void CLayerDialog::OnWindowListSelChange() {
   // The notification can arrive with nothing selected; the caption then stays as it is.
   const auto index = list_.Selection();
-  if (index && *index < operations_.Listed().size())
-    dialog_.SetCaption(Label(operations_.Listed()[*index]));
+  if (!index || *index >= operations_.Listed().size()) return;
+  const ListedWindow& selected = operations_.Listed()[*index];
+  const auto opacity = operations_.OpacityShown(selected.window);
+  const std::string percent = opacity ? std::to_string(*opacity) : "";
+  dialog_.SetCaption(Label(selected) +
+                     (opacity ? u"  不透明度 " + WidenAscii(percent) + u"%" : Text()));
 }
 
 void CLayerDialog::OnWindowListDblClk() {
@@ -322,7 +340,8 @@ void CLayerDialog::OnContextMenu(WindowRef requester) {
                                          .priority = *priority,
                                          .program_known = !file_name.empty(),
                                          .program_pinned = has_rule(RuleAction::kTop),
-                                         .priority_remembered = has_rule(RuleAction::kPriority)}),
+                                         .priority_remembered = has_rule(RuleAction::kPriority),
+                                         .opacity = operations_.OpacityOffered(target)}),
                         *cursor);
 }
 

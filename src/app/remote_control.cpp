@@ -122,6 +122,10 @@ void RemoteControl::OnHotkey(std::uintptr_t id) {
       // Hides only: a hidden window's entry is shown again by the button, not by this key.
       if (windows_.IsVisible(target)) operations_.ToggleHidden(target, origin);
       break;
+    case HotkeyAction::kOpacityDown:
+    case HotkeyAction::kOpacityUp:
+      operations_.StepWindowOpacity(target, action == HotkeyAction::kOpacityUp ? 1 : -1, origin);
+      break;
     default:
       break;
   }
@@ -168,6 +172,9 @@ int RemoteControl::CarryOut(const Command& command, WindowRef reply_to) {
     case CommandVerb::kHide:
     case CommandVerb::kShow:
       return done(operations_.ToggleHidden(target, kScript));
+    case CommandVerb::kOpacity:
+      return done(operations_.SetWindowOpacity(target, static_cast<int>(command.percent),
+                                               kScript) == OpacityRegister::Result::kDone);
     case CommandVerb::kClose:
       // As the per-window menu: none for a program Stackle may not change. The command
       // process is answered before the wait for the program, which may ask its user.
@@ -186,6 +193,9 @@ std::pair<int, Text> RemoteControl::CarryOutWithoutText(CommandVerb verb) {
       return {kExitDone, {}};
     case CommandVerb::kShowAll:
       operations_.ShowAllHidden(kScript);
+      return {kExitDone, {}};
+    case CommandVerb::kOpaque:
+      operations_.MakeAllOpaque();
       return {kExitDone, {}};
     case CommandVerb::kList: {
       operations_.RefreshWindowList();

@@ -195,6 +195,10 @@ void RuleEngine::Act(const Rule& rule, const ListedWindow& listed) {
       if (!windows_.IsVisible(listed.window)) return;
       done = operations_.ToggleHidden(listed.window, Origin::kRule);
       break;
+    case RuleAction::kOpacity:
+      done = operations_.SetWindowOpacity(listed.window, rule.opacity, Origin::kRule) ==
+             OpacityRegister::Result::kDone;
+      break;
     case RuleAction::kPriority:
       done = listed.program != 0 && windows_.ProcessPriority(listed.program).has_value();
       if (done) {

@@ -5,7 +5,7 @@
 namespace stackle {
 
 WindowOperations::WindowOperations(WindowSystem& windows, DialogSurface& dialog, ListView& list)
-    : windows_(windows), dialog_(dialog), list_(list), hidden_(windows) {}
+    : windows_(windows), dialog_(dialog), list_(list), hidden_(windows), opacity_(windows) {}
 
 void WindowOperations::RefreshWindowList() {
   dialog_.ActivateTooltips(false);
@@ -140,6 +140,38 @@ void WindowOperations::SetProgramPriority(WindowRef window, PriorityClass priori
 bool WindowOperations::MayChangeProgram(WindowRef window) {
   const ProcessId program = ProgramOf(windows_, window);
   return program ? windows_.ProcessPriority(program).has_value() : windows_.Exists(window);
+}
+
+OpacityRegister::Result WindowOperations::SetWindowOpacity(WindowRef window, int percent,
+                                                           Origin origin) {
+  using Result = OpacityRegister::Result;
+  if (window == kNoWindow) return Result::kRefused;
+  const Result result = KeepsItsOpacity(window) ? Result::kRefused : opacity_.Set(window, percent);
+  if (origin != Origin::kRule && result != Result::kDone) {
+    dialog_.SetCaption(result == Result::kDrawsItself ? kDrawsItselfNotice : kRefusedNotice);
+  }
+  return result;
+}
+
+OpacityRegister::Result WindowOperations::StepWindowOpacity(WindowRef window, int steps,
+                                                            Origin origin) {
+  // From the nearest step, so that a window at 55% goes to 60% or 50%.
+  const int now = (opacity_.PercentOf(window) + kOpacityStep / 2) / kOpacityStep * kOpacityStep;
+  return SetWindowOpacity(window, now + steps * kOpacityStep, origin);
+}
+
+bool WindowOperations::KeepsItsOpacity(WindowRef window) {
+  // The desktop, the task bar and Stackle's own windows stay as they are.
+  const WindowRef shell = windows_.ShellWindow();
+  return IsStacklesOwn(window) || window == shell ||
+         (shell != kNoWindow && windows_.ProcessOf(window) == windows_.ProcessOf(shell));
+}
+
+std::optional<int> WindowOperations::OpacityOffered(WindowRef window) {
+  if (KeepsItsOpacity(window)) return std::nullopt;
+  const Layering layering = windows_.LayeringOf(window);
+  if (!opacity_.ChangedTo(window) && layering.layered && !layering.readable) return std::nullopt;
+  return opacity_.PercentOf(window);
 }
 
 void WindowOperations::ShowAllHidden(Origin origin) {

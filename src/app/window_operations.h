@@ -8,6 +8,7 @@
 
 #include "catalogue/exclusion_list.h"
 #include "catalogue/hidden_register.h"
+#include "catalogue/opacity_register.h"
 #include "catalogue/window_list.h"
 #include "core/dialog_surface.h"
 #include "core/file_store.h"
@@ -43,8 +44,11 @@ class WindowOperations {
   void LoadExclusionList(FileStore& files);
   const std::vector<ListedWindow>& Listed() const { return listed_; }
   const HiddenRegister& Hidden() const { return hidden_; }
-  // Takes in the windows a previous run hid and could not show again.
-  void AdoptMarkedWindows() { hidden_.AdoptMarkedWindows(); }
+  // Takes in the windows a previous run hid or made translucent and could not put back.
+  void AdoptMarkedWindows() {
+    hidden_.AdoptMarkedWindows();
+    opacity_.AdoptMarkedWindows();
+  }
   void SetRebuildObserver(RebuildObserver* observer) { observer_ = observer; }
   const ExclusionList& Exclusions() const { return exclusions_; }
   // The window of list entry `index`, or of the selected one; kNoWindow when there is none.
@@ -81,11 +85,24 @@ class WindowOperations {
   // Shows every window Stackle hid, at normal priority, as at exit; Stackle keeps running.
   void ShowAllHidden(Origin origin);
   void RestoreHiddenWindows() { hidden_.RestoreAll(); }
+  // A window's opacity, from kMinOpacity to kOpaque, or `steps` of kOpacityStep from what it
+  // has; never for the shell's windows nor for Stackle's own. At kOpaque the window is as it
+  // was before. A refusal is said as the other commands' are.
+  OpacityRegister::Result SetWindowOpacity(WindowRef window, int percent, Origin origin);
+  OpacityRegister::Result StepWindowOpacity(WindowRef window, int steps, Origin origin);
+  // The opacity Stackle gave a window, for the caption; nothing for one it did not change.
+  std::optional<int> OpacityShown(WindowRef window) const { return opacity_.ChangedTo(window); }
+  // What the per-window menu checks; nothing for a window whose opacity cannot change.
+  std::optional<int> OpacityOffered(WindowRef window);
+  // Every window Stackle made translucent back as it was: at exit, and on すべて不透明に戻す.
+  void MakeAllOpaque() { opacity_.RestoreAll(); }
   void PlaceOwnWindow(InsertAfter where, Origin origin);
 
  private:
   enum class Refresh { kFull, kShort };
 
+  // The shell's windows and Stackle's own, whose opacity never changes.
+  bool KeepsItsOpacity(WindowRef window);
   // The common end of a command: the dialog back on top (full form only), the list rebuilt,
   // the focus back on the dialog when it asked; the caption says why when `done` is false.
   bool FinishCommand(Refresh form, Origin origin, bool done = true);
@@ -95,6 +112,7 @@ class WindowOperations {
   ListView& list_;
   ExclusionList exclusions_;
   HiddenRegister hidden_;
+  OpacityRegister opacity_;
   std::vector<ListedWindow> listed_;
   RebuildObserver* observer_ = nullptr;
   // Close requests whose program may still ask its user, one inside another.

@@ -20,6 +20,10 @@ inline constexpr char16_t kHiddenPrefix[] = u"(Hide):";
 // selection or refresh, and to a command process.
 inline constexpr char16_t kRefusedNotice[] =
     u"操作できません: 管理者として実行中か、応答していないプログラムです";
+// What Stackle says of a window that draws its own transparency: an alpha set on it would
+// break its drawing.
+inline constexpr char16_t kDrawsItselfNotice[] =
+    u"不透明度を変更できません: このウインドウは自分で透明度を描いています";
 inline constexpr char16_t kFolderWindowClass[] = u"CabinetWClass";
 // The frame every Store app's window lives in; the app's own window is its child.
 inline constexpr char16_t kStoreFrameClass[] = u"ApplicationFrameWindow";

@@ -22,11 +22,14 @@ enum class CommandVerb : std::uint32_t {
   kHelp,
   kRules,
   kReload,
+  kOpacity,
+  kOpaque,
 };
 
 struct Command {
   CommandVerb verb = CommandVerb::kNone;
   Text text;  // what the target's title contains; empty for the verbs that take none
+  std::uint32_t percent = 0;  // the opacity /opacity sets; 0 for every other verb
   friend bool operator==(const Command&, const Command&) = default;
 };
 

@@ -8,9 +8,10 @@
 namespace stackle {
 
 struct MenuItem {
-  int id = 0;  // 0 is a separator
+  int id = 0;  // 0 is a separator, or a submenu when it has items
   Text text = {};
   bool checked = false;
+  std::vector<MenuItem> submenu = {};
   friend bool operator==(const MenuItem&, const MenuItem&) = default;
 };
 

@@ -13,8 +13,23 @@ namespace stackle {
 
 // What a mark on a window records.
 enum class WindowMark {
-  kHidden,      // Stackle hid it
-  kRulePinned,  // a rule made it always on top
+  kHidden,       // Stackle hid it
+  kRulePinned,   // a rule made it always on top
+  kTranslucent,  // Stackle made it translucent; the value holds what it was before
+};
+
+// LWA_COLORKEY and LWA_ALPHA.
+inline constexpr std::uint32_t kLayeredColorKey = 1, kLayeredAlpha = 2;
+
+// A window's layering: whether it is a layered window, and its attributes when they can be
+// read (a window that draws itself through UpdateLayeredWindow has none to read).
+struct Layering {
+  bool layered = false;
+  bool readable = false;
+  std::uint8_t alpha = 255;
+  std::uint32_t color_key = 0;  // a COLORREF
+  std::uint32_t flags = 0;      // kLayeredColorKey, kLayeredAlpha
+  friend bool operator==(const Layering&, const Layering&) = default;
 };
 
 class WindowSystem {
@@ -75,6 +90,11 @@ class WindowSystem {
   // killed. A value of 0 is no mark.
   virtual void SetMark(WindowRef window, WindowMark mark, std::uintptr_t value) = 0;
   virtual std::uintptr_t MarkOf(WindowRef window, WindowMark mark) = 0;
+
+  virtual Layering LayeringOf(WindowRef window) = 0;
+  // Gives the window the layered style or takes it away, as `layering` says, then, when it is
+  // layered, its attributes. False when its program refused (run as administrator).
+  virtual bool SetLayering(WindowRef window, const Layering& layering) = 0;
 
   virtual std::optional<Point> CursorPosition() = 0;
   // The window under a point on the screen, and a window's parent (or a pop-up's owner).

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <iterator>
+#include <optional>
 
+#include "catalogue/opacity_register.h"
 #include "catalogue/text.h"
 #include "remote/command_message.h"
 
@@ -13,6 +15,7 @@ struct Switch {
   std::u16string_view name;
   CommandVerb verb;
   bool takes_text;
+  bool takes_percent = false;
 };
 
 constexpr Switch kSwitches[] = {
@@ -22,8 +25,21 @@ constexpr Switch kSwitches[] = {
     {u"close", CommandVerb::kClose, true},    {u"showall", CommandVerb::kShowAll, false},
     {u"list", CommandVerb::kList, false},     {u"exit", CommandVerb::kExit, false},
     {u"?", CommandVerb::kHelp, false},        {u"rules", CommandVerb::kRules, false},
-    {u"reload", CommandVerb::kReload, false},
+    {u"reload", CommandVerb::kReload, false}, {u"opacity", CommandVerb::kOpacity, true, true},
+    {u"opaque", CommandVerb::kOpaque, false},
 };
+
+// A whole number from kMinOpacity to kOpaque, in ASCII digits; nothing otherwise.
+std::optional<std::uint32_t> ParsePercent(std::u16string_view text) {
+  if (text.empty() || text.size() > 3) return std::nullopt;
+  std::uint32_t value = 0;
+  for (char16_t c : text) {
+    if (c < u'0' || c > u'9') return std::nullopt;
+    value = value * 10 + (c - u'0');
+  }
+  if (value < kMinOpacity || value > kOpaque) return std::nullopt;
+  return value;
+}
 
 }  // namespace
 
@@ -36,6 +52,8 @@ const char16_t kUsage[] =
     u"  /hide テキスト    非表示にします\r\n"
     u"  /show テキスト    Stackle が非表示にしたウインドウを表示します\r\n"
     u"  /close テキスト   閉じます\r\n"
+    u"  /opacity NN テキスト  不透明度を NN% にします (20～100)\r\n"
+    u"  /opaque           Stackle が変えた不透明度をすべて元に戻します\r\n"
     u"  /showall          Stackle が非表示にしたウインドウをすべて表示します\r\n"
     u"  /list             一覧のウインドウを 1 行に 1 つ書き出します\r\n"
     u"  /rules            stackle.ini のルールとその状態を書き出します\r\n"
@@ -54,16 +72,23 @@ ParsedCommandLine ParseCommandLine(const std::vector<Text>& arguments) {
   });
   if (known == std::end(kSwitches))
     return {{}, u"不明なスイッチです: " + Text(first.substr(0, 100))};
-  const std::size_t wanted = known->takes_text ? 2 : 1;
+  const std::size_t wanted = (known->takes_text ? 2 : 1) + (known->takes_percent ? 1 : 0);
   if (arguments.size() < wanted) return {{}, u"テキストがありません: " + Text(first)};
   if (arguments.size() > wanted) {
     return {{}, u"引数が多すぎます (空白を含むテキストは \"\" で囲んでください)"};
   }
   if (!known->takes_text) return {{known->verb, {}}, {}};
-  const Text& text = arguments[1];
+  std::uint32_t percent = 0;
+  if (known->takes_percent) {
+    const auto given = ParsePercent(arguments[1]);
+    if (!given)
+      return {{}, u"不透明度は 20 から 100 までの整数です: " + Text(Shortened(arguments[1], 100))};
+    percent = *given;
+  }
+  const Text& text = arguments.back();
   if (text.empty()) return {{}, u"テキストが空です: " + Text(first)};
   if (text.size() > kMaxCommandText) return {{}, u"テキストが長すぎます"};
-  return {{known->verb, text}, {}};
+  return {{known->verb, text, percent}, {}};
 }
 
 Text ExplainExitCode(int code, const Command& command) {
@@ -91,6 +116,11 @@ Text ExplainExitCode(int code, const Command& command) {
 bool TakesText(CommandVerb verb) {
   const auto known = std::ranges::find(kSwitches, verb, &Switch::verb);
   return known != std::end(kSwitches) && known->takes_text;
+}
+
+bool TakesPercent(CommandVerb verb) {
+  const auto known = std::ranges::find(kSwitches, verb, &Switch::verb);
+  return known != std::end(kSwitches) && known->takes_percent;
 }
 
 bool IsCarriedOut(CommandVerb verb) {

@@ -24,6 +24,8 @@ struct ParsedCommandLine {
 ParsedCommandLine ParseCommandLine(const std::vector<Text>& arguments);
 // Whether a verb acts on a window named by TEXT.
 bool TakesText(CommandVerb verb);
+// Whether a verb takes an opacity before its TEXT (/opacity NN TEXT).
+bool TakesPercent(CommandVerb verb);
 // Whether the running copy carries the verb out (every switch but /?).
 bool IsCarriedOut(CommandVerb verb);
 

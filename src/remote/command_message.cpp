@@ -1,5 +1,6 @@
 #include "remote/command_message.h"
 
+#include "catalogue/opacity_register.h"
 #include "remote/command_line.h"
 
 namespace stackle {
@@ -17,13 +18,14 @@ std::uint64_t GetLittleEndian(std::span<const std::uint8_t> bytes) {
   return value;
 }
 
-constexpr std::size_t kHeaderSize = 20;
+constexpr std::size_t kHeaderSize = 24;
 
 }  // namespace
 
 std::string EncodeCommand(const Command& command, WindowRef reply_to, std::uint64_t deadline) {
   std::string bytes;
   PutLittleEndian(bytes, static_cast<std::uint32_t>(command.verb), 4);
+  PutLittleEndian(bytes, command.percent, 4);
   PutLittleEndian(bytes, reply_to, 8);
   PutLittleEndian(bytes, deadline, 8);
   for (char16_t c : command.text)
@@ -42,8 +44,12 @@ std::optional<ReceivedCommand> DecodeCommand(std::span<const std::uint8_t> bytes
   const auto known = static_cast<CommandVerb>(verb);
   if (!IsCarriedOut(known)) return std::nullopt;
   received.command.verb = known;
-  received.reply_to = static_cast<WindowRef>(GetLittleEndian(bytes.subspan(4, 8)));
-  received.deadline = GetLittleEndian(bytes.subspan(12, 8));
+  received.command.percent = static_cast<std::uint32_t>(GetLittleEndian(bytes.subspan(4, 4)));
+  received.reply_to = static_cast<WindowRef>(GetLittleEndian(bytes.subspan(8, 8)));
+  received.deadline = GetLittleEndian(bytes.subspan(16, 8));
+  const std::uint32_t percent = received.command.percent;
+  if (TakesPercent(known) ? percent < kMinOpacity || percent > kOpaque : percent != 0)
+    return std::nullopt;
   for (std::size_t at = kHeaderSize; at + 2 < bytes.size(); at += 2) {
     const auto c = static_cast<char16_t>(GetLittleEndian(bytes.subspan(at, 2)));
     if (c == 0) return std::nullopt;  // one terminator, at the end

@@ -23,7 +23,8 @@ inline constexpr char16_t kReplyWindowClass[] = u"StackleCommandReply";
 // taken was never carried out and can be given again.
 inline constexpr std::uint64_t kCommandLifetime = 5000;
 
-// The message's bytes: the verb (4 bytes), the window to send the output to (8 bytes), the
+// The message's bytes: the verb (4 bytes), the opacity of /opacity (4 bytes, 0 for the other
+// verbs), the window to send the output to (8 bytes), the
 // deadline (8 bytes: the system's tick count after which the command is not taken), then
 // TEXT in UTF-16 with a terminating zero, all little-endian.
 std::string EncodeCommand(const Command& command, WindowRef reply_to, std::uint64_t deadline);

@@ -22,6 +22,8 @@ constexpr ActionInfo kActions[kHotkeyActionCount] = {
     {u"非表示", {kModControl | kModShift, kVkF1 + 8}},
     {u"非表示のウインドウをすべて表示", {kModControl | kModShift, kVkF1 + 7}},
     {u"Stackle を手前に", {kModControl | kModShift, kVkF1 + 6}},
+    {u"不透明度を下げる", {kModControl | kModShift, kVkF1 + 4}},
+    {u"不透明度を上げる", {kModControl | kModShift, kVkF1 + 5}},
 };
 
 struct KeyName {

@@ -18,8 +18,10 @@ enum class HotkeyAction : std::size_t {
   kHide,
   kShowAllHidden,
   kShowStackle,
+  kOpacityDown,
+  kOpacityUp,
 };
-inline constexpr std::size_t kHotkeyActionCount = 5;
+inline constexpr std::size_t kHotkeyActionCount = 7;
 
 using HotkeySet = std::array<Hotkey, kHotkeyActionCount>;
 // Per action: another program holds its key.

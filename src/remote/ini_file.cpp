@@ -13,7 +13,8 @@ constexpr std::string_view kBlanks = " \t\r";
 constexpr std::string_view kHotkeySection = "Hotkeys";
 // The actions' names in the file, in the order of HotkeyAction.
 constexpr std::string_view kActionNames[kHotkeyActionCount] = {
-    "ToggleTopMost", "SendToBottom", "Hide", "ShowAllHidden", "ShowStackle"};
+    "ToggleTopMost", "SendToBottom", "Hide",     "ShowAllHidden",
+    "ShowStackle",   "OpacityDown",  "OpacityUp"};
 
 // The section a header line opens; nothing for any other line.
 std::optional<std::string_view> SectionOf(std::string_view line) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <utility>
 
+#include "catalogue/opacity_register.h"
 #include "catalogue/text.h"
 #include "remote/ini_file.h"
 
@@ -152,8 +153,10 @@ struct ActionName {
   std::u16string_view name;
   RuleAction action;
 };
-constexpr ActionName kActions[] = {
-    {u"Top", RuleAction::kTop}, {u"Hide", RuleAction::kHide}, {u"Priority", RuleAction::kPriority}};
+constexpr ActionName kActions[] = {{u"Top", RuleAction::kTop},
+                                   {u"Hide", RuleAction::kHide},
+                                   {u"Priority", RuleAction::kPriority},
+                                   {u"Opacity", RuleAction::kOpacity}};
 
 struct PriorityName {
   std::u16string_view name;
@@ -195,6 +198,15 @@ std::string ParseRule(std::u16string_view line, Rule& rule) {
         kPriorities, [&](const PriorityName& p) { return EqualsIgnoringAsciiCase(word, p.name); });
     if (priority == std::end(kPriorities)) return "優先度は idle、normal、high のどれかです";
     rule.priority = priority->priority;
+  }
+  if (rule.action == RuleAction::kOpacity) {
+    const auto word = NextWord(rest).value_or(u"");
+    int percent = 0;
+    for (char16_t c : word)
+      percent = c >= u'0' && c <= u'9' && percent <= kOpaque ? percent * 10 + (c - u'0') : -1000;
+    if (word.empty() || percent < kMinOpacity || percent > kOpaque)
+      return "不透明度は 20 から 100 までの整数です";
+    rule.opacity = percent;
   }
   while (!Trim(rest, kBlanks).empty()) {
     const auto word = NextWord(rest);

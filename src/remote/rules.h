@@ -31,11 +31,12 @@ class Pattern {
   bool ends_with_star_ = false;
 };
 
-enum class RuleAction { kTop, kHide, kPriority };
+enum class RuleAction { kTop, kHide, kPriority, kOpacity };
 
 struct Rule {
   RuleAction action = RuleAction::kTop;
   PriorityClass priority = PriorityClass::kNormal;  // for kPriority
+  int opacity = 100;                                // for kOpacity, in percent
   // The conditions, all of which must hold; at least one is given.
   std::optional<Pattern> title;
   std::optional<Pattern> class_name;

@@ -23,6 +23,7 @@ Menu BuildTrayToolMenu(bool dialog_visible) {
       {IDM_TRAY_ABOUT, u"バージョン情報(&A)..."},
       {IDM_TRAY_HOTKEYS, u"ホットキーの設定(&K)..."},
       {IDM_TRAY_RELOAD_RULES, u"ルールを読み直す(&L)"},
+      {IDM_TRAY_OPAQUE, u"すべて不透明に戻す(&O)"},
       Separator(),
       {IDM_TRAY_EXIT, u"終了(&X)..."},
   };

@@ -1,5 +1,8 @@
 #include "ui/window_menu.h"
 
+#include <string>
+#include <utility>
+
 namespace stackle {
 
 Menu BuildWindowMenu(const WindowMenuState& state) {
@@ -38,6 +41,16 @@ Menu BuildWindowMenu(const WindowMenuState& state) {
       menu.push_back({IDM_PIN_PROGRAM, u"このプログラムを常に手前に(&A)", state.program_pinned});
       menu.push_back(Separator());
     }
+  }
+  if (state.opacity) {
+    MenuItem steps{.text = u"不透明度(&O)"};
+    for (int id = IDM_OPACITY_LAST; id >= IDM_OPACITY_FIRST; --id) {
+      const int percent = 20 + 10 * (id - IDM_OPACITY_FIRST);
+      const std::string text = std::to_string(percent) + "%";
+      steps.submenu.push_back({id, Text(text.begin(), text.end()), percent == *state.opacity});
+    }
+    menu.push_back(std::move(steps));
+    menu.push_back(Separator());
   }
   menu.push_back({IDM_WINDOW_CLOSE, u"閉じる(&C)"});
   return menu;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "core/menu.h"
 #include "res/resource.h"
@@ -20,6 +21,8 @@ struct WindowMenuState {
   bool program_known = false;
   bool program_pinned = false;
   bool priority_remembered = false;
+  // The window's opacity in percent; nothing when it cannot change (it draws itself).
+  std::optional<int> opacity = {};
 };
 
 Menu BuildWindowMenu(const WindowMenuState& state);

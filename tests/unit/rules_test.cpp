@@ -159,16 +159,6 @@ TEST(Rules, ActOnceEachTimeAWindowAppearsAndNeverOverruleTheUser) {
             u"Top=exe:outlook.exe title:\"*Reminder*\"\t有効 (適用 3 回、拒否 0 回)\r\n");
 }
 
-// One run of Stackle on a desk that outlives it.
-struct StackleRun {
-  StackleRun(sim::SimWindowSystem& windows, sim::SimFiles& files)
-      : dialog(windows), layer(dialog.Ports(files)) {
-    dialog.Open(layer);
-  }
-  sim::SimDialog dialog;
-  CLayerDialog layer;
-};
-
 TEST(Rules, UndoWhatTheyDidAtExitAndAfterAKill) {
   sim::SimWindowSystem windows;
   sim::SimFiles files;

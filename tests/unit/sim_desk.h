@@ -30,6 +30,16 @@ inline std::vector<Text> Labels(const std::vector<ListedWindow>& listed) {
   return labels;
 }
 
+// One run of Stackle on a desk that outlives it.
+struct StackleRun {
+  StackleRun(sim::SimWindowSystem& windows, sim::SimFiles& files)
+      : dialog(windows), layer(dialog.Ports(files)) {
+    dialog.Open(layer);
+  }
+  sim::SimDialog dialog;
+  CLayerDialog layer;
+};
+
 struct SimDesk {
   sim::SimWindowSystem windows;
   sim::SimDialog dialog{windows};

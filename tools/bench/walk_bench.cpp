@@ -77,6 +77,10 @@ class CountingWindowSystem final : public WindowSystem {
   std::uintptr_t MarkOf(WindowRef w, WindowMark mark) override {
     return ++calls, inner_.MarkOf(w, mark);
   }
+  Layering LayeringOf(WindowRef w) override { return ++calls, inner_.LayeringOf(w); }
+  bool SetLayering(WindowRef w, const Layering& l) override {
+    return ++calls, inner_.SetLayering(w, l);
+  }
   std::optional<Point> CursorPosition() override { return ++calls, inner_.CursorPosition(); }
   WindowRef WindowAt(Point p) override { return ++calls, inner_.WindowAt(p); }
   WindowRef Parent(WindowRef w) override { return ++calls, inner_.Parent(w); }

@@ -29,6 +29,8 @@ struct WindowSpec {
   // A pop-up's owner, which the pop-up reports as its parent.
   WindowRef owner = kNoWindow;
   Rect rect{100, 100, 400, 300};
+  // Layered by its program; not readable: it draws itself through UpdateLayeredWindow.
+  Layering layering = {};
   bool operator==(const WindowSpec&) const = default;
 };
 
@@ -136,6 +138,17 @@ class SimWindowSystem final : public WindowSystem {
     } else {
       Find(w)->marks.erase(mark);
     }
+  }
+  Layering LayeringOf(WindowRef w) override {
+    if (!Find(w) || !Find(w)->layering.layered) return {};
+    Layering layering = Find(w)->layering;
+    if (!layering.readable) return {.layered = true};
+    return layering;
+  }
+  bool SetLayering(WindowRef w, const Layering& layering) override {
+    if (!Find(w) || Find(w)->refuses) return false;
+    Find(w)->layering = layering.layered ? layering : Layering{};
+    return true;
   }
   std::uintptr_t MarkOf(WindowRef w, WindowMark mark) override {
     return Find(w) && Find(w)->marks.contains(mark) ? Find(w)->marks.at(mark) : 0;

@@ -34,7 +34,14 @@ static_assert(sizeof(MinMaxInfo) == sizeof(MINMAXINFO) &&
 
 void AppendItems(HMENU menu, const Menu& items) {
   for (const MenuItem& item : items) {
-    if (item.id == 0) {
+    if (!item.submenu.empty()) {
+      // Destroyed with the menu it is appended to.
+      UniqueMenu submenu(::CreatePopupMenu());
+      if (!submenu) continue;
+      AppendItems(submenu.get(), item.submenu);
+      if (::AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(submenu.get()), Wide(item.text)))
+        submenu.release();
+    } else if (item.id == 0) {
       ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     } else {
       ::AppendMenuW(menu, MF_STRING | (item.checked ? MF_CHECKED : 0u),

@@ -23,6 +23,8 @@ const wchar_t* PropertyOf(WindowMark mark) {
       return L"Stackle.Hidden";
     case WindowMark::kRulePinned:
       return L"Stackle.RulePinned";
+    case WindowMark::kTranslucent:
+      return L"Stackle.Translucent";
   }
   return L"Stackle.Unknown";
 }
@@ -131,6 +133,7 @@ static_assert(static_cast<int>(ShowCommand::kMinimize) == SW_MINIMIZE);
 static_assert(static_cast<int>(ShowCommand::kShowNormal) == SW_SHOWNORMAL);
 static_assert(static_cast<std::uint32_t>(PriorityClass::kIdle) == IDLE_PRIORITY_CLASS);
 static_assert(static_cast<std::uint32_t>(PriorityClass::kRealtime) == REALTIME_PRIORITY_CLASS);
+static_assert(kLayeredColorKey == LWA_COLORKEY && kLayeredAlpha == LWA_ALPHA);
 
 WindowRef Win32WindowSystem::BottomWindow(WindowRef any) {
   return FromHwnd(::GetWindow(ToHwnd(any), GW_HWNDLAST));
@@ -369,6 +372,31 @@ ProcessId Win32WindowSystem::ProcessOf(WindowRef window) {
   DWORD process = 0;
   ::GetWindowThreadProcessId(ToHwnd(window), &process);
   return process;
+}
+
+Layering Win32WindowSystem::LayeringOf(WindowRef window) {
+  const HWND hwnd = ToHwnd(window);
+  if (!(::GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_LAYERED)) return {};
+  COLORREF key = 0;
+  BYTE alpha = 255;
+  DWORD flags = 0;
+  // Fails for a window that draws itself through UpdateLayeredWindow.
+  if (!::GetLayeredWindowAttributes(hwnd, &key, &alpha, &flags)) return {.layered = true};
+  return {.layered = true, .readable = true, .alpha = alpha, .color_key = key, .flags = flags};
+}
+
+bool Win32WindowSystem::SetLayering(WindowRef window, const Layering& layering) {
+  const HWND hwnd = ToHwnd(window);
+  const LONG_PTR style = ::GetWindowLongPtrW(hwnd, GWL_EXSTYLE);
+  const LONG_PTR wanted = layering.layered ? style | WS_EX_LAYERED : style & ~WS_EX_LAYERED;
+  if (wanted != style) {
+    // Refused across integrity levels: the style reads back unchanged.
+    ::SetWindowLongPtrW(hwnd, GWL_EXSTYLE, wanted);
+    if ((::GetWindowLongPtrW(hwnd, GWL_EXSTYLE) ^ wanted) & WS_EX_LAYERED) return false;
+  }
+  if (!layering.layered) return true;
+  return ::SetLayeredWindowAttributes(hwnd, layering.color_key, layering.alpha,
+                                      layering.flags) != FALSE;
 }
 
 Text Win32WindowSystem::ProgramPath(ProcessId process) {

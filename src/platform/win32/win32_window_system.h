@@ -40,6 +40,8 @@ class Win32WindowSystem final : public WindowSystem {
   void RequestClose(WindowRef window, const std::function<bool()>& stop_waiting) override;
   void SetMark(WindowRef window, WindowMark mark, std::uintptr_t value) override;
   std::uintptr_t MarkOf(WindowRef window, WindowMark mark) override;
+  Layering LayeringOf(WindowRef window) override;
+  bool SetLayering(WindowRef window, const Layering& layering) override;
   std::optional<Point> CursorPosition() override;
   WindowRef WindowAt(Point screen) override;
   WindowRef Parent(WindowRef window) override;
