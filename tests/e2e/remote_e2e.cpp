@@ -140,3 +140,56 @@ TEST(CommandLine, SaysWhatItCouldNotDo) {
 
 }  // namespace
 }  // namespace stackle::e2e
+
+namespace stackle::e2e {
+namespace {
+
+// The window's alpha while it is layered; 255 for an opaque window.
+int AlphaOf(HWND window) {
+  BYTE alpha = 255;
+  if (!(GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_LAYERED)) return 255;
+  return GetLayeredWindowAttributes(window, nullptr, &alpha, nullptr) ? alpha : -1;
+}
+
+TEST(Opacity, StepsByMenuHotkeyAndCommandAndIsUndoneAtExitAlsoAfterAKill) {
+  Helper helper({{.title = L"Glass"}});
+  const HWND glass = helper.windows[0];
+  TempDir dir;
+  auto stackle = std::make_unique<Stackle>(&dir);
+  // 不透明度 > 50%: the steps run from 100% down.
+  ASSERT_TRUE(stackle->Choose(stackle->OpenWindowMenu(glass),
+                              {'O', VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}));
+  EXPECT_EQ(AlphaOf(glass), 128);
+  wchar_t caption[64] = {};
+  GetWindowTextW(stackle->dialog, caption, 64);
+  EXPECT_STREQ(caption, L"Glass  不透明度 50%");
+  // Ctrl+Shift+F6 on the active window: a step up.
+  for (int attempt = 0; attempt < 3 && AlphaOf(glass) == 128; ++attempt) {
+    WaitUntil(
+        [&] { return GetForegroundWindow() == glass || (SetForegroundWindow(glass), false); });
+    Press({VK_CONTROL, VK_SHIFT, VK_F6});
+    stackle->Settle();
+  }
+  EXPECT_EQ(AlphaOf(glass), 153);
+  EXPECT_EQ(RunCommand(dir.path, L"/opacity 30 Glass").code, 0u);
+  EXPECT_EQ(AlphaOf(glass), 77);
+  for (const wchar_t* bad :
+       {L"/opacity 10 Glass", L"/opacity 101 Glass", L"/opacity x Glass", L"/opacity Glass"}) {
+    EXPECT_EQ(RunCommand(dir.path, bad).code, 2u) << bad;
+  }
+  EXPECT_EQ(RunCommand(dir.path, L"/opaque").code, 0u);
+  EXPECT_FALSE(GetWindowLongPtrW(glass, GWL_EXSTYLE) & WS_EX_LAYERED) << "as it was";
+
+  // Killed, it stays translucent; the next copy puts it back at its exit.
+  EXPECT_EQ(RunCommand(dir.path, L"/opacity 40 Glass").code, 0u);
+  TerminateProcess(stackle->process.handle(), 1);
+  stackle->process.WaitForExit();
+  stackle = std::make_unique<Stackle>(&dir);
+  EXPECT_EQ(AlphaOf(glass), 102);
+  EXPECT_EQ(RunCommand(dir.path, L"/exit").code, 0u);
+  EXPECT_TRUE(stackle->process.WaitForExit());
+  EXPECT_FALSE(GetWindowLongPtrW(glass, GWL_EXSTYLE) & WS_EX_LAYERED) << "put back at exit";
+}
+
+}  // namespace
+}  // namespace stackle::e2e

@@ -30,7 +30,7 @@ class Model {
     files_.files[u"nolist.txt"] = "Secret\n";
     files_.files[kIniFileName] =
         "[Rules]\r\nTop=title:Player\r\nHide=title:Retitled\r\nPriority=high title:Editor\r\n"
-        "Priority=idle title:メモ帳\r\n";
+        "Priority=idle title:メモ帳\r\nOpacity=70 title:Mail\r\n";
     for (int i = 0; i < 4; ++i)
       processes_.push_back(windows_.AddProcess(i == 3));
     windows_.AddWindow({.title = u"Desktop", .process = processes_[0]});
@@ -106,7 +106,7 @@ class Model {
          at = report.find(u"適用 ", at + 1))
       acted += std::stoi(EncodeUtf8(report.substr(at + 3, 6)));
     // (Every window that came into view, whoever showed it, may have appeared anew.)
-    ASSERT_LE(acted, (appearances_ + windows_.appearances) * 4)
+    ASSERT_LE(acted, (appearances_ + windows_.appearances) * 5)
         << "a rule acted again in one appearance";
   }
 
@@ -142,9 +142,13 @@ class Model {
         ASSERT_TRUE(windows_.IsVisible(entry.window)) << "a hidden window stayed hidden at exit";
       }
     }
-    // Nothing a rule did outlives a clean exit, and no window keeps a mark of Stackle's.
-    for (WindowRef w : windows_.OthersWindows())
+    // Nothing a rule did outlives a clean exit, no window keeps an alpha Stackle gave it, and
+    // none a mark of Stackle's.
+    for (WindowRef w : windows_.OthersWindows()) {
       ASSERT_TRUE(windows_.Get(w).marks.empty()) << "a mark is left after exit";
+      const Layering layering = windows_.Get(w).layering;
+      ASSERT_TRUE(!layering.layered || layering.alpha == 240) << "a window left translucent";
+    }
   }
 
   // The process ends without its destruction sequence.
@@ -166,7 +170,7 @@ class Model {
     }
     const int commands[] = {IDC_REFRESH,           IDC_BRING_TO_FRONT, IDC_ALWAYS_ON_TOP,
                             IDC_NOT_ALWAYS_ON_TOP, IDC_SEND_TO_BOTTOM, IDC_SHOW_HIDE};
-    switch (Pick(9)) {
+    switch (Pick(10)) {
       case 0:
       case 1:
       case 2:
@@ -190,6 +194,9 @@ class Model {
         break;
       case 8:
         dialog_->Send(CommandMessage(IDM_FIRST_LISTED_WINDOW + Pick(12)));
+        break;
+      case 9:
+        dialog_->Send(CommandMessage(Pick(4) ? IDM_OPACITY_FIRST + Pick(9) : IDM_TRAY_OPAQUE));
         break;
     }
   }
@@ -243,6 +250,9 @@ class Model {
         break;
       case 7:
         if (dialog_->IsOpen()) dialog_->Send({kWmTimer, kRuleWatchTimer, 0});
+        // A program sets an alpha of its own, none of Stackle's steps.
+        if (Pick(3) == 0)
+          windows_.SetLayering(w, {.layered = true, .readable = true, .alpha = 240});
         break;
     }
   }
