@@ -146,9 +146,11 @@ OpacityRegister::Result WindowOperations::SetWindowOpacity(WindowRef window, int
                                                            Origin origin) {
   using Result = OpacityRegister::Result;
   if (window == kNoWindow) return Result::kRefused;
-  const Result result = KeepsItsOpacity(window) ? Result::kRefused : opacity_.Set(window, percent);
+  const Result result = KeepsItsOpacity(window) ? Result::kKept : opacity_.Set(window, percent);
   if (origin != Origin::kRule && result != Result::kDone) {
-    dialog_.SetCaption(result == Result::kDrawsItself ? kDrawsItselfNotice : kRefusedNotice);
+    dialog_.SetCaption(result == Result::kDrawsItself ? kDrawsItselfNotice
+                       : result == Result::kKept      ? kKeepsOpacityNotice
+                                                      : kRefusedNotice);
   }
   return result;
 }

@@ -22,6 +22,7 @@ class OpacityRegister {
     kDone,
     kRefused,      // its program refused (run as administrator)
     kDrawsItself,  // layered by its program, with attributes that cannot be read
+    kKept,         // the shell's or Stackle's own, whose opacity never changes
   };
   // Sets the window's opacity, `percent` from kMinOpacity to kOpaque; kOpaque puts back what
   // the window was.

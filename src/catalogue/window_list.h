@@ -24,6 +24,9 @@ inline constexpr char16_t kRefusedNotice[] =
 // break its drawing.
 inline constexpr char16_t kDrawsItselfNotice[] =
     u"不透明度を変更できません: このウインドウは自分で透明度を描いています";
+// ... and of the shell's windows (the desktop, the task bar, folder windows) and its own.
+inline constexpr char16_t kKeepsOpacityNotice[] =
+    u"不透明度を変更できません: シェルと Stackle のウインドウはそのままにします";
 inline constexpr char16_t kFolderWindowClass[] = u"CabinetWClass";
 // The frame every Store app's window lives in; the app's own window is its child.
 inline constexpr char16_t kStoreFrameClass[] = u"ApplicationFrameWindow";

@@ -74,7 +74,7 @@ TEST(Opacity, IsUndoneAtExitAtTheSessionsEndAndByTheCopyAfterAKill) {
     operations.SetWindowOpacity(reset, 30, Origin::kScript);
     EXPECT_EQ(windows.Get(kept).layering.alpha, 128);
     EXPECT_EQ(operations.SetWindowOpacity(run->dialog.Window(), 50, Origin::kScript),
-              OpacityRegister::Result::kRefused)
+              OpacityRegister::Result::kKept)
         << "Stackle's own windows are never changed";
     run->dialog.UserSelects(1);
     EXPECT_EQ(run->dialog.Caption(), u"Notes  不透明度 50%");
