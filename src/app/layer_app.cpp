@@ -3,39 +3,37 @@
 #include "remote/command_line.h"
 
 namespace stackle {
+namespace {
 
-int CLayerApp::Run(const std::vector<Text>& arguments) {
-  const ParsedCommandLine parsed = ParseCommandLine(arguments);
-  if (!parsed.error.empty()) {
-    platform_.console.Write(parsed.error + u"\r\n" + kUsage);
-    return kExitBadArguments;
-  }
-  switch (parsed.command.verb) {
-    case CommandVerb::kNone:
-      InitInstance();
-      return ExitInstance();
-    case CommandVerb::kHelp:
-      platform_.console.Write(kUsage);
-      return kExitDone;
-    default:
-      return HandOver(parsed.command);
-  }
-}
-
-int CLayerApp::HandOver(const Command& command) {
-  auto answer = platform_.link.Send(command);
+int HandOver(const Command& command, CommandLink& link, Console& console) {
+  auto answer = link.Send(command);
   if (!answer) {
     // With no copy running there is nothing to end, and no list to print.
     if (command.verb == CommandVerb::kExit) return kExitDone;
-    if (command.verb == CommandVerb::kList || !platform_.link.StartCopy()) {
+    if (command.verb == CommandVerb::kList || !link.StartCopy()) {
       answer = CommandAnswer{};
     } else {
-      answer = platform_.link.Send(command).value_or(CommandAnswer{});
+      answer = link.Send(command).value_or(CommandAnswer{});
     }
   }
   const Text why = ExplainExitCode(answer->code, command);
-  platform_.console.Write(answer->output + (why.empty() ? why : why + u"\r\n"));
+  console.Write(answer->output + (why.empty() ? why : why + u"\r\n"));
   return answer->code;
+}
+
+}  // namespace
+
+int RunCommandLine(const std::vector<Text>& arguments, CommandLink& link, Console& console) {
+  const ParsedCommandLine parsed = ParseCommandLine(arguments);
+  if (!parsed.error.empty()) {
+    console.Write(parsed.error + u"\r\n" + kUsage);
+    return kExitBadArguments;
+  }
+  if (parsed.command.verb == CommandVerb::kHelp) {
+    console.Write(kUsage);
+    return kExitDone;
+  }
+  return HandOver(parsed.command, link, console);
 }
 
 bool CLayerApp::InitInstance() {
