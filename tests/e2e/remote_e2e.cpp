@@ -17,33 +17,12 @@ struct Result {
 
 // stackle.exe `arguments` in `dir`, its output read from a pipe as UTF-8.
 Result RunCommand(const TempDir& dir, const std::wstring& arguments) {
-  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE read_end = nullptr, write_end = nullptr;
-  if (!CreatePipe(&read_end, &write_end, &inherit, 0)) return {};
-  win32::UniqueHandle read(read_end), write(write_end);
-  SetHandleInformation(read.get(), HANDLE_FLAG_INHERIT, 0);
-  const Process process(stackle_path, arguments, dir.path.c_str(), write.get());
-  write.reset();
-  std::string bytes;
-  char buffer[4096];
-  for (DWORD got = 0; ReadFile(read.get(), buffer, sizeof buffer, &got, nullptr) && got;)
-    bytes.append(buffer, got);
-  Result result;
-  if (process.WaitForExit()) GetExitCodeProcess(process.handle(), &result.code);
-  result.output.resize(bytes.size());
+  const Finished finished = RunToEnd(stackle_path, arguments, dir.path.c_str());
+  const std::string& bytes = finished.output;
+  Result result{finished.code, std::wstring(bytes.size(), L'\0')};
   result.output.resize(MultiByteToWideChar(CP_UTF8, 0, bytes.data(), int(bytes.size()),
                                            result.output.data(), int(result.output.size())));
   return result;
-}
-
-// Presses `keys` together, the last after the others, as the keyboard would.
-void Press(const std::vector<WORD>& keys) {
-  std::vector<INPUT> inputs(2 * keys.size(), INPUT{.type = INPUT_KEYBOARD, .ki = {}});
-  for (std::size_t i = 0, up = inputs.size() - 1; i < keys.size(); ++i, --up) {
-    inputs[i].ki.wVk = inputs[up].ki.wVk = keys[i];
-    inputs[up].ki.dwFlags = KEYEVENTF_KEYUP;
-  }
-  SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
 TEST(Hotkeys, ActOnTheActiveWindowReportAKeyHeldElsewhereAndChangeForTheNextStart) {
