@@ -137,15 +137,14 @@ int RemoteControl::CarryOut(const Command& command, WindowRef reply_to) {
     return answer(kExitDone);
   }
   if (command.verb == CommandVerb::kShowAll) return operations_.ShowAllHidden(kScript), done(true);
-  operations_.RefreshWindowList();
-  const std::vector<ListedWindow>& listed = operations_.Listed();
   if (command.verb == CommandVerb::kList) {
+    operations_.RefreshWindowList();
     Text output;
-    for (const ListedWindow& window : listed)
+    for (const ListedWindow& window : operations_.Listed())
       output += Label(window) + u"\r\n";
     return answer(kExitDone, output);
   }
-  const WindowRef target = operations_.ListedAt(FindCommandTarget(listed, command));
+  const WindowRef target = operations_.CommandTarget(command);
   // Stackle's own windows (About, a message box) are not the scripts' to move.
   if (target == kNoWindow || operations_.IsStacklesOwn(target)) return answer(kExitNoWindow);
   switch (command.verb) {

@@ -75,6 +75,12 @@ void SetFinalPriorities(WindowSystem& windows,
   }
 }
 
+// Where the list starts: directly above the own dialog, or at the top when nothing lies above.
+WindowRef ListStart(WindowSystem& windows, WindowRef own_dialog) {
+  const WindowRef above = windows.WindowAbove(own_dialog);
+  return above != kNoWindow ? above : windows.TopWindow();
+}
+
 }  // namespace
 
 void SetWindowProcessPriority(WindowSystem& windows, WindowRef window, PriorityClass priority) {
@@ -96,8 +102,7 @@ std::vector<ListedWindow> WalkWindowList(WindowSystem& windows, WindowRef own_di
                                          const ExclusionList& exclusions) {
   std::vector<ListedWindow> listed;
   std::vector<std::pair<ProcessId, PriorityClass>> priorities;
-  WindowRef first = windows.WindowAbove(own_dialog);
-  if (first == kNoWindow) first = windows.TopWindow();
+  const WindowRef first = ListStart(windows, own_dialog);
   Text class_name;
   WalkZOrder(windows, first, windows.BottomWindow(own_dialog), [&](WindowRef w) {
     auto listing = ReadListing(windows, w, own_dialog, exclusions, class_name);
@@ -111,6 +116,17 @@ std::vector<ListedWindow> WalkWindowList(WindowSystem& windows, WindowRef own_di
   });
   SetFinalPriorities(windows, priorities);
   return listed;
+}
+
+WindowRef FindListedWindow(WindowSystem& windows, WindowRef own_dialog,
+                           const ExclusionList& exclusions,
+                           const std::function<bool(const ListedWindow&)>& matches) {
+  const WindowRef first = ListStart(windows, own_dialog);
+  Text class_name;
+  return FindInZOrder(windows, first, windows.BottomWindow(own_dialog), [&](WindowRef w) {
+    const auto listing = ReadListing(windows, w, own_dialog, exclusions, class_name);
+    return listing && matches(*listing);
+  });
 }
 
 }  // namespace stackle

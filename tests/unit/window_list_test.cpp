@@ -113,8 +113,12 @@ TEST(WindowListWalk, ListsWhatTheUserExpects) {
     ExclusionList exclusions;
     exclusions.Replace(s.exclusions);
 
-    const auto labels = Labels(WalkWindowList(windows, own, exclusions));
-    EXPECT_EQ(labels, s.labels) << s.what;
+    const std::vector<ListedWindow> listed = WalkWindowList(windows, own, exclusions);
+    EXPECT_EQ(Labels(listed), s.labels) << s.what;
+    // A command's look-up walks the same windows and stops at the first it takes.
+    EXPECT_EQ(FindListedWindow(windows, own, exclusions, [](const ListedWindow&) { return true; }),
+              listed.empty() ? kNoWindow : listed.front().window)
+        << s.what;
     for (const auto& [process, priority] : s.priorities) {
       EXPECT_EQ(windows.PriorityOf(processes[process]), priority)
           << s.what << ": process " << process;
