@@ -65,14 +65,11 @@ void MeasureHotkeyAndClick(const WaysInSetup& setup, WaysIn& ways) {
       throw std::runtime_error("the target's entry could not be selected");
     }
     Settle(setup.dialog);
-    const auto times =
-        by_key ? TimePin(setup,
-                         [] {
-                           Press({VK_CONTROL, VK_SHIFT, VK_F11});
-                         })
-               : TimePin(setup, [&] {
-                   PostMessageW(GetDlgItem(setup.dialog, IDC_ALWAYS_ON_TOP), BM_CLICK, 0, 0);
-                 });
+    const auto press = [] { Press({VK_CONTROL, VK_SHIFT, VK_F11}); };
+    const auto click = [&] {
+      PostMessageW(GetDlgItem(setup.dialog, IDC_ALWAYS_ON_TOP), BM_CLICK, 0, 0);
+    };
+    const auto times = by_key ? TimePin(setup, press) : TimePin(setup, click);
     // Wine can drop a session's first key press; that trial is made again.
     if (!times) {
       if (!by_key || ++lost > kLostPressesAllowed)
