@@ -5,46 +5,44 @@
 #include "remote/rules.h"
 
 namespace stackle {
+namespace {
 
-int CLayerApp::Run(const std::vector<Text>& arguments) {
-  const ParsedCommandLine parsed = ParseCommandLine(arguments);
-  if (!parsed.error.empty()) {
-    platform_.console.WriteError(parsed.error + u"\r\n" + kUsage);
-    return kExitBadArguments;
-  }
-  switch (parsed.command.verb) {
-    case CommandVerb::kNone:
-      InitInstance();
-      return ExitInstance();
-    case CommandVerb::kHelp:
-      platform_.console.Write(kUsage);
-      return kExitDone;
-    default:
-      return HandOver(parsed.command);
-  }
-}
-
-int CLayerApp::HandOver(const Command& command) {
-  auto answer = platform_.link.Send(command);
+int HandOver(const Command& command, const CommandPlatform& platform) {
+  auto answer = platform.link.Send(command);
   if (!answer) {
     // With no copy running there is nothing to end, and no list to print; the rules are
     // those of stackle.ini here.
     if (command.verb == CommandVerb::kExit) return kExitDone;
     if (command.verb == CommandVerb::kRules) {
-      platform_.console.Write(
-          DescribeRules(ReadRules(ReadIniFile(platform_.ports.files).content.value_or(""))));
+      platform.console.Write(
+          DescribeRules(ReadRules(ReadIniFile(platform.files).content.value_or(""))));
       return kExitDone;
     }
-    if (command.verb == CommandVerb::kList || !platform_.link.StartCopy()) {
+    if (command.verb == CommandVerb::kList || !platform.link.StartCopy()) {
       answer = CommandAnswer{};
     } else {
-      answer = platform_.link.Send(command).value_or(CommandAnswer{});
+      answer = platform.link.Send(command).value_or(CommandAnswer{});
     }
   }
-  platform_.console.Write(answer->output);
+  platform.console.Write(answer->output);
   if (const Text why = ExplainExitCode(answer->code, command); !why.empty())
-    platform_.console.WriteError(why + u"\r\n");
+    platform.console.WriteError(why + u"\r\n");
   return answer->code;
+}
+
+}  // namespace
+
+int RunCommandLine(const std::vector<Text>& arguments, const CommandPlatform& platform) {
+  const ParsedCommandLine parsed = ParseCommandLine(arguments);
+  if (!parsed.error.empty()) {
+    platform.console.WriteError(parsed.error + u"\r\n" + kUsage);
+    return kExitBadArguments;
+  }
+  if (parsed.command.verb == CommandVerb::kHelp) {
+    platform.console.Write(kUsage);
+    return kExitDone;
+  }
+  return HandOver(parsed.command, platform);
 }
 
 bool CLayerApp::InitInstance() {

@@ -156,8 +156,7 @@ int RemoteControl::CarryOut(const Command& command, WindowRef reply_to) {
     const auto [code, output] = CarryOutWithoutText(command.verb);
     return answer(code, output);
   }
-  operations_.RefreshWindowList();
-  const WindowRef target = operations_.ListedAt(FindCommandTarget(operations_.Listed(), command));
+  const WindowRef target = operations_.CommandTarget(command);
   // Stackle's own windows (About, a message box) are not the scripts' to move.
   if (target == kNoWindow || operations_.IsStacklesOwn(target)) return answer(kExitNoWindow);
   switch (command.verb) {

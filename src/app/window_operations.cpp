@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "remote/command_line.h"
+
 namespace stackle {
 
 WindowOperations::WindowOperations(WindowSystem& windows, DialogSurface& dialog, ListView& list)
@@ -45,6 +47,19 @@ bool WindowOperations::IsStacklesOwn(WindowRef window) {
 
 bool WindowOperations::MayActOn(WindowRef window) {
   return ListingOf(windows_, window, dialog_.Window(), exclusions_) && !IsStacklesOwn(window);
+}
+
+WindowRef WindowOperations::CommandTarget(const Command& command) {
+  if (command.verb != CommandVerb::kShow) {
+    return FindListedWindow(
+        windows_, dialog_.Window(), exclusions_,
+        [&](const ListedWindow& window) { return NamesWindow(command, window); });
+  }
+  // As a rebuild would, without the entries of windows shown again since.
+  hidden_.Prune();
+  const std::vector<ListedWindow> hidden = hidden_.Listed();
+  const auto found = FindCommandTarget(hidden, command);
+  return found ? hidden[*found].window : kNoWindow;
 }
 
 void WindowOperations::PlaceOwnWindow(InsertAfter where, Origin origin) {

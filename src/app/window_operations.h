@@ -10,6 +10,7 @@
 #include "catalogue/hidden_register.h"
 #include "catalogue/opacity_register.h"
 #include "catalogue/window_list.h"
+#include "core/command.h"
 #include "core/dialog_surface.h"
 #include "core/file_store.h"
 #include "core/list_view.h"
@@ -58,6 +59,9 @@ class WindowOperations {
   // in the Z-order) and not one of Stackle's own.
   bool MayActOn(WindowRef window);
   bool IsStacklesOwn(WindowRef window);
+  // The window a command names in the list a rebuild would give now, found without one: each
+  // operation rebuilds the list once it has acted. kNoWindow when it names none.
+  WindowRef CommandTarget(const Command& command);
 
   // Each operation does nothing at all for kNoWindow, and gives false when the window's
   // program refused (run as administrator, or not responding); the caption then says so.

@@ -104,6 +104,12 @@ void SetFinalPriorities(WindowSystem& windows,
   }
 }
 
+// Where the list starts: directly above the own dialog, or at the top when nothing lies above.
+WindowRef ListStart(WindowSystem& windows, WindowRef own_dialog) {
+  const WindowRef above = windows.WindowAbove(own_dialog);
+  return above != kNoWindow ? above : windows.TopWindow();
+}
+
 }  // namespace
 
 ProcessId ProgramOf(WindowSystem& windows, WindowRef window, const Text& class_name) {
@@ -131,12 +137,12 @@ std::optional<ListedWindow> ListingOf(WindowSystem& windows, WindowRef window, W
 std::vector<ListedWindow> WalkWindowList(WindowSystem& windows, WindowRef own_dialog,
                                          const ExclusionList& exclusions) {
   std::vector<ListedWindow> listed;
-  WindowRef first = windows.WindowAbove(own_dialog);
-  if (first == kNoWindow) first = windows.TopWindow();
   const Unlisted unlisted = UnlistedOf(windows, own_dialog, exclusions);
-  WalkZOrder(windows, first, windows.BottomWindow(own_dialog), [&](WindowRef w) {
-    if (auto listing = ReadListing(windows, w, unlisted)) listed.push_back(std::move(*listing));
-  });
+  WalkZOrder(windows, ListStart(windows, own_dialog), windows.BottomWindow(own_dialog),
+             [&](WindowRef w) {
+               if (auto listing = ReadListing(windows, w, unlisted))
+                 listed.push_back(std::move(*listing));
+             });
   return listed;
 }
 
@@ -151,6 +157,17 @@ void ApplyPriorityPolicy(WindowSystem& windows, const std::vector<ListedWindow>&
                                                                 : PriorityClass::kNormal);
   }
   SetFinalPriorities(windows, priorities);
+}
+
+WindowRef FindListedWindow(WindowSystem& windows, WindowRef own_dialog,
+                           const ExclusionList& exclusions,
+                           const std::function<bool(const ListedWindow&)>& matches) {
+  const Unlisted unlisted = UnlistedOf(windows, own_dialog, exclusions);
+  return FindInZOrder(windows, ListStart(windows, own_dialog), windows.BottomWindow(own_dialog),
+                      [&](WindowRef w) {
+                        const auto listing = ReadListing(windows, w, unlisted);
+                        return listing && matches(*listing);
+                      });
 }
 
 }  // namespace stackle

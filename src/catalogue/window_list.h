@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <optional>
 #include <vector>
@@ -74,16 +75,24 @@ void SetHiddenWindowPriority(WindowSystem& windows, WindowRef window, PriorityCl
 std::optional<ListedWindow> ListingOf(WindowSystem& windows, WindowRef window, WindowRef own_dialog,
                                       const ExclusionList& exclusions);
 
-// Calls `visit` for each top-level window from `first` down to, but not including, `stop` or
-// the end of the Z-order. The walk ends early when the system yields no next window (one
-// destroyed during the walk); a bound guards against a Z-order that keeps changing under it.
-template <typename Visit>
-void WalkZOrder(WindowSystem& windows, WindowRef first, WindowRef stop, Visit visit) {
+// The first top-level window from `first` down to, but not including, `stop` or the end of the
+// Z-order that `found` takes; kNoWindow when none does. The walk ends early when the system
+// yields no next window (one destroyed during the walk); a bound guards against a Z-order that
+// keeps changing under it.
+template <typename Found>
+WindowRef FindInZOrder(WindowSystem& windows, WindowRef first, WindowRef stop, Found found) {
   constexpr std::size_t kMaxSteps = std::size_t{1} << 20;  // more than a desktop can hold
   for (std::size_t step = 0; first != kNoWindow && first != stop && step < kMaxSteps;
        ++step, first = windows.WindowBelow(first)) {
-    visit(first);
+    if (found(first)) return first;
   }
+  return kNoWindow;
+}
+
+// Calls `visit` for each window FindInZOrder would look at.
+template <typename Visit>
+void WalkZOrder(WindowSystem& windows, WindowRef first, WindowRef stop, Visit visit) {
+  FindInZOrder(windows, first, stop, [&](WindowRef w) { return visit(w), false; });
 }
 
 // Lists, in Z-order, each window ListingOf lists from the window directly above `own_dialog`
@@ -95,5 +104,11 @@ std::vector<ListedWindow> WalkWindowList(WindowSystem& windows, WindowRef own_di
 // would, or at the class `fixed` gives it. Each program is set once.
 void ApplyPriorityPolicy(WindowSystem& windows, const std::vector<ListedWindow>& listed,
                          const FixedPriorities& fixed);
+
+// The first window WalkWindowList would list whose listing `matches`, found without looking at
+// the windows below it and without setting any priority; kNoWindow when there is none.
+WindowRef FindListedWindow(WindowSystem& windows, WindowRef own_dialog,
+                           const ExclusionList& exclusions,
+                           const std::function<bool(const ListedWindow&)>& matches);
 
 }  // namespace stackle

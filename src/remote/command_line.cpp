@@ -128,12 +128,15 @@ bool IsCarriedOut(CommandVerb verb) {
          std::ranges::find(kSwitches, verb, &Switch::verb) != std::end(kSwitches);
 }
 
+bool NamesWindow(const Command& command, const ListedWindow& listed) {
+  return listed.hidden == (command.verb == CommandVerb::kShow) &&
+         ContainsWholeCharacters(listed.title, command.text);
+}
+
 std::optional<std::size_t> FindCommandTarget(const std::vector<ListedWindow>& listed,
                                              const Command& command) {
-  const bool among_hidden = command.verb == CommandVerb::kShow;
   for (std::size_t i = 0; i < listed.size(); ++i) {
-    if (listed[i].hidden == among_hidden && ContainsWholeCharacters(listed[i].title, command.text))
-      return i;
+    if (NamesWindow(command, listed[i])) return i;
   }
   return std::nullopt;
 }

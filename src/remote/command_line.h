@@ -34,9 +34,11 @@ extern const char16_t kUsage[];
 // One line saying why a command did not succeed; empty for kExitDone.
 Text ExplainExitCode(int code, const Command& command);
 
-// The listed window a command acts on: the first, top of the Z-order first, whose title
-// contains TEXT as nolist.txt matches; among the hidden ones for /show, among the others for
-// every other verb. Nothing when none does.
+// Whether a command names `listed`: its title contains TEXT as nolist.txt matches, and it is
+// among the hidden ones for /show, among the others for every other verb.
+bool NamesWindow(const Command& command, const ListedWindow& listed);
+// The listed window a command acts on: the first it names, top of the Z-order first. Nothing
+// when it names none.
 std::optional<std::size_t> FindCommandTarget(const std::vector<ListedWindow>& listed,
                                              const Command& command);
 

@@ -221,23 +221,12 @@ struct Result {
 inline Result RunCommand(const std::filesystem::path& dir, const std::wstring& arguments,
                          const std::wstring& program = stackle_path) {
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE read_end = nullptr, write_end = nullptr;
-  if (!CreatePipe(&read_end, &write_end, &inherit, 0)) return {};
-  win32::UniqueHandle read(read_end), write(write_end);
-  SetHandleInformation(read.get(), HANDLE_FLAG_INHERIT, 0);
   const TempDir errors;
   win32::UniqueFile error(CreateFileW((errors.path / "errors").c_str(), GENERIC_WRITE, 0, &inherit,
                                       CREATE_ALWAYS, 0, nullptr));
-  const Process process(program, arguments, dir.c_str(), write.get(), error.get());
-  write.reset();
+  Finished finished = RunToEnd(program, arguments, dir.c_str(), error.get());
   error.reset();
-  Result result;
-  char buffer[4096];
-  for (DWORD got = 0; ReadFile(read.get(), buffer, sizeof buffer, &got, nullptr) && got;)
-    result.output.append(buffer, got);
-  if (process.WaitForExit()) GetExitCodeProcess(process.handle(), &result.code);
-  result.error = errors.Read("errors");
-  return result;
+  return {finished.code, std::move(finished.output), errors.Read("errors")};
 }
 
 }  // namespace stackle::e2e

@@ -10,16 +10,6 @@
 namespace stackle::e2e {
 namespace {
 
-// Presses `keys` together, the last after the others, as the keyboard would.
-void Press(const std::vector<WORD>& keys) {
-  std::vector<INPUT> inputs(2 * keys.size(), INPUT{.type = INPUT_KEYBOARD, .ki = {}});
-  for (std::size_t i = 0, up = inputs.size() - 1; i < keys.size(); ++i, --up) {
-    inputs[i].ki.wVk = inputs[up].ki.wVk = keys[i];
-    inputs[up].ki.dwFlags = KEYEVENTF_KEYUP;
-  }
-  SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
-}
-
 TEST(Hotkeys, ActOnTheActiveWindowReportAKeyHeldElsewhereAndChangeForTheNextStart) {
   // This harness holds the default key for "send to bottom" before Stackle starts.
   ASSERT_TRUE(RegisterHotKey(nullptr, 1, MOD_CONTROL | MOD_SHIFT, VK_F10));

@@ -1,7 +1,8 @@
 // Drives a running stackle.exe from another process, for the end-to-end tests, the demo and the
-// benchmark: starts it, finds its windows, reads its window list and opens its menus. Every wait
-// keeps the calling thread's own windows answering: Stackle's commands on them, and a program
-// that takes the foreground from them, wait for their answer.
+// benchmark: starts it, runs its commands, presses its keys, finds its windows, reads its window
+// list and opens its menus. Every wait keeps the calling thread's own windows answering:
+// Stackle's commands on them, and a program that takes the foreground from them, wait for their
+// answer.
 #pragma once
 
 #include <windows.h>
@@ -118,6 +119,41 @@ class Process {
   win32::UniqueHandle process_, thread_;
   DWORD id_ = 0;
 };
+
+// What a program run to its end left: its exit code (~0u when it did not end) and its output.
+struct Finished {
+  DWORD code = ~0u;
+  std::string output;
+};
+
+// `program` run with `arguments` in `directory`, as a script runs it: its output read from a pipe
+// until the program closes it, then its end awaited. Its errors go to `error`, or to the pipe.
+inline Finished RunToEnd(const std::wstring& program, const std::wstring& arguments,
+                         const wchar_t* directory, HANDLE error = nullptr) {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE read_end = nullptr, write_end = nullptr;
+  if (!CreatePipe(&read_end, &write_end, &inherit, 0)) return {};
+  win32::UniqueHandle read(read_end), write(write_end);
+  SetHandleInformation(read.get(), HANDLE_FLAG_INHERIT, 0);
+  const Process process(program, arguments, directory, write.get(), error);
+  write.reset();
+  Finished finished;
+  char buffer[4096];
+  for (DWORD got = 0; ReadFile(read.get(), buffer, sizeof buffer, &got, nullptr) && got;)
+    finished.output.append(buffer, got);
+  if (process.WaitForExit()) GetExitCodeProcess(process.handle(), &finished.code);
+  return finished;
+}
+
+// Presses `keys` together, the last after the others, as the keyboard would.
+inline void Press(const std::vector<WORD>& keys) {
+  std::vector<INPUT> inputs(2 * keys.size(), INPUT{.type = INPUT_KEYBOARD, .ki = {}});
+  for (std::size_t i = 0, up = inputs.size() - 1; i < keys.size(); ++i, --up) {
+    inputs[i].ki.wVk = inputs[up].ki.wVk = keys[i];
+    inputs[up].ki.dwFlags = KEYEVENTF_KEYUP;
+  }
+  SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
+}
 
 // Every top-level window from the top of the Z-order down.
 inline std::vector<HWND> ZOrder() {

@@ -269,6 +269,17 @@ TEST(Hotkeys, ActOnTheActiveWindowOrTheSelectedOneAndTellWhatIsHeldElsewhere) {
             std::vector<Text>{u"ホットキーを登録できません (他のプログラムが使用中)|"
                               u"Ctrl+Shift+F10 (一番奥に)"});
   EXPECT_EQ(desk.dialog.hotkeys.registered.size(), 5u) << "the others, but the one turned off";
+  // To the bottom, its program at normal priority though something else left it at high.
+  desk.windows.SetProcessPriority(desk.mail_process, PriorityClass::kHigh);
+  desk.windows.BringToForeground(desk.mail);
+  desk.PressHotkey(HotkeyAction::kSendToBottom);
+  EXPECT_EQ(desk.windows.WindowBelow(desk.mail), kNoWindow);
+  EXPECT_EQ(desk.windows.PriorityOf(desk.mail_process), kNormal);
+  // A window opened since the last rebuild of the list is acted on all the same.
+  const WindowRef late = desk.windows.AddWindow({.title = u"Late", .process = desk.editor_process});
+  desk.windows.BringToForeground(late);
+  desk.PressHotkey(HotkeyAction::kToggleTopMost);
+  EXPECT_TRUE(desk.windows.IsTopMost(late));
   desk.windows.BringToForeground(desk.mail);
   desk.PressHotkey(HotkeyAction::kToggleTopMost);
   EXPECT_TRUE(desk.windows.IsTopMost(desk.mail));

@@ -134,6 +134,10 @@ TEST(WindowListWalk, ListsWhatTheUserExpects) {
     const auto listed = WalkWindowList(windows, own, exclusions);
     ApplyPriorityPolicy(windows, listed, {});
     EXPECT_EQ(Labels(listed), s.labels) << s.what;
+    // A command's look-up walks the same windows and stops at the first it takes.
+    EXPECT_EQ(FindListedWindow(windows, own, exclusions, [](const ListedWindow&) { return true; }),
+              listed.empty() ? kNoWindow : listed.front().window)
+        << s.what;
     for (const auto& [process, priority] : s.priorities) {
       EXPECT_EQ(windows.PriorityOf(processes[process]), priority)
           << s.what << ": process " << process;

@@ -1,7 +1,8 @@
 // Measures the running stackle.exe under Wine against plain Win32 code doing the same work, and
-// prints one table; scripts/bench runs it in a private Wine session.
+// prints the tables; scripts/bench runs it in a private Wine session.
 //
-//   stackle_bench.exe <stackle.exe> <minimal dialog.exe> <work dir> <results.json> [trials]
+//   stackle_bench.exe <stackle.exe> <minimal dialog.exe> <minimal command.exe> <work dir>
+//                     <results.json> [trials]
 //   stackle_bench.exe --helper <process index> <windows>
 //
 // The second form is one of the ten helper processes that own the benchmark's windows.
@@ -19,12 +20,15 @@
 #include <utility>
 #include <vector>
 
+#include "bench_common.h"
 #include "harness/win32_harness.h"
 #include "res/resource.h"
 #include "settings/mouse_follow.h"
+#include "ways_in.h"
 
 namespace {
 
+using namespace stackle::bench;
 using namespace stackle::harness;
 using stackle::win32::UniqueHandle;
 
@@ -56,6 +60,10 @@ bool IsFolder(int v) {
 bool IsMarked(int v) {
   return v % 13 == 9;
 }
+
+// The window the hotkey, the click and the commands pin: shown (v = 5) with none of the traits,
+// so that its label is its title.
+constexpr int kPinnedWindow = 55;
 
 std::wstring Title(int g) {
   if (!IsShown(g)) return L"Hidden helper " + std::to_wstring(g);
@@ -103,44 +111,6 @@ int RunHelper(int process, int count) {
   for (HWND w : windows)
     DestroyWindow(w);
   return 0;
-}
-
-// ---------------------------------------------------------------------------------------------
-// Timing.
-
-double NowMs() {
-  static const double frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart);
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) * 1000.0 / frequency;
-}
-
-// The minimum is the figure another load on the machine disturbs least.
-struct Stats {
-  double median = 0, p25 = 0, p75 = 0, min = 0;
-  std::vector<double> samples;
-};
-
-Stats Summarize(std::vector<double> samples) {
-  Stats s;
-  s.samples = samples;
-  if (samples.empty()) return s;
-  std::sort(samples.begin(), samples.end());
-  const auto at = [&](double q) {
-    const double pos = q * static_cast<double>(samples.size() - 1);
-    const auto lo = static_cast<std::size_t>(pos);
-    const std::size_t hi = std::min(lo + 1, samples.size() - 1);
-    return samples[lo] + (samples[hi] - samples[lo]) * (pos - static_cast<double>(lo));
-  };
-  s.min = samples.front();
-  s.median = at(0.5);
-  s.p25 = at(0.25);
-  s.p75 = at(0.75);
-  return s;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -205,12 +175,6 @@ struct Running {
   double startup_ms = 0;
   std::size_t private_bytes = 0;
 };
-
-// Waits until `window` has handled what was sent to it before.
-void Flush(HWND window) {
-  DWORD_PTR ignored;
-  SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored);
-}
 
 // Whether PrivateUsage was filled in; Wine leaves it at 0.
 bool private_usage_reported = true;
@@ -352,7 +316,24 @@ struct Case {
   bool same_priorities = false;
   Stats refresh, baseline, tick, floor, startup, minimal_startup;
   std::size_t private_bytes = 0, minimal_private_bytes = 0;
+  WaysIn ways;
 };
+
+// Of the medians, and of the minimums.
+struct Ratios {
+  double medians = 0, minimums = 0;
+};
+
+Ratios Compare(const Stats& a, const Stats& b) {
+  return {Ratio(a.median, b.median), Ratio(a.min, b.min)};
+}
+
+// A command process against the least one, plus the refresh the running copy makes for it.
+Ratios CompareCommand(const Stats& command, const Case& c) {
+  const Stats& least = c.ways.minimal_command;
+  return {Ratio(command.median, least.median + c.refresh.median),
+          Ratio(command.min, least.min + c.refresh.min)};
+}
 
 std::size_t Median(std::vector<std::size_t> values) {
   if (values.empty()) return 0;
@@ -360,8 +341,9 @@ std::size_t Median(std::vector<std::size_t> values) {
   return values[values.size() / 2];
 }
 
-double Ratio(double a, double b) {
-  return b > 0 ? a / b : 0;
+void WriteRatios(FILE* out, const char* name, Ratios ratios) {
+  std::fprintf(out, "      \"%s\": %.3f, \"%s_of_minimums\": %.3f,\n", name, ratios.medians, name,
+               ratios.minimums);
 }
 
 void WriteStats(FILE* out, const char* name, const Stats& s, bool last = false) {
@@ -391,11 +373,13 @@ bool WriteJson(const std::wstring& path, const std::vector<Case>& cases, long lo
                  c.windows, c.exclusions, c.listed);
     std::fprintf(out, "      \"same_list\": %s, \"same_priorities\": %s,\n",
                  c.same_list ? "true" : "false", c.same_priorities ? "true" : "false");
-    std::fprintf(out, "      \"refresh_ratio\": %.3f, \"refresh_ratio_of_minimums\": %.3f,\n",
-                 Ratio(c.refresh.median, c.baseline.median), Ratio(c.refresh.min, c.baseline.min));
-    std::fprintf(out, "      \"startup_ratio\": %.3f, \"startup_ratio_of_minimums\": %.3f,\n",
-                 Ratio(c.startup.median, c.minimal_startup.median),
-                 Ratio(c.startup.min, c.minimal_startup.min));
+    WriteRatios(out, "refresh_ratio", Compare(c.refresh, c.baseline));
+    WriteRatios(out, "startup_ratio", Compare(c.startup, c.minimal_startup));
+    WriteRatios(out, "hotkey_to_change_ratio",
+                Compare(c.ways.hotkey_to_change, c.ways.click_to_change));
+    WriteRatios(out, "hotkey_to_list_ratio", Compare(c.ways.hotkey_to_list, c.ways.click_to_list));
+    WriteRatios(out, "list_command_ratio", CompareCommand(c.ways.list_command, c));
+    WriteRatios(out, "top_command_ratio", CompareCommand(c.ways.top_command, c));
     std::fprintf(out, "      \"private_bytes\": %zu, \"minimal_private_bytes\": %zu,\n",
                  c.private_bytes, c.minimal_private_bytes);
     WriteStats(out, "refresh", c.refresh);
@@ -403,7 +387,14 @@ bool WriteJson(const std::wstring& path, const std::vector<Case>& cases, long lo
     WriteStats(out, "tick", c.tick);
     WriteStats(out, "message_round_trip", c.floor);
     WriteStats(out, "startup", c.startup);
-    WriteStats(out, "minimal_startup", c.minimal_startup, true);
+    WriteStats(out, "minimal_startup", c.minimal_startup);
+    WriteStats(out, "hotkey_to_change", c.ways.hotkey_to_change);
+    WriteStats(out, "click_to_change", c.ways.click_to_change);
+    WriteStats(out, "hotkey_to_list", c.ways.hotkey_to_list);
+    WriteStats(out, "click_to_list", c.ways.click_to_list);
+    WriteStats(out, "list_command", c.ways.list_command);
+    WriteStats(out, "top_command", c.ways.top_command);
+    WriteStats(out, "minimal_command", c.ways.minimal_command, true);
     std::fprintf(out, "    }%s\n", i + 1 < cases.size() ? "," : "");
   }
   std::fprintf(out, "  ]\n}\n");
@@ -421,9 +412,9 @@ std::string Cell(const Stats& s, double scale = 1) {
          ") " + number(s.min * scale);
 }
 
-std::string RatioCell(const Stats& a, const Stats& b) {
+std::string RatioCell(Ratios ratios) {
   char text[32];
-  std::snprintf(text, sizeof text, "%.2f / %.2f", Ratio(a.median, b.median), Ratio(a.min, b.min));
+  std::snprintf(text, sizeof text, "%.2f / %.2f", ratios.medians, ratios.minimums);
   return text;
 }
 
@@ -438,10 +429,35 @@ void PrintTable(const std::vector<Case>& cases, long long exe_size, int trials) 
   for (const Case& c : cases) {
     std::printf("%5d %3d %6zu  %-23s %-23s %-11s  %-21s %-21s  %-21s %-21s %-11s%s\n", c.windows,
                 c.exclusions, c.listed, Cell(c.refresh).c_str(), Cell(c.baseline).c_str(),
-                RatioCell(c.refresh, c.baseline).c_str(), Cell(c.tick, 1000).c_str(),
+                RatioCell(Compare(c.refresh, c.baseline)).c_str(), Cell(c.tick, 1000).c_str(),
                 Cell(c.floor, 1000).c_str(), Cell(c.startup).c_str(),
-                Cell(c.minimal_startup).c_str(), RatioCell(c.startup, c.minimal_startup).c_str(),
+                Cell(c.minimal_startup).c_str(),
+                RatioCell(Compare(c.startup, c.minimal_startup)).c_str(),
                 c.same_list && c.same_priorities ? "" : "  RESULTS DIFFER");
+  }
+  std::printf(
+      "\nThe ways in: a hotkey and a click on 常に手前に(M), from the key or the click to the "
+      "window's change and to the rebuilt list; stackle.exe /list and /top TEXT against the "
+      "minimal command program plus one refresh (the refresh above)\n\n");
+  std::printf("%5s %3s  %-21s %-21s %-11s  %-21s %-21s %-11s\n", "N", "E", "hotkey->change ms",
+              "click->change ms", "ratio", "hotkey->list ms", "click->list ms", "ratio");
+  for (const Case& c : cases) {
+    const WaysIn& w = c.ways;
+    std::printf("%5d %3d  %-21s %-21s %-11s  %-21s %-21s %-11s\n", c.windows, c.exclusions,
+                Cell(w.hotkey_to_change).c_str(), Cell(w.click_to_change).c_str(),
+                RatioCell(Compare(w.hotkey_to_change, w.click_to_change)).c_str(),
+                Cell(w.hotkey_to_list).c_str(), Cell(w.click_to_list).c_str(),
+                RatioCell(Compare(w.hotkey_to_list, w.click_to_list)).c_str());
+  }
+  std::printf("\n%5s %3s  %-21s %-21s %-21s %-11s %-11s\n", "N", "E", "/list ms", "/top ms",
+              "minimal command ms", "/list ratio", "/top ratio");
+  for (const Case& c : cases) {
+    const WaysIn& w = c.ways;
+    std::printf("%5d %3d  %-21s %-21s %-21s %-11s %-11s\n", c.windows, c.exclusions,
+                Cell(w.list_command).c_str(), Cell(w.top_command).c_str(),
+                Cell(w.minimal_command).c_str(),
+                RatioCell(CompareCommand(w.list_command, c)).c_str(),
+                RatioCell(CompareCommand(w.top_command, c)).c_str());
   }
   std::printf("\nstackle.exe: %lld bytes (%.0f KB)\n", exe_size, exe_size / 1024.0);
   for (const Case& c : cases) {
@@ -487,15 +503,13 @@ double SendTimed(HWND dialog, UINT message, WPARAM wparam) {
   return NowMs() - start;
 }
 
-// Lets both sides paint, and the shell catch up with Stackle's caption, between trials, so
-// that no trial pays for the last one.
-void Settle(HWND dialog) {
-  Rest(20);
-  Flush(dialog);
-}
+// The program measured and the two it is measured against.
+struct Programs {
+  std::wstring stackle, minimal_dialog, minimal_command;
+};
 
-int RunHarness(const std::wstring& stackle, const std::wstring& minimal,
-               const std::wstring& work_dir, const std::wstring& json, int trials) {
+int RunHarness(const Programs& programs, const std::wstring& work_dir, const std::wstring& json,
+               int trials) {
   CreateDirectoryW(work_dir.c_str(), nullptr);
   DeleteFileW((work_dir + L"\\stackle.dat").c_str());
 
@@ -546,12 +560,12 @@ int RunHarness(const std::wstring& stackle, const std::wstring& minimal,
       for (int t = 0; t < kStartTrials; ++t) {
         running.reset();
         SettleDesktop();
-        running = Launch(stackle, L"Stackle", work_dir);
+        running = Launch(programs.stackle, L"Stackle", work_dir);
         if (!running) return 1;
         startup.push_back(running->startup_ms);
         memory.push_back(running->private_bytes);
         SettleDesktop();
-        auto other = Launch(minimal, L"Minimal list", work_dir);
+        auto other = Launch(programs.minimal_dialog, L"Minimal list", work_dir);
         if (!other) return 1;
         minimal_startup.push_back(other->startup_ms);
         minimal_memory.push_back(other->private_bytes);
@@ -604,15 +618,24 @@ int RunHarness(const std::wstring& stackle, const std::wstring& minimal,
       c.tick = Summarize(tick);
       c.floor = Summarize(floor);
 
+      const std::wstring title = Title(kPinnedWindow);
+      c.ways = MeasureWaysIn({.dialog = dialog,
+                              .target = FindWindowW(L"StackleBenchWindow", title.c_str()),
+                              .title = title,
+                              .stackle = programs.stackle,
+                              .minimal_command = programs.minimal_command,
+                              .work_dir = work_dir,
+                              .trials = trials});
+
       running.reset();
       cases.push_back(c);
     }
     helpers.Stop();
   }
 
-  const long long exe_size = FileSize(stackle);
+  const long long exe_size = FileSize(programs.stackle);
   PrintTable(cases, exe_size, trials);
-  if (!WriteJson(json, cases, exe_size, FileSize(minimal), trials)) {
+  if (!WriteJson(json, cases, exe_size, FileSize(programs.minimal_dialog), trials)) {
     std::fprintf(stderr, "cannot write %ls\n", json.c_str());
     return 1;
   }
@@ -633,15 +656,15 @@ int wmain(int argc, wchar_t** argv) {
   if (argc == 4 && std::wcscmp(argv[1], L"--helper") == 0) {
     return RunHelper(_wtoi(argv[2]), _wtoi(argv[3]));
   }
-  if (argc != 5 && argc != 6) {
+  if (argc != 6 && argc != 7) {
     std::fprintf(stderr,
-                 "usage: stackle_bench <stackle.exe> <minimal dialog.exe> <work dir> "
-                 "<results.json> [trials]\n");
+                 "usage: stackle_bench <stackle.exe> <minimal dialog.exe> <minimal command.exe> "
+                 "<work dir> <results.json> [trials]\n");
     return 2;
   }
-  const int trials = argc == 6 ? std::max(1, _wtoi(argv[5])) : 25;
+  const int trials = argc == 7 ? std::max(1, _wtoi(argv[6])) : 25;
   try {
-    return RunHarness(argv[1], argv[2], argv[3], argv[4], trials);
+    return RunHarness({argv[1], argv[2], argv[3]}, argv[4], argv[5], trials);
   } catch (const std::runtime_error& error) {
     std::fprintf(stderr, "%s\n", error.what());
     return 1;
