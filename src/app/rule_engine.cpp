@@ -122,8 +122,9 @@ void RuleEngine::LookAt(WindowRef window) {
     pinned_.erase(window);
     return;
   }
-  // Still in view with the title its rules were matched against: nothing new can match.
-  if (visible && appearance != appearances_.end() &&
+  // Still in view with the title its rules were matched against: nothing new can match. Unless
+  // it stood for no program then: a Store app's frame whose app has not arrived in it yet.
+  if (visible && appearance != appearances_.end() && appearance->second.program != 0 &&
       windows_.Title(window) == appearance->second.title) {
     return;
   }

@@ -45,11 +45,9 @@ class WindowOperations {
   void LoadExclusionList(FileStore& files);
   const std::vector<ListedWindow>& Listed() const { return listed_; }
   const HiddenRegister& Hidden() const { return hidden_; }
-  // Takes in the windows a previous run hid or made translucent and could not put back.
-  void AdoptMarkedWindows() {
-    hidden_.AdoptMarkedWindows();
-    opacity_.AdoptMarkedWindows();
-  }
+  // Take in the windows a previous run hid, or made translucent, and could not put back.
+  void AdoptHiddenWindows() { hidden_.AdoptMarkedWindows(); }
+  void AdoptTranslucentWindows() { opacity_.AdoptMarkedWindows(); }
   void SetRebuildObserver(RebuildObserver* observer) { observer_ = observer; }
   const ExclusionList& Exclusions() const { return exclusions_; }
   // The window of list entry `index`, or of the selected one; kNoWindow when there is none.

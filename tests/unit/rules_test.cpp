@@ -155,8 +155,16 @@ TEST(Rules, ActOnceEachTimeAWindowAppearsAndNeverOverruleTheUser) {
   d.Tick();
   EXPECT_TRUE(d.windows.IsTopMost(late)) << "a title set late";
   EXPECT_NE(d.windows.ForegroundWindow(), late) << "a rule takes no foreground";
+  // A Store app's frame, shown titled before the app's window arrives in it.
+  const WindowRef frame = d.windows.AddWindow(
+      {.title = u"Reminder", .class_name = kStoreFrameClass, .process = d.windows.AddProcess()});
+  d.dialog.Pump();
+  EXPECT_FALSE(d.windows.IsTopMost(frame)) << "no program yet";
+  d.windows.AddChild(frame, {0, 0, 300, 200}, d.reminders);
+  d.Tick();
+  EXPECT_TRUE(d.windows.IsTopMost(frame)) << "the app's program arrived in its frame";
   EXPECT_EQ(d.layer.Rules().Report(),
-            u"Top=exe:outlook.exe title:\"*Reminder*\"\t有効 (適用 3 回、拒否 0 回)\r\n");
+            u"Top=exe:outlook.exe title:\"*Reminder*\"\t有効 (適用 4 回、拒否 0 回)\r\n");
 }
 
 TEST(Rules, UndoWhatTheyDidAtExitAndAfterAKill) {
