@@ -199,8 +199,13 @@ bool CLayerDialog::OnInitDialog() {
   layout_.SetIds();
   layout_.Measure(dialog_);
   layout_.Finish(dialog_);
-  // Windows that a killed or crashed run left hidden come back under "(Hide):".
-  operations_.AdoptHiddenWindows();
+  // What a killed or crashed run left: hidden windows come back under "(Hide):", and those it
+  // pinned by rule or made translucent are put back at this run's exit. One walk for all: under
+  // Wine each step and each mark is a round trip to the window server.
+  WalkZOrder(windows_, windows_.TopWindow(), kNoWindow, [this](WindowRef w) {
+    operations_.AdoptIfMarked(w);
+    rules_.AdoptIfMarked(w);
+  });
   rules_.Load(ReadIniFile(files_).content.value_or(""));
   operations_.RefreshWindowList();
   ReadSettings();
@@ -216,18 +221,9 @@ void CLayerDialog::FinishStartUp() {
   if (start_up_finished_) return;
   start_up_finished_ = true;
   dialog_.SetUpTooltips();
-  AdoptLeftovers();
   remote_.AcceptCommands();
   // Unless "TaskbarCreated" came first and added it.
   if (!tray_.IsAdded()) tray_.Add();
-}
-
-void CLayerDialog::AdoptLeftovers() {
-  // What a killed or crashed run pinned by rule or made translucent is put back at this run's
-  // exit. Nothing shows it, so the walk waits until the dialog has painted: each window's marks
-  // are a round trip to the window server.
-  operations_.AdoptTranslucentWindows();
-  rules_.AdoptMarkedWindows();
 }
 
 void CLayerDialog::OnOK() {
@@ -241,7 +237,6 @@ void CLayerDialog::ReloadRules() {
 }
 
 void CLayerDialog::OnDestroy() {
-  if (!start_up_finished_) AdoptLeftovers();
   follow_.Stop();
   remote_.UnregisterHotkeys();
   rules_.UndoAll();
@@ -256,7 +251,6 @@ void CLayerDialog::OnEndSession(bool ending) {
   // Windows ends the process right after this, without destroying the dialog: nothing
   // Stackle hid may stay hidden, and the settings are kept as at exit.
   if (!ending) return;
-  if (!start_up_finished_) AdoptLeftovers();
   rules_.UndoAll();
   operations_.MakeAllOpaque();
   operations_.RestoreHiddenWindows();

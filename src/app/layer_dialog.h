@@ -50,7 +50,6 @@ class CLayerDialog final : public MessageTarget {
   bool OnInitDialog();
   // What the user does not see at once waits until the dialog has painted its list.
   void FinishStartUp();
-  void AdoptLeftovers();
   std::optional<std::intptr_t> OnCommand(int id, int code);
   void OnDestroy();
   void OnEndSession(bool ending);

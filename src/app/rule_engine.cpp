@@ -37,12 +37,6 @@ void RuleEngine::Load(std::string_view ini) {
   }
 }
 
-void RuleEngine::AdoptMarkedWindows() {
-  WalkZOrder(windows_, windows_.TopWindow(), kNoWindow, [this](WindowRef w) {
-    if (windows_.MarkOf(w, WindowMark::kRulePinned)) pinned_.insert(w);
-  });
-}
-
 void RuleEngine::OnWindowEvents() {
   for (WindowRef window : events_.TakeAnnounced())
     pending_.insert(window);

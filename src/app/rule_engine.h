@@ -28,8 +28,10 @@ class RuleEngine final : public RebuildObserver {
   // while there is a rule. Every listed window is looked at again.
   void Load(std::string_view ini);
   const RuleBook& Book() const { return book_; }
-  // Windows a previous run pinned by rule and could not unpin (it was killed) are taken in.
-  void AdoptMarkedWindows();
+  // Takes in `w` when a previous run pinned it by rule and could not unpin it (it was killed).
+  void AdoptIfMarked(WindowRef w) {
+    if (windows_.MarkOf(w, WindowMark::kRulePinned)) pinned_.insert(w);
+  }
 
   // The windows Windows announced, looked at once Stackle may act.
   void OnWindowEvents();

@@ -45,9 +45,11 @@ class WindowOperations {
   void LoadExclusionList(FileStore& files);
   const std::vector<ListedWindow>& Listed() const { return listed_; }
   const HiddenRegister& Hidden() const { return hidden_; }
-  // Take in the windows a previous run hid, or made translucent, and could not put back.
-  void AdoptHiddenWindows() { hidden_.AdoptMarkedWindows(); }
-  void AdoptTranslucentWindows() { opacity_.AdoptMarkedWindows(); }
+  // Takes in `w` when a previous run hid it or made it translucent and could not put it back.
+  void AdoptIfMarked(WindowRef w) {
+    hidden_.AdoptIfMarked(w);
+    opacity_.AdoptIfMarked(w);
+  }
   void SetRebuildObserver(RebuildObserver* observer) { observer_ = observer; }
   const ExclusionList& Exclusions() const { return exclusions_; }
   // The window of list entry `index`, or of the selected one; kNoWindow when there is none.

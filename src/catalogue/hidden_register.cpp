@@ -50,15 +50,13 @@ void HiddenRegister::RestoreAll() {
   }
 }
 
-void HiddenRegister::AdoptMarkedWindows() {
-  WalkZOrder(windows_, windows_.TopWindow(), kNoWindow, [this](WindowRef w) {
-    if (!windows_.MarkOf(w, WindowMark::kHidden)) return;
-    if (windows_.IsVisible(w)) {
-      windows_.SetMark(w, WindowMark::kHidden, 0);
-    } else if (std::ranges::find(entries_, w, &HiddenEntry::window) == entries_.end()) {
-      entries_.push_back({windows_.Title(w), w});
-    }
-  });
+void HiddenRegister::AdoptIfMarked(WindowRef w) {
+  if (!windows_.MarkOf(w, WindowMark::kHidden)) return;
+  if (windows_.IsVisible(w)) {
+    windows_.SetMark(w, WindowMark::kHidden, 0);
+  } else if (std::ranges::find(entries_, w, &HiddenEntry::window) == entries_.end()) {
+    entries_.push_back({windows_.Title(w), w});
+  }
 }
 
 }  // namespace stackle

@@ -29,9 +29,9 @@ class HiddenRegister {
   void HoldProgramsIdle(const FixedPriorities& fixed);
   // Shows every registered window that still exists, at normal priority.
   void RestoreAll();
-  // Takes in the still-hidden windows that a previous run of Stackle hid and could not show
-  // again (it was killed or crashed); clears the mark of those shown since.
-  void AdoptMarkedWindows();
+  // Takes in `w` when a previous run of Stackle hid it and could not show it again (it was
+  // killed or crashed) and it is still hidden; clears the mark of one shown since.
+  void AdoptIfMarked(WindowRef w);
 
   const std::vector<HiddenEntry>& Entries() const { return entries_; }
 

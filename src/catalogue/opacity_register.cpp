@@ -97,14 +97,12 @@ void OpacityRegister::RestoreAll() {
   }
 }
 
-void OpacityRegister::AdoptMarkedWindows() {
-  WalkZOrder(windows_, windows_.TopWindow(), kNoWindow, [this](WindowRef w) {
-    const std::uintptr_t mark = windows_.MarkOf(w, WindowMark::kTranslucent);
-    if (!mark || changed_.contains(w)) return;
-    Change change;
-    Decode(mark, change.original, change.given);
-    changed_.emplace(w, change);
-  });
+void OpacityRegister::AdoptIfMarked(WindowRef w) {
+  const std::uintptr_t mark = windows_.MarkOf(w, WindowMark::kTranslucent);
+  if (!mark || changed_.contains(w)) return;
+  Change change;
+  Decode(mark, change.original, change.given);
+  changed_.emplace(w, change);
 }
 
 }  // namespace stackle

@@ -35,8 +35,8 @@ class OpacityRegister {
   // Puts back every window that still has the alpha Stackle gave it; one whose program set
   // its alpha since is left as the program set it.
   void RestoreAll();
-  // Takes in the windows that a previous run made translucent and could not put back.
-  void AdoptMarkedWindows();
+  // Takes in `w` when a previous run made it translucent and could not put it back.
+  void AdoptIfMarked(WindowRef w);
 
  private:
   struct Change {

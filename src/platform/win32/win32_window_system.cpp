@@ -5,6 +5,7 @@
 #include <unknwn.h>
 
 #include <algorithm>
+#include <array>
 #include <string>
 #include <vector>
 
@@ -15,9 +16,9 @@
 namespace stackle::win32 {
 namespace {
 
-// The window property of each mark. A mark lives on the window, so that it outlives a killed
-// Stackle; the names stay as they are, so that the next release still finds them.
-const wchar_t* PropertyOf(WindowMark mark) {
+// The name of each mark's window property. A mark lives on the window, so that it outlives a
+// killed Stackle; the names stay as they are, so that the next release still finds them.
+const wchar_t* PropertyName(WindowMark mark) {
   switch (mark) {
     case WindowMark::kHidden:
       return L"Stackle.Hidden";
@@ -27,6 +28,20 @@ const wchar_t* PropertyOf(WindowMark mark) {
       return L"Stackle.Translucent";
   }
   return L"Stackle.Unknown";
+}
+
+// The property as its global atom, added once per run and never deleted (a killed run's marks
+// keep using it): a name would be looked up in the atom table at every call, which under Wine
+// is one more round trip to the window server for each window a start-up walk looks at.
+const wchar_t* PropertyOf(WindowMark mark) {
+  static const auto atoms = [] {
+    std::array<ATOM, 3> added{};
+    for (std::size_t i = 0; i < added.size(); ++i)
+      added[i] = ::GlobalAddAtomW(PropertyName(static_cast<WindowMark>(i)));
+    return added;
+  }();
+  const auto i = static_cast<std::size_t>(mark);
+  return i < atoms.size() && atoms[i] ? MAKEINTATOM(atoms[i]) : PropertyName(mark);
 }
 
 // The longest title read whole, in characters: far beyond any caption a window shows.
@@ -395,8 +410,8 @@ bool Win32WindowSystem::SetLayering(WindowRef window, const Layering& layering) 
     if ((::GetWindowLongPtrW(hwnd, GWL_EXSTYLE) ^ wanted) & WS_EX_LAYERED) return false;
   }
   if (!layering.layered) return true;
-  return ::SetLayeredWindowAttributes(hwnd, layering.color_key, layering.alpha,
-                                      layering.flags) != FALSE;
+  return ::SetLayeredWindowAttributes(hwnd, layering.color_key, layering.alpha, layering.flags) !=
+         FALSE;
 }
 
 Text Win32WindowSystem::ProgramPath(ProcessId process) {
