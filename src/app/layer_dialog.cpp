@@ -199,31 +199,38 @@ bool CLayerDialog::OnInitDialog() {
   layout_.SetIds();
   layout_.Measure(dialog_);
   layout_.Finish(dialog_);
-  // What a killed or crashed run left: hidden windows come back under "(Hide):", and those it
-  // pinned by rule or made translucent are put back at this run's exit. One walk for all: under
-  // Wine each step and each mark is a round trip to the window server.
-  WalkZOrder(windows_, windows_.TopWindow(), kNoWindow, [this](WindowRef w) {
-    operations_.AdoptIfMarked(w);
-    rules_.AdoptIfMarked(w);
-  });
   rules_.Load(ReadIniFile(files_).content.value_or(""));
   operations_.RefreshWindowList();
   ReadSettings();
   follow_.Start();
   // Keys another program holds are told once the icon is there.
   tray_.TellOnce(u"ホットキーを登録できません (他のプログラムが使用中)", remote_.LoadHotkeys());
-  // The tooltips and the notification-area icon follow once the dialog has painted
-  // (FinishStartUp). The list, the first control with a tab stop, takes the keyboard focus.
+  // What a killed run left, the tooltips and the notification-area icon follow once the dialog
+  // has painted (FinishStartUp). The list, the first control with a tab stop, takes the keyboard
+  // focus.
   return true;
 }
 
 void CLayerDialog::FinishStartUp() {
   if (start_up_finished_) return;
   start_up_finished_ = true;
+  AdoptWhatAKilledRunLeft();
   dialog_.SetUpTooltips();
   remote_.AcceptCommands();
   // Unless "TaskbarCreated" came first and added it.
   if (!tray_.IsAdded()) tray_.Add();
+}
+
+void CLayerDialog::AdoptWhatAKilledRunLeft() {
+  // Its hidden windows come back under "(Hide):", and those it pinned by rule or made
+  // translucent are put back at this run's exit. One walk over every window, after the list is
+  // shown: under Wine each step and each mark read is a round trip to the window server.
+  const std::size_t hidden = operations_.Hidden().Entries().size();
+  WalkZOrder(windows_, windows_.TopWindow(), kNoWindow, [this](WindowRef w) {
+    operations_.AdoptIfMarked(w);
+    rules_.AdoptIfMarked(w);
+  });
+  if (operations_.Hidden().Entries().size() != hidden) operations_.RefreshWindowList();
 }
 
 void CLayerDialog::OnOK() {
@@ -237,6 +244,7 @@ void CLayerDialog::ReloadRules() {
 }
 
 void CLayerDialog::OnDestroy() {
+  if (!start_up_finished_) AdoptWhatAKilledRunLeft();
   follow_.Stop();
   remote_.UnregisterHotkeys();
   rules_.UndoAll();
@@ -251,6 +259,7 @@ void CLayerDialog::OnEndSession(bool ending) {
   // Windows ends the process right after this, without destroying the dialog: nothing
   // Stackle hid may stay hidden, and the settings are kept as at exit.
   if (!ending) return;
+  if (!start_up_finished_) AdoptWhatAKilledRunLeft();
   rules_.UndoAll();
   operations_.MakeAllOpaque();
   operations_.RestoreHiddenWindows();

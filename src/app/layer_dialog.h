@@ -50,6 +50,7 @@ class CLayerDialog final : public MessageTarget {
   bool OnInitDialog();
   // What the user does not see at once waits until the dialog has painted its list.
   void FinishStartUp();
+  void AdoptWhatAKilledRunLeft();
   std::optional<std::intptr_t> OnCommand(int id, int code);
   void OnDestroy();
   void OnEndSession(bool ending);
