@@ -199,15 +199,18 @@ bool CLayerDialog::OnInitDialog() {
   layout_.SetIds();
   layout_.Measure(dialog_);
   layout_.Finish(dialog_);
+  // Windows that a killed or crashed run left hidden come back under "(Hide):".
+  WalkZOrder(windows_, windows_.TopWindow(), kNoWindow,
+             [this](WindowRef w) { operations_.AdoptIfHidden(w); });
   rules_.Load(ReadIniFile(files_).content.value_or(""));
   operations_.RefreshWindowList();
   ReadSettings();
   follow_.Start();
   // Keys another program holds are told once the icon is there.
   tray_.TellOnce(u"ホットキーを登録できません (他のプログラムが使用中)", remote_.LoadHotkeys());
-  // What a killed run left, the tooltips and the notification-area icon follow once the dialog
-  // has painted (FinishStartUp). The list, the first control with a tab stop, takes the keyboard
-  // focus.
+  // What else a killed run left, the tooltips and the notification-area icon follow once the
+  // dialog has painted (FinishStartUp). The list, the first control with a tab stop, takes the
+  // keyboard focus.
   return true;
 }
 
@@ -222,15 +225,13 @@ void CLayerDialog::FinishStartUp() {
 }
 
 void CLayerDialog::AdoptWhatAKilledRunLeft() {
-  // Its hidden windows come back under "(Hide):", and those it pinned by rule or made
-  // translucent are put back at this run's exit. One walk over every window, after the list is
-  // shown: under Wine each step and each mark read is a round trip to the window server.
-  const std::size_t hidden = operations_.Hidden().Entries().size();
+  // The windows it pinned by rule or made translucent are put back at this run's exit. Nothing
+  // shows them, so the walk waits until the list is up: under Wine each step and each mark
+  // read is a round trip to the window server.
   WalkZOrder(windows_, windows_.TopWindow(), kNoWindow, [this](WindowRef w) {
-    operations_.AdoptIfMarked(w);
+    operations_.AdoptIfTranslucent(w);
     rules_.AdoptIfMarked(w);
   });
-  if (operations_.Hidden().Entries().size() != hidden) operations_.RefreshWindowList();
 }
 
 void CLayerDialog::OnOK() {

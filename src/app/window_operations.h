@@ -45,11 +45,9 @@ class WindowOperations {
   void LoadExclusionList(FileStore& files);
   const std::vector<ListedWindow>& Listed() const { return listed_; }
   const HiddenRegister& Hidden() const { return hidden_; }
-  // Takes in `w` when a previous run hid it or made it translucent and could not put it back.
-  void AdoptIfMarked(WindowRef w) {
-    hidden_.AdoptIfMarked(w);
-    opacity_.AdoptIfMarked(w);
-  }
+  // Take in `w` when a previous run hid it, or made it translucent, and could not put it back.
+  void AdoptIfHidden(WindowRef w) { hidden_.AdoptIfMarked(w); }
+  void AdoptIfTranslucent(WindowRef w) { opacity_.AdoptIfMarked(w); }
   void SetRebuildObserver(RebuildObserver* observer) { observer_ = observer; }
   const ExclusionList& Exclusions() const { return exclusions_; }
   // The window of list entry `index`, or of the selected one; kNoWindow when there is none.

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_common.h"
 #include "catalogue/text.h"
 #include "harness/win32_harness.h"
 #include "remote/rules.h"
@@ -23,19 +24,11 @@
 namespace {
 
 using namespace stackle::harness;
+using stackle::bench::NowMs;
+using stackle::bench::Stats;
+using stackle::bench::Summarize;
 
 constexpr int kPrograms = 10, kBurstWindows = 1000, kRules = 50;
-
-double NowMs() {
-  static const double frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart);
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) * 1000.0 / frequency;
-}
 
 // CPU time in ms as Linux counts it for the Unix process behind a Wine process, read from
 // /proc through Wine's Z: drive: Wine gives no other process's times. `stat` is the path of a
@@ -92,15 +85,6 @@ std::string RuleFile() {
                  : "Top=exe:nothing" + std::to_string(i) + ".exe title:\"*never*\"\r\n";
   }
   return rules;
-}
-
-struct Stats {
-  double median, low, high, min;
-};
-Stats Summarize(std::vector<double> samples) {
-  std::sort(samples.begin(), samples.end());
-  const auto at = [&](double q) { return samples[static_cast<size_t>(q * (samples.size() - 1))]; };
-  return {at(0.5), at(0.25), at(0.75), samples.front()};
 }
 
 HWND OpenWindow(const std::wstring& title, bool show) {
@@ -185,7 +169,7 @@ std::vector<HWND> Matching() {
 
 void Print(FILE* out, const char* name, const Stats& s, const char* end = ",") {
   std::fprintf(out, "  \"%s\": {\"median\": %.3f, \"q1\": %.3f, \"q3\": %.3f, \"min\": %.3f}%s\n",
-               name, s.median, s.low, s.high, s.min, end);
+               name, s.median, s.p25, s.p75, s.min, end);
 }
 
 }  // namespace
@@ -262,10 +246,10 @@ int wmain(int argc, wchar_t** argv) {
 
     const Stats s = Summarize(shown), r = Summarize(retitled);
     std::printf("rules under Wine, %d trials: median (quartiles) minimum, maximum\n", trials);
-    std::printf("  shown to pinned:         %.1f ms (%.1f-%.1f) %.1f, %.1f ms\n", s.median, s.low,
-                s.high, s.min, *std::max_element(shown.begin(), shown.end()));
-    std::printf("  retitled to pinned:      %.1f ms (%.1f-%.1f) %.1f, %.1f ms\n", r.median, r.low,
-                r.high, r.min, *std::max_element(retitled.begin(), retitled.end()));
+    std::printf("  shown to pinned:         %.1f ms (%.1f-%.1f) %.1f, %.1f ms\n", s.median, s.p25,
+                s.p75, s.min, *std::max_element(shown.begin(), shown.end()));
+    std::printf("  retitled to pinned:      %.1f ms (%.1f-%.1f) %.1f, %.1f ms\n", r.median, r.p25,
+                r.p75, r.min, *std::max_element(retitled.begin(), retitled.end()));
     std::printf(
         "  burst of %d windows, %d rules: %s in %.0f ms; Stackle's CPU %.0f ms, "
         "baseline %.0f ms, ratio %.2f\n",
