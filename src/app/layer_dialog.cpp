@@ -202,12 +202,13 @@ bool CLayerDialog::OnInitDialog() {
   // Windows that a killed or crashed run left hidden come back under "(Hide):".
   WalkZOrder(windows_, windows_.TopWindow(), kNoWindow,
              [this](WindowRef w) { operations_.AdoptIfHidden(w); });
-  rules_.Load(ReadIniFile(files_).content.value_or(""));
+  const IniText ini = ReadIniFile(files_);
+  rules_.Load(ini.content.value_or(""));
   operations_.RefreshWindowList();
   ReadSettings();
   follow_.Start();
   // Keys another program holds are told once the icon is there.
-  tray_.TellOnce(u"ホットキーを登録できません (他のプログラムが使用中)", remote_.LoadHotkeys());
+  tray_.TellOnce(u"ホットキーを登録できません (他のプログラムが使用中)", remote_.LoadHotkeys(ini));
   // What else a killed run left, the tooltips and the notification-area icon follow once the
   // dialog has painted (FinishStartUp). The list, the first control with a tab stop, takes the
   // keyboard focus.
@@ -341,9 +342,7 @@ void CLayerDialog::OnContextMenu(WindowRef requester) {
   const Text path = keeps_priority ? Text() : windows_.ProgramPath(program);
   const std::u16string_view file_name = FileNameOf(path);
   const auto has_rule = [&](RuleAction action) {
-    return std::ranges::any_of(rules_.Book().rules, [&](const Rule& rule) {
-      return IsProgramRule(rule, action, file_name);
-    });
+    return HasProgramRule(rules_.Book(), action, file_name);
   };
   windows_.BringToForeground(dialog_.Window());
   dialog_.Focus();
@@ -365,8 +364,7 @@ void CLayerDialog::OnRememberForProgram(int id) {
   const std::u16string_view name = FileNameOf(path);
   if (target == kNoWindow || name.empty()) return;
   const RuleAction action = id == IDM_PIN_PROGRAM ? RuleAction::kTop : RuleAction::kPriority;
-  const bool had = std::ranges::any_of(
-      rules_.Book().rules, [&](const Rule& rule) { return IsProgramRule(rule, action, name); });
+  const bool had = HasProgramRule(rules_.Book(), action, name);
   const auto priority = static_cast<PriorityClass>(windows_.ProcessPriority(program).value_or(0));
   const std::string line =
       action == RuleAction::kTop ? PinProgramLine(name) : KeepPriorityLine(priority, name);

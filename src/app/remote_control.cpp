@@ -28,8 +28,7 @@ RemoteControl::RemoteControl(CLayerDialog& owner, WindowSystem& windows, DialogS
       commands_(commands),
       files_(files) {}
 
-Text RemoteControl::LoadHotkeys() {
-  const IniText ini = ReadIniFile(files_);
+Text RemoteControl::LoadHotkeys(const IniText& ini) {
   const HotkeyFile file = ReadHotkeyFile(ini.content.value_or(""));
   keys_ = file.keys;
   problems_ = file.problems;

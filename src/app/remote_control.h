@@ -11,6 +11,7 @@
 #include "core/command_channel.h"
 #include "core/hotkey_registrar.h"
 #include "remote/hotkey_dialog.h"
+#include "remote/ini_file.h"
 
 namespace stackle {
 
@@ -21,9 +22,9 @@ class RemoteControl {
   RemoteControl(CLayerDialog& owner, WindowSystem& windows, DialogSurface& dialog,
                 HotkeyRegistrar& hotkeys, CommandServer& commands, FileStore& files);
 
-  // Reads the hotkeys from stackle.ini and registers them. Gives what to tell the user about
-  // keys another program holds; empty when there is nothing to tell.
-  Text LoadHotkeys();
+  // Takes the hotkeys of stackle.ini, as read, and registers them. Gives what to tell the user
+  // about keys another program holds; empty when there is nothing to tell.
+  Text LoadHotkeys(const IniText& ini);
   void RegisterHotkeys();
   void UnregisterHotkeys();
   // "ホットキーの設定"; the hotkeys are off while it is open, so that its controls can take them.

@@ -93,7 +93,8 @@ FixedPriorities RuleEngine::OnListed(const std::vector<ListedWindow>& listed) {
   // its program can show it again; one Stackle hid goes on, and keeps its program's class.
   std::erase_if(appearances_, [&](const auto& entry) {
     const WindowRef window = entry.first;
-    return !in_view.contains(window) && !windows_.IsVisible(window) && !HiddenByStackle(window);
+    return !in_view.contains(window) && !windows_.IsVisible(window) &&
+           !operations_.Hidden().Holds(window);
   });
   std::map<ProcessId, std::size_t> first;  // each program's first Priority rule in file order
   for (const auto& [window, appearance] : appearances_) {
@@ -129,7 +130,7 @@ void RuleEngine::LookAt(WindowRef window) {
   if (!visible && appearance != appearances_.end()) {
     // Hidden by its program, the appearance is over; hidden by Stackle, it goes on, and
     // showing it again is no new appearance.
-    if (!HiddenByStackle(window)) appearances_.erase(appearance);
+    if (!operations_.Hidden().Holds(window)) appearances_.erase(appearance);
     return;
   }
   // Made but not shown yet, or in view untitled: looked at again for a while.
@@ -215,11 +216,6 @@ void RuleEngine::Act(const Rule& rule, const ListedWindow& listed) {
   if (!refresh_scheduled_ && windows_.IsVisible(dialog_.Window())) {
     refresh_scheduled_ = dialog_.SetTimer(kRuleRefreshTimer, kLookInterval) != 0;
   }
-}
-
-bool RuleEngine::HiddenByStackle(WindowRef window) const {
-  const auto& hidden = operations_.Hidden().Entries();
-  return std::ranges::find(hidden, window, &HiddenEntry::window) != hidden.end();
 }
 
 void RuleEngine::Watch(WindowRef window) {

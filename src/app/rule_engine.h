@@ -76,7 +76,6 @@ class RuleEngine final : public RebuildObserver {
   void Evaluate(const ListedWindow& listed);
   void Act(const Rule& rule, const ListedWindow& listed);
   void Unpin(WindowRef window);
-  bool HiddenByStackle(WindowRef window) const;
   Text ProgramPathOf(ProcessId program);
   void Watch(WindowRef window);
   void StartWatchTimer();

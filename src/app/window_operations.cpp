@@ -99,9 +99,7 @@ bool WindowOperations::ToggleHidden(WindowRef window, Origin origin) {
     done = windows_.Show(window, ShowCommand::kShow);
   } else if (windows_.Show(window, ShowCommand::kHide)) {
     // Only a window that did hide is registered: one that refused stays in view.
-    Text title = windows_.Title(window);
-    SetHiddenWindowPriority(windows_, window, PriorityClass::kIdle);
-    hidden_.Register(std::move(title), window);
+    RegisterHidden(window);
     done = true;
   }
   return FinishCommand(Refresh::kFull, origin, done);
@@ -117,11 +115,15 @@ void WindowOperations::ToggleListedWindow(std::size_t index) {
     FinishCommand(Refresh::kFull, Origin::kDialog, false);
     return;
   }
+  // A window just shown is registered too; the refresh below drops it again at once.
+  RegisterHidden(window);
+  FinishCommand(Refresh::kFull, Origin::kDialog);
+}
+
+void WindowOperations::RegisterHidden(WindowRef window) {
   Text title = windows_.Title(window);
   SetHiddenWindowPriority(windows_, window, PriorityClass::kIdle);
-  // A window just shown is registered too; the refresh below drops it again at once.
   hidden_.Register(std::move(title), window);
-  FinishCommand(Refresh::kFull, Origin::kDialog);
 }
 
 bool WindowOperations::ShowWindowAs(WindowRef window, ShowCommand command, Origin origin) {

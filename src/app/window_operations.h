@@ -103,6 +103,8 @@ class WindowOperations {
  private:
   enum class Refresh { kFull, kShort };
 
+  // Registers a window just hidden (or shown) with its title, its program at idle priority.
+  void RegisterHidden(WindowRef window);
   // The shell's windows and Stackle's own, whose opacity never changes.
   bool KeepsItsOpacity(WindowRef window);
   // The common end of a command: the dialog back on top (full form only), the list rebuilt,

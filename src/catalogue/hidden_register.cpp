@@ -54,7 +54,7 @@ void HiddenRegister::AdoptIfMarked(WindowRef w) {
   if (!windows_.MarkOf(w, WindowMark::kHidden)) return;
   if (windows_.IsVisible(w)) {
     windows_.SetMark(w, WindowMark::kHidden, 0);
-  } else if (std::ranges::find(entries_, w, &HiddenEntry::window) == entries_.end()) {
+  } else if (!Holds(w)) {
     entries_.push_back({windows_.Title(w), w});
   }
 }

@@ -2,6 +2,7 @@
 // processes are held at idle priority, and they are shown again when Stackle ends.
 #pragma once
 
+#include <algorithm>
 #include <vector>
 
 #include "catalogue/window_list.h"
@@ -34,6 +35,10 @@ class HiddenRegister {
   void AdoptIfMarked(WindowRef w);
 
   const std::vector<HiddenEntry>& Entries() const { return entries_; }
+  // Whether `window` has an entry.
+  bool Holds(WindowRef window) const {
+    return std::ranges::find(entries_, window, &HiddenEntry::window) != entries_.end();
+  }
 
  private:
   WindowSystem& windows_;

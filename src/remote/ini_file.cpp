@@ -23,6 +23,11 @@ std::optional<std::string_view> SectionOf(std::string_view line) {
   return line.substr(1, line.size() - 2);
 }
 
+// Whether a trimmed line inside a section is a setting: not blank, not a comment.
+bool IsSetting(std::string_view line) {
+  return !line.empty() && line.front() != ';' && line.front() != '#';
+}
+
 // The file's text after a UTF-8 byte-order mark.
 std::string_view WithoutBom(std::string_view content) {
   if (content.starts_with(kUtf8Bom)) content.remove_prefix(kUtf8Bom.size());
@@ -63,7 +68,7 @@ std::vector<std::string_view> SectionLines(std::string_view content, std::string
       continue;
     }
     const std::string_view line = Trim(raw, kBlanks);
-    if (inside && !line.empty() && line.front() != ';' && line.front() != '#') {
+    if (inside && IsSetting(line)) {
       lines.push_back(line);
     }
   }
@@ -105,7 +110,7 @@ std::string EditSection(std::string_view content, std::string_view name,
       found |= inside;
     } else if (inside) {
       const std::string_view line = Trim(raw, kBlanks);
-      if (!line.empty() && line.front() != ';' && line.front() != '#' && drop(line)) continue;
+      if (IsSetting(line) && drop(line)) continue;
     }
     append(raw.ends_with('\r') ? raw.substr(0, raw.size() - 1) : raw);
   }

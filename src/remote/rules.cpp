@@ -289,6 +289,11 @@ bool IsProgramRule(const Rule& rule, RuleAction action, std::u16string_view file
          EqualsIgnoringAsciiCase(std::u16string_view(rule.exe->text()), file_name);
 }
 
+bool HasProgramRule(const RuleBook& book, RuleAction action, std::u16string_view file_name) {
+  return std::ranges::any_of(
+      book.rules, [&](const Rule& rule) { return IsProgramRule(rule, action, file_name); });
+}
+
 std::string ToggleProgramRule(std::string_view ini, RuleAction action,
                               std::u16string_view file_name, const std::string& line) {
   bool had = false;

@@ -85,6 +85,8 @@ std::string KeepPriorityLine(PriorityClass priority, std::u16string_view file_na
 // Whether `rule` is one the per-window menu writes for a program: `action`, with the program's
 // file name as its only condition.
 bool IsProgramRule(const Rule& rule, RuleAction action, std::u16string_view file_name);
+// Whether the book holds such a rule.
+bool HasProgramRule(const RuleBook& book, RuleAction action, std::u16string_view file_name);
 // stackle.ini with the program's rules of `action` taken out of [Rules]; when it had none,
 // with `line` added instead.
 std::string ToggleProgramRule(std::string_view ini, RuleAction action,
