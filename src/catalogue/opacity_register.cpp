@@ -38,6 +38,17 @@ void Decode(std::uintptr_t mark, Layering& original, std::uint8_t& given) {
 
 }  // namespace
 
+std::optional<int> ParseOpacity(std::u16string_view text) {
+  if (text.empty() || text.size() > 3) return std::nullopt;
+  int value = 0;
+  for (char16_t c : text) {
+    if (c < u'0' || c > u'9') return std::nullopt;
+    value = value * 10 + (c - u'0');
+  }
+  if (value < kMinOpacity || value > kOpaque) return std::nullopt;
+  return value;
+}
+
 OpacityRegister::Result OpacityRegister::Set(WindowRef window, int percent) {
   percent = std::clamp(percent, kMinOpacity, kOpaque);
   auto changed = changed_.find(window);

@@ -6,6 +6,7 @@
 
 #include <map>
 #include <optional>
+#include <string_view>
 
 #include "core/window_system.h"
 
@@ -13,6 +14,10 @@ namespace stackle {
 
 // Opacity in percent: steps of 10 from 100 down to a floor, so that no window ever vanishes.
 inline constexpr int kOpaque = 100, kMinOpacity = 20, kOpacityStep = 10;
+
+// An opacity as a command or a rule gives it: a whole number from kMinOpacity to kOpaque in
+// ASCII digits; nothing otherwise.
+std::optional<int> ParseOpacity(std::u16string_view text);
 
 class OpacityRegister {
  public:

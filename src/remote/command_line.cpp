@@ -29,18 +29,6 @@ constexpr Switch kSwitches[] = {
     {u"opaque", CommandVerb::kOpaque, false},
 };
 
-// A whole number from kMinOpacity to kOpaque, in ASCII digits; nothing otherwise.
-std::optional<std::uint32_t> ParsePercent(std::u16string_view text) {
-  if (text.empty() || text.size() > 3) return std::nullopt;
-  std::uint32_t value = 0;
-  for (char16_t c : text) {
-    if (c < u'0' || c > u'9') return std::nullopt;
-    value = value * 10 + (c - u'0');
-  }
-  if (value < kMinOpacity || value > kOpaque) return std::nullopt;
-  return value;
-}
-
 }  // namespace
 
 const char16_t kUsage[] =
@@ -80,10 +68,10 @@ ParsedCommandLine ParseCommandLine(const std::vector<Text>& arguments) {
   if (!known->takes_text) return {{known->verb, {}}, {}};
   std::uint32_t percent = 0;
   if (known->takes_percent) {
-    const auto given = ParsePercent(arguments[1]);
+    const auto given = ParseOpacity(arguments[1]);
     if (!given)
       return {{}, u"不透明度は 20 から 100 までの整数です: " + Text(Shortened(arguments[1], 100))};
-    percent = *given;
+    percent = static_cast<std::uint32_t>(*given);
   }
   const Text& text = arguments.back();
   if (text.empty()) return {{}, u"テキストが空です: " + Text(first)};

@@ -200,13 +200,9 @@ std::string ParseRule(std::u16string_view line, Rule& rule) {
     rule.priority = priority->priority;
   }
   if (rule.action == RuleAction::kOpacity) {
-    const auto word = NextWord(rest).value_or(u"");
-    int percent = 0;
-    for (char16_t c : word)
-      percent = c >= u'0' && c <= u'9' && percent <= kOpaque ? percent * 10 + (c - u'0') : -1000;
-    if (word.empty() || percent < kMinOpacity || percent > kOpaque)
-      return "不透明度は 20 から 100 までの整数です";
-    rule.opacity = percent;
+    const auto percent = ParseOpacity(NextWord(rest).value_or(u""));
+    if (!percent) return "不透明度は 20 から 100 までの整数です";
+    rule.opacity = *percent;
   }
   while (!Trim(rest, kBlanks).empty()) {
     const auto word = NextWord(rest);
