@@ -194,14 +194,14 @@ std::optional<std::intptr_t> CLayerDialog::OnCommand(int id, int code) {
 bool CLayerDialog::OnInitDialog() {
   AddSystemMenuEntries();
   dialog_.SetIcons();
-  operations_.PlaceOwnWindow(InsertAfter::kTopMost, Origin::kDialog);
+  // On top of every window, not yet active: showing the dialog activates it once its list is
+  // filled. Made active now, the program that was would repaint while the list is built.
+  windows_.Place(dialog_.Window(), InsertAfter::kTopMost, /*activate=*/false);
   operations_.LoadExclusionList(files_);
   layout_.SetIds();
   layout_.Measure(dialog_);
   layout_.Finish(dialog_);
-  // Windows that a killed or crashed run left hidden come back under "(Hide):".
-  WalkZOrder(windows_, windows_.TopWindow(), kNoWindow,
-             [this](WindowRef w) { operations_.AdoptIfHidden(w); });
+  AdoptWhatAKilledRunLeft();
   const IniText ini = ReadIniFile(files_);
   rules_.Load(ini.content.value_or(""));
   operations_.RefreshWindowList();
@@ -209,16 +209,14 @@ bool CLayerDialog::OnInitDialog() {
   follow_.Start();
   // Keys another program holds are told once the icon is there.
   tray_.TellOnce(u"ホットキーを登録できません (他のプログラムが使用中)", remote_.LoadHotkeys(ini));
-  // What else a killed run left, the tooltips and the notification-area icon follow once the
-  // dialog has painted (FinishStartUp). The list, the first control with a tab stop, takes the
-  // keyboard focus.
+  // The tooltips and the notification-area icon follow once the dialog has painted
+  // (FinishStartUp). The list, the first control with a tab stop, takes the keyboard focus.
   return true;
 }
 
 void CLayerDialog::FinishStartUp() {
   if (start_up_finished_) return;
   start_up_finished_ = true;
-  AdoptWhatAKilledRunLeft();
   dialog_.SetUpTooltips();
   remote_.AcceptCommands();
   // Unless "TaskbarCreated" came first and added it.
@@ -226,13 +224,17 @@ void CLayerDialog::FinishStartUp() {
 }
 
 void CLayerDialog::AdoptWhatAKilledRunLeft() {
-  // The windows it pinned by rule or made translucent are put back at this run's exit. Nothing
-  // shows them, so the walk waits until the list is up: under Wine each step and each mark
-  // read is a round trip to the window server.
-  WalkZOrder(windows_, windows_.TopWindow(), kNoWindow, [this](WindowRef w) {
-    operations_.AdoptIfTranslucent(w);
-    rules_.AdoptIfMarked(w);
-  });
+  // The windows it hid come back under "(Hide):"; those it pinned by rule or made translucent
+  // are put back at this run's exit. Only after such a run does this look at every window.
+  const bool hidden = windows_.MarksMayRemain(WindowMark::kHidden);
+  const bool pinned = windows_.MarksMayRemain(WindowMark::kRulePinned);
+  const bool translucent = windows_.MarksMayRemain(WindowMark::kTranslucent);
+  if (!hidden && !pinned && !translucent) return;
+  for (WindowRef w : windows_.TopLevelWindows()) {
+    if (hidden) operations_.AdoptIfHidden(w);
+    if (pinned) rules_.AdoptIfMarked(w);
+    if (translucent) operations_.AdoptIfTranslucent(w);
+  }
 }
 
 void CLayerDialog::OnOK() {
@@ -246,7 +248,6 @@ void CLayerDialog::ReloadRules() {
 }
 
 void CLayerDialog::OnDestroy() {
-  if (!start_up_finished_) AdoptWhatAKilledRunLeft();
   follow_.Stop();
   remote_.UnregisterHotkeys();
   rules_.UndoAll();
@@ -261,7 +262,6 @@ void CLayerDialog::OnEndSession(bool ending) {
   // Windows ends the process right after this, without destroying the dialog: nothing
   // Stackle hid may stay hidden, and the settings are kept as at exit.
   if (!ending) return;
-  if (!start_up_finished_) AdoptWhatAKilledRunLeft();
   rules_.UndoAll();
   operations_.MakeAllOpaque();
   operations_.RestoreHiddenWindows();

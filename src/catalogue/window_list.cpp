@@ -62,9 +62,10 @@ struct Unlisted {
 
 std::optional<ListedWindow> ReadListing(WindowSystem& windows, WindowRef w,
                                         const Unlisted& unlisted) {
+  if (w == unlisted.own_dialog || w == unlisted.shell_window) return std::nullopt;
   // Most top-level windows are hidden: asking that first spares them the title read.
-  if (w == unlisted.own_dialog || w == unlisted.shell_window || !windows.IsVisible(w))
-    return std::nullopt;
+  const ShowState shown = windows.ShowStateOf(w);
+  if (!shown.visible) return std::nullopt;
   Text title = windows.Title(w);
   if (title.empty() || unlisted.exclusions.Excludes(title)) return std::nullopt;
   Text class_name = windows.ClassName(w);
@@ -79,7 +80,7 @@ std::optional<ListedWindow> ReadListing(WindowSystem& windows, WindowRef w,
   const ProcessId program = ProgramOf(windows, w, class_name, unlisted.shell_process);
   return ListedWindow{.title = std::move(title),
                       .window = w,
-                      .minimized = windows.IsMinimized(w),
+                      .minimized = shown.minimized,
                       .topmost = windows.IsTopMost(w),
                       .folder = class_name == kFolderWindowClass,
                       .class_name = std::move(class_name),
@@ -102,12 +103,6 @@ void SetFinalPriorities(WindowSystem& windows,
       windows.SetProcessPriority(in_walk_order[i].first, in_walk_order[i].second);
     }
   }
-}
-
-// Where the list starts: directly above the own dialog, or at the top when nothing lies above.
-WindowRef ListStart(WindowSystem& windows, WindowRef own_dialog) {
-  const WindowRef above = windows.WindowAbove(own_dialog);
-  return above != kNoWindow ? above : windows.TopWindow();
 }
 
 }  // namespace
@@ -134,15 +129,23 @@ std::optional<ListedWindow> ListingOf(WindowSystem& windows, WindowRef window, W
   return ReadListing(windows, window, UnlistedOf(windows, own_dialog, exclusions));
 }
 
+std::vector<WindowRef> WindowsToList(WindowSystem& windows, WindowRef own_dialog) {
+  std::vector<WindowRef> all = windows.TopLevelWindows();
+  const auto own = std::ranges::find(all, own_dialog);
+  const auto first = own == all.begin() || own == all.end() ? all.begin() : own - 1;
+  const auto end = std::find(first, all.end(), windows.BottomWindow(own_dialog));
+  all.erase(end, all.end());
+  all.erase(all.begin(), first);
+  return all;
+}
+
 std::vector<ListedWindow> WalkWindowList(WindowSystem& windows, WindowRef own_dialog,
                                          const ExclusionList& exclusions) {
   std::vector<ListedWindow> listed;
   const Unlisted unlisted = UnlistedOf(windows, own_dialog, exclusions);
-  WalkZOrder(windows, ListStart(windows, own_dialog), windows.BottomWindow(own_dialog),
-             [&](WindowRef w) {
-               if (auto listing = ReadListing(windows, w, unlisted))
-                 listed.push_back(std::move(*listing));
-             });
+  for (WindowRef w : WindowsToList(windows, own_dialog)) {
+    if (auto listing = ReadListing(windows, w, unlisted)) listed.push_back(std::move(*listing));
+  }
   return listed;
 }
 
@@ -163,11 +166,11 @@ WindowRef FindListedWindow(WindowSystem& windows, WindowRef own_dialog,
                            const ExclusionList& exclusions,
                            const std::function<bool(const ListedWindow&)>& matches) {
   const Unlisted unlisted = UnlistedOf(windows, own_dialog, exclusions);
-  return FindInZOrder(windows, ListStart(windows, own_dialog), windows.BottomWindow(own_dialog),
-                      [&](WindowRef w) {
-                        const auto listing = ReadListing(windows, w, unlisted);
-                        return listing && matches(*listing);
-                      });
+  for (WindowRef w : WindowsToList(windows, own_dialog)) {
+    if (const auto listing = ReadListing(windows, w, unlisted); listing && matches(*listing))
+      return w;
+  }
+  return kNoWindow;
 }
 
 }  // namespace stackle

@@ -2,7 +2,6 @@
 // that every rebuild applies to their processes.
 #pragma once
 
-#include <cstddef>
 #include <functional>
 #include <map>
 #include <optional>
@@ -75,25 +74,10 @@ void SetHiddenWindowPriority(WindowSystem& windows, WindowRef window, PriorityCl
 std::optional<ListedWindow> ListingOf(WindowSystem& windows, WindowRef window, WindowRef own_dialog,
                                       const ExclusionList& exclusions);
 
-// The first top-level window from `first` down to, but not including, `stop` or the end of the
-// Z-order that `found` takes; kNoWindow when none does. The walk ends early when the system
-// yields no next window (one destroyed during the walk); a bound guards against a Z-order that
-// keeps changing under it.
-template <typename Found>
-WindowRef FindInZOrder(WindowSystem& windows, WindowRef first, WindowRef stop, Found found) {
-  constexpr std::size_t kMaxSteps = std::size_t{1} << 20;  // more than a desktop can hold
-  for (std::size_t step = 0; first != kNoWindow && first != stop && step < kMaxSteps;
-       ++step, first = windows.WindowBelow(first)) {
-    if (found(first)) return first;
-  }
-  return kNoWindow;
-}
-
-// Calls `visit` for each window FindInZOrder would look at.
-template <typename Visit>
-void WalkZOrder(WindowSystem& windows, WindowRef first, WindowRef stop, Visit visit) {
-  FindInZOrder(windows, first, stop, [&](WindowRef w) { return visit(w), false; });
-}
+// The top-level windows a walk of the list looks at, top first: from the window directly above
+// `own_dialog` (from the top when nothing lies above it) down to, but not including, the
+// bottom-most window.
+std::vector<WindowRef> WindowsToList(WindowSystem& windows, WindowRef own_dialog);
 
 // Lists, in Z-order, each window ListingOf lists from the window directly above `own_dialog`
 // (from the top when there is none) down to, but not including, the bottom-most window.

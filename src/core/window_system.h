@@ -21,6 +21,13 @@ enum class WindowMark {
 // LWA_COLORKEY and LWA_ALPHA.
 inline constexpr std::uint32_t kLayeredColorKey = 1, kLayeredAlpha = 2;
 
+// How a top-level window shows.
+struct ShowState {
+  bool visible = false;
+  bool minimized = false;
+  bool maximized = false;
+};
+
 // A window's layering: whether it is a layered window, and its attributes when they can be
 // read (a window that draws itself through UpdateLayeredWindow has none to read).
 struct Layering {
@@ -36,18 +43,20 @@ class WindowSystem {
  public:
   virtual ~WindowSystem() = default;
 
-  // Top-level Z-order, hidden windows included. Each gives kNoWindow when there is none.
+  // Every top-level window, hidden ones included, from the top of the Z-order down: taken at
+  // once, so that a walk never loses its way when a window goes meanwhile.
+  virtual std::vector<WindowRef> TopLevelWindows() = 0;
+  // The bottom-most top-level window; kNoWindow when there is none.
   virtual WindowRef BottomWindow(WindowRef any) = 0;
-  virtual WindowRef WindowBelow(WindowRef window) = 0;
-  virtual WindowRef WindowAbove(WindowRef window) = 0;
-  virtual WindowRef TopWindow() = 0;
 
   virtual Text Title(WindowRef window) = 0;
   virtual Text ClassName(WindowRef window) = 0;
   virtual bool IsTopMost(WindowRef window) = 0;
-  virtual bool IsVisible(WindowRef window) = 0;
-  virtual bool IsMinimized(WindowRef window) = 0;
-  virtual bool IsMaximized(WindowRef window) = 0;
+  // Read at once; a window that is gone shows nothing.
+  virtual ShowState ShowStateOf(WindowRef window) = 0;
+  bool IsVisible(WindowRef window) { return ShowStateOf(window).visible; }
+  bool IsMinimized(WindowRef window) { return ShowStateOf(window).minimized; }
+  bool IsMaximized(WindowRef window) { return ShowStateOf(window).maximized; }
   virtual bool Exists(WindowRef window) = 0;
   // How the desktop window manager hides a window that is otherwise visible: a mask of
   // kCloakedBy* bits, 0 when it does not (or cannot say).
@@ -90,6 +99,9 @@ class WindowSystem {
   // killed. A value of 0 is no mark.
   virtual void SetMark(WindowRef window, WindowMark mark, std::uintptr_t value) = 0;
   virtual std::uintptr_t MarkOf(WindowRef window, WindowMark mark) = 0;
+  // Whether a window may carry `mark` from before this run (from a run that was killed): false
+  // only when none can, which spares start-up a look at every window.
+  virtual bool MarksMayRemain(WindowMark mark) = 0;
 
   virtual Layering LayeringOf(WindowRef window) = 0;
   // Gives the window the layered style or takes it away, as `layering` says, then, when it is

@@ -25,7 +25,7 @@ class WindowSystemContract : public ::testing::Test {
   // The relative top-to-bottom order of `these` in the real Z-order.
   std::vector<WindowRef> Order(std::vector<WindowRef> these) {
     std::vector<WindowRef> order;
-    for (WindowRef w = windows().TopWindow(); w != kNoWindow; w = windows().WindowBelow(w)) {
+    for (WindowRef w : windows().TopLevelWindows()) {
       if (std::find(these.begin(), these.end(), w) != these.end()) order.push_back(w);
     }
     return order;
@@ -75,8 +75,8 @@ TYPED_TEST_P(WindowSystemContract, KeepsTheAlwaysOnTopBandAboveTheRest) {
   const WindowRef b = this->desktop.Open(u"B", u"StackleTestA", false);
   const auto where = ws.WindowRect(a);
   EXPECT_TRUE(ws.IsTopMost(pinned));
-  EXPECT_EQ(ws.WindowBelow(b), a) << "a new window opens on top";
-  EXPECT_EQ(ws.WindowAbove(a), b);
+  EXPECT_EQ(this->Order({pinned, a, b}), (std::vector{pinned, b, a}))
+      << "a new window opens on top of its band";
   // Where each placement leaves the three, top first.
   struct Step {
     WindowRef window;
@@ -95,7 +95,7 @@ TYPED_TEST_P(WindowSystemContract, KeepsTheAlwaysOnTopBandAboveTheRest) {
     EXPECT_EQ(ws.IsTopMost(step.window), step.where == InsertAfter::kTopMost);
   }
   EXPECT_EQ(ws.BottomWindow(a), pinned);
-  EXPECT_EQ(ws.WindowBelow(pinned), kNoWindow);
+  EXPECT_EQ(ws.TopLevelWindows().back(), pinned);
   EXPECT_EQ(ws.WindowRect(a), where) << "placing never moves a window";
 }
 

@@ -273,7 +273,7 @@ TEST(Hotkeys, ActOnTheActiveWindowOrTheSelectedOneAndTellWhatIsHeldElsewhere) {
   desk.windows.SetProcessPriority(desk.mail_process, PriorityClass::kHigh);
   desk.windows.BringToForeground(desk.mail);
   desk.PressHotkey(HotkeyAction::kSendToBottom);
-  EXPECT_EQ(desk.windows.WindowBelow(desk.mail), kNoWindow);
+  EXPECT_EQ(desk.windows.ZOrder().back(), desk.mail);
   EXPECT_EQ(desk.windows.PriorityOf(desk.mail_process), kNormal);
   // A window opened since the last rebuild of the list is acted on all the same.
   const WindowRef late = desk.windows.AddWindow({.title = u"Late", .process = desk.editor_process});

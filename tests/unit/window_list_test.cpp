@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <utility>
 
 #include "sim_desk.h"
 
@@ -17,7 +18,7 @@ enum Flags : unsigned {
   kOwnDialog = 16,
   kCoreWindow = 32,
   kStoreFrame = 64,  // holding a child window of process `content`, if any
-  kVanishes = 128,   // destroyed as the walk asks for the window below it
+  kVanishes = 128,   // destroyed once the walk has listed the top-level windows
   kShellWindow = 256,
   kNoDesktop = 512,  // on no virtual desktop
   kDesktopUnknown = 1024,
@@ -87,9 +88,9 @@ TEST(WindowListWalk, ListsWhatTheUserExpects) {
       {"a blank exclusion line leaves out every titled window",
        {{u"Stackle", 0, kOwnDialog}, {u"Editor", 1}, {u"Mail", 2}, {u"Desktop", 3}},
        {u"zzz", u""}, {}, {{1, kIdle}, {2, kIdle}}},
-      {"a window that vanishes mid-walk ends it, keeping what was found",
+      {"a window that vanishes mid-walk is left out, and the walk goes on",
        {{u"Stackle", 0, kOwnDialog | kTopMost}, {u"First", 1}, {u"Second", 1, kVanishes}, {u"Third", 2}, {u"Desktop", 3}},
-       {}, {u"First", u"Second"}, {{1, kNormal}, {2, kIdle}}},
+       {}, {u"First", u"Third"}, {{1, kNormal}, {2, kNormal}}},
   };
   // clang-format on
 
@@ -125,8 +126,8 @@ TEST(WindowListWalk, ListsWhatTheUserExpects) {
       if (it->flags & kVanishes) vanishing = h;
       if (it->content) windows.AddChild(h, {}, processes[it->content]);
     }
-    windows.before_step = [&](WindowRef from) {
-      if (from == vanishing) windows.DestroyWindow(from);
+    windows.after_listing = [&] {
+      if (vanishing != kNoWindow) windows.DestroyWindow(std::exchange(vanishing, kNoWindow));
     };
     ExclusionList exclusions;
     exclusions.Replace(s.exclusions);

@@ -39,16 +39,12 @@ class CountingWindowSystem final : public WindowSystem {
   explicit CountingWindowSystem(WindowSystem& inner) : inner_(inner) {}
   std::size_t calls = 0;
 
+  std::vector<WindowRef> TopLevelWindows() override { return ++calls, inner_.TopLevelWindows(); }
   WindowRef BottomWindow(WindowRef any) override { return ++calls, inner_.BottomWindow(any); }
-  WindowRef WindowBelow(WindowRef w) override { return ++calls, inner_.WindowBelow(w); }
-  WindowRef WindowAbove(WindowRef w) override { return ++calls, inner_.WindowAbove(w); }
-  WindowRef TopWindow() override { return ++calls, inner_.TopWindow(); }
   Text Title(WindowRef w) override { return ++calls, inner_.Title(w); }
   Text ClassName(WindowRef w) override { return ++calls, inner_.ClassName(w); }
   bool IsTopMost(WindowRef w) override { return ++calls, inner_.IsTopMost(w); }
-  bool IsVisible(WindowRef w) override { return ++calls, inner_.IsVisible(w); }
-  bool IsMinimized(WindowRef w) override { return ++calls, inner_.IsMinimized(w); }
-  bool IsMaximized(WindowRef w) override { return ++calls, inner_.IsMaximized(w); }
+  ShowState ShowStateOf(WindowRef w) override { return ++calls, inner_.ShowStateOf(w); }
   bool Exists(WindowRef w) override { return ++calls, inner_.Exists(w); }
   bool Place(WindowRef w, InsertAfter where, bool activate) override {
     return ++calls, inner_.Place(w, where, activate);
@@ -77,6 +73,7 @@ class CountingWindowSystem final : public WindowSystem {
   std::uintptr_t MarkOf(WindowRef w, WindowMark mark) override {
     return ++calls, inner_.MarkOf(w, mark);
   }
+  bool MarksMayRemain(WindowMark mark) override { return ++calls, inner_.MarksMayRemain(mark); }
   Layering LayeringOf(WindowRef w) override { return ++calls, inner_.LayeringOf(w); }
   bool SetLayering(WindowRef w, const Layering& l) override {
     return ++calls, inner_.SetLayering(w, l);
@@ -197,9 +194,8 @@ void BM_MouseFollowTickUnchanged(benchmark::State& state) {
   CountingWindowSystem counting(windows);
   sim::SimDialog dialog(windows);
   sim::SimFiles files;
-  CLayerDialog layer(
-      {counting, dialog, dialog.list, dialog.tray, dialog.hotkeys, dialog.commands, dialog.events,
-       files});
+  CLayerDialog layer({counting, dialog, dialog.list, dialog.tray, dialog.hotkeys, dialog.commands,
+                      dialog.events, files});
   dialog.Open(layer);
   const Message tick{kWmTimer, 1, 0};
   dialog.Send(tick);  // follows the target once

@@ -69,14 +69,8 @@ void SimWindowSystem::ForcePriority(ProcessId process, std::uint32_t priority) {
 }
 
 std::ptrdiff_t SimWindowSystem::IndexOf(WindowRef window) const {
-  // A walk asks next about the window just below the last one found: look there first, so
-  // that walking the whole Z-order stays linear.
-  for (std::size_t guess : {last_index_ + 1, last_index_}) {
-    if (guess < z_order_.size() && z_order_[guess] == window) return last_index_ = guess;
-  }
   auto it = std::find(z_order_.begin(), z_order_.end(), window);
-  if (it == z_order_.end()) return -1;
-  return last_index_ = static_cast<std::size_t>(it - z_order_.begin());
+  return it == z_order_.end() ? -1 : it - z_order_.begin();
 }
 
 std::size_t SimWindowSystem::TopOfBand(bool topmost) const {
@@ -97,17 +91,10 @@ WindowRef SimWindowSystem::BottomWindow(WindowRef any) {
   return z_order_.back();
 }
 
-WindowRef SimWindowSystem::WindowBelow(WindowRef window) {
-  if (before_step) before_step(window);
-  const auto index = IndexOf(window);
-  if (index < 0 || static_cast<std::size_t>(index) + 1 >= z_order_.size()) return kNoWindow;
-  return z_order_[index + 1];
-}
-
-WindowRef SimWindowSystem::WindowAbove(WindowRef window) {
-  const auto index = IndexOf(window);
-  if (index <= 0) return kNoWindow;
-  return z_order_[index - 1];
+std::vector<WindowRef> SimWindowSystem::TopLevelWindows() {
+  std::vector<WindowRef> listing = z_order_;
+  if (after_listing) after_listing();
+  return listing;
 }
 
 bool SimWindowSystem::Place(WindowRef window, InsertAfter where, bool activate) {

@@ -85,8 +85,8 @@ class SimWindowSystem final : public WindowSystem {
   bool lock_refuses_sharing = false;
   int inputs_shared = 0;
   bool modifier_down = false;
-  // Called before each WindowBelow, to model other programs acting during a walk.
-  std::function<void(WindowRef)> before_step;
+  // Called once the top-level windows are listed, to model other programs acting during a walk.
+  std::function<void()> after_listing;
   // Called while Stackle waits for a window's program: a close request, or a change of show
   // state. Stackle's thread answers what is sent to it meanwhile.
   std::function<void(WindowRef)> while_waiting;
@@ -94,16 +94,15 @@ class SimWindowSystem final : public WindowSystem {
   // Monitors and their work areas (the part the task bar leaves free).
   std::vector<std::pair<Rect, Rect>> monitors = {{{0, 0, 1280, 800}, {0, 0, 1280, 760}}};
 
+  std::vector<WindowRef> TopLevelWindows() override;
   WindowRef BottomWindow(WindowRef any) override;
-  WindowRef WindowBelow(WindowRef window) override;
-  WindowRef WindowAbove(WindowRef window) override;
-  WindowRef TopWindow() override { return z_order_.empty() ? kNoWindow : z_order_.front(); }
   Text Title(WindowRef w) override { return Find(w) ? Find(w)->title : Text(); }
   Text ClassName(WindowRef w) override { return Find(w) ? Find(w)->class_name : Text(); }
   bool IsTopMost(WindowRef w) override { return Find(w) && Find(w)->topmost; }
-  bool IsVisible(WindowRef w) override { return Find(w) && Find(w)->visible; }
-  bool IsMinimized(WindowRef w) override { return Find(w) && Find(w)->minimized; }
-  bool IsMaximized(WindowRef w) override { return Find(w) && Find(w)->maximized; }
+  ShowState ShowStateOf(WindowRef w) override {
+    const SimWindow* s = Find(w);
+    return s ? ShowState{s->visible, s->minimized, s->maximized} : ShowState{};
+  }
   bool Exists(WindowRef w) override { return Find(w) != nullptr; }
   bool Place(WindowRef window, InsertAfter where, bool activate) override;
   bool Show(WindowRef window, ShowCommand command) override;
@@ -153,6 +152,10 @@ class SimWindowSystem final : public WindowSystem {
   std::uintptr_t MarkOf(WindowRef w, WindowMark mark) override {
     return Find(w) && Find(w)->marks.contains(mark) ? Find(w)->marks.at(mark) : 0;
   }
+  bool MarksMayRemain(WindowMark mark) override {
+    return std::ranges::any_of(windows_,
+                               [&](const auto& w) { return w.second.marks.contains(mark); });
+  }
   std::optional<Point> CursorPosition() override { return cursor; }
   WindowRef WindowAt(Point screen) override;
   WindowRef Parent(WindowRef w) override {
@@ -199,8 +202,6 @@ class SimWindowSystem final : public WindowSystem {
   WindowRef next_handle_ = 0x10010;
   ProcessId next_process_ = 100;
   WindowRef foreground_ = kNoWindow;
-  // Where IndexOf last found a window.
-  mutable std::size_t last_index_ = 0;
 };
 
 }  // namespace stackle::sim

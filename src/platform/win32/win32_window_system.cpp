@@ -30,20 +30,6 @@ const wchar_t* PropertyName(WindowMark mark) {
   return L"Stackle.Unknown";
 }
 
-// The property as its global atom, added once per run and never deleted (a killed run's marks
-// keep using it): a name would be looked up in the atom table at every call, which under Wine
-// is one more round trip to the window server for each window a start-up walk looks at.
-const wchar_t* PropertyOf(WindowMark mark) {
-  static const auto atoms = [] {
-    std::array<ATOM, 3> added{};
-    for (std::size_t i = 0; i < added.size(); ++i)
-      added[i] = ::GlobalAddAtomW(PropertyName(static_cast<WindowMark>(i)));
-    return added;
-  }();
-  const auto i = static_cast<std::size_t>(mark);
-  return i < atoms.size() && atoms[i] ? MAKEINTATOM(atoms[i]) : PropertyName(mark);
-}
-
 // The longest title read whole, in characters: far beyond any caption a window shows.
 constexpr int kMaxTitleRead = 1 << 20;
 
@@ -137,8 +123,34 @@ class Win32WindowSystem::VirtualDesktops {
   bool joined_ = false;
 };
 
-Win32WindowSystem::Win32WindowSystem() = default;
-Win32WindowSystem::~Win32WindowSystem() = default;
+// Each mark's property is named by its global atom, which spares a lookup of the name at every
+// call: under Wine one more round trip to the window server for each window a walk looks at.
+// This run holds a reference to each atom until it ends, having taken its marks off again; a
+// killed run never lets go of its reference, so the atom is there for the next run to find.
+Win32WindowSystem::Win32WindowSystem() {
+  for (std::size_t i = 0; i < atoms_.size(); ++i) {
+    const wchar_t* name = PropertyName(static_cast<WindowMark>(i));
+    marks_may_remain_[i] = ::GlobalFindAtomW(name) != 0;
+    atoms_[i] = ::GlobalAddAtomW(name);
+  }
+}
+
+Win32WindowSystem::~Win32WindowSystem() {
+  static_assert(static_cast<std::size_t>(WindowMark::kTranslucent) + 1 == 3);
+  for (ATOM atom : atoms_) {
+    if (atom) ::GlobalDeleteAtom(atom);
+  }
+}
+
+const wchar_t* Win32WindowSystem::Property(WindowMark mark) const {
+  const auto i = static_cast<std::size_t>(mark);
+  return i < atoms_.size() && atoms_[i] ? MAKEINTATOM(atoms_[i]) : PropertyName(mark);
+}
+
+bool Win32WindowSystem::MarksMayRemain(WindowMark mark) {
+  const auto i = static_cast<std::size_t>(mark);
+  return i >= marks_may_remain_.size() || marks_may_remain_[i];
+}
 
 // HWND_TOPMOST and its kin are pointer constants; InsertAfter holds their integer values.
 static_assert(static_cast<std::intptr_t>(InsertAfter::kTopMost) == -1 &&
@@ -150,20 +162,21 @@ static_assert(static_cast<std::uint32_t>(PriorityClass::kIdle) == IDLE_PRIORITY_
 static_assert(static_cast<std::uint32_t>(PriorityClass::kRealtime) == REALTIME_PRIORITY_CLASS);
 static_assert(kLayeredColorKey == LWA_COLORKEY && kLayeredAlpha == LWA_ALPHA);
 
+std::vector<WindowRef> Win32WindowSystem::TopLevelWindows() {
+  // One request for the whole list, where stepping from window to window is one for each:
+  // under Wine a round trip to the window server apiece.
+  std::vector<WindowRef> windows;
+  ::EnumWindows(
+      [](HWND window, LPARAM list) {
+        reinterpret_cast<std::vector<WindowRef>*>(list)->push_back(FromHwnd(window));
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&windows));
+  return windows;
+}
+
 WindowRef Win32WindowSystem::BottomWindow(WindowRef any) {
   return FromHwnd(::GetWindow(ToHwnd(any), GW_HWNDLAST));
-}
-
-WindowRef Win32WindowSystem::WindowBelow(WindowRef window) {
-  return FromHwnd(::GetWindow(ToHwnd(window), GW_HWNDNEXT));
-}
-
-WindowRef Win32WindowSystem::WindowAbove(WindowRef window) {
-  return FromHwnd(::GetWindow(ToHwnd(window), GW_HWNDPREV));
-}
-
-WindowRef Win32WindowSystem::TopWindow() {
-  return FromHwnd(::GetTopWindow(nullptr));
 }
 
 Text Win32WindowSystem::Title(WindowRef window) {
@@ -194,16 +207,14 @@ bool Win32WindowSystem::IsTopMost(WindowRef window) {
   return (::GetWindowLongPtrW(ToHwnd(window), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
 }
 
-bool Win32WindowSystem::IsVisible(WindowRef window) {
-  return ::IsWindowVisible(ToHwnd(window)) != FALSE;
-}
-
-bool Win32WindowSystem::IsMinimized(WindowRef window) {
-  return ::IsIconic(ToHwnd(window));
-}
-
-bool Win32WindowSystem::IsMaximized(WindowRef window) {
-  return ::IsZoomed(ToHwnd(window));
+ShowState Win32WindowSystem::ShowStateOf(WindowRef window) {
+  // One read of the style: for a top-level window, whose parent is the desktop, what
+  // IsWindowVisible, IsIconic and IsZoomed say together. Under Wine IsWindowVisible alone asks
+  // the window server twice about a shown window.
+  const auto style = static_cast<std::uint64_t>(::GetWindowLongPtrW(ToHwnd(window), GWL_STYLE));
+  return {.visible = (style & WS_VISIBLE) != 0,
+          .minimized = (style & WS_MINIMIZE) != 0,
+          .maximized = (style & WS_MAXIMIZE) != 0};
 }
 
 bool Win32WindowSystem::Exists(WindowRef window) {
@@ -332,14 +343,14 @@ void Win32WindowSystem::RequestClose(WindowRef window, const std::function<bool(
 
 void Win32WindowSystem::SetMark(WindowRef window, WindowMark mark, std::uintptr_t value) {
   if (value) {
-    ::SetPropW(ToHwnd(window), PropertyOf(mark), reinterpret_cast<HANDLE>(value));
+    ::SetPropW(ToHwnd(window), Property(mark), reinterpret_cast<HANDLE>(value));
   } else {
-    ::RemovePropW(ToHwnd(window), PropertyOf(mark));
+    ::RemovePropW(ToHwnd(window), Property(mark));
   }
 }
 
 std::uintptr_t Win32WindowSystem::MarkOf(WindowRef window, WindowMark mark) {
-  return reinterpret_cast<std::uintptr_t>(::GetPropW(ToHwnd(window), PropertyOf(mark)));
+  return reinterpret_cast<std::uintptr_t>(::GetPropW(ToHwnd(window), Property(mark)));
 }
 
 std::optional<Point> Win32WindowSystem::CursorPosition() {

@@ -1,6 +1,8 @@
 // The window system as Windows gives it: one call per operation, no logic of its own.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <memory>
 
 #include "core/window_system.h"
@@ -14,16 +16,12 @@ class Win32WindowSystem final : public WindowSystem {
   Win32WindowSystem(const Win32WindowSystem&) = delete;
   Win32WindowSystem& operator=(const Win32WindowSystem&) = delete;
 
+  std::vector<WindowRef> TopLevelWindows() override;
   WindowRef BottomWindow(WindowRef any) override;
-  WindowRef WindowBelow(WindowRef window) override;
-  WindowRef WindowAbove(WindowRef window) override;
-  WindowRef TopWindow() override;
   Text Title(WindowRef window) override;
   Text ClassName(WindowRef window) override;
   bool IsTopMost(WindowRef window) override;
-  bool IsVisible(WindowRef window) override;
-  bool IsMinimized(WindowRef window) override;
-  bool IsMaximized(WindowRef window) override;
+  ShowState ShowStateOf(WindowRef window) override;
   bool Exists(WindowRef window) override;
   bool Place(WindowRef window, InsertAfter where, bool activate) override;
   bool Show(WindowRef window, ShowCommand command) override;
@@ -40,6 +38,7 @@ class Win32WindowSystem final : public WindowSystem {
   void RequestClose(WindowRef window, const std::function<bool()>& stop_waiting) override;
   void SetMark(WindowRef window, WindowMark mark, std::uintptr_t value) override;
   std::uintptr_t MarkOf(WindowRef window, WindowMark mark) override;
+  bool MarksMayRemain(WindowMark mark) override;
   Layering LayeringOf(WindowRef window) override;
   bool SetLayering(WindowRef window, const Layering& layering) override;
   std::optional<Point> CursorPosition() override;
@@ -56,6 +55,11 @@ class Win32WindowSystem final : public WindowSystem {
   ProcessId OwnProcess() override;
 
  private:
+  const wchar_t* Property(WindowMark mark) const;
+
+  // By WindowMark: its property's global atom, and whether it was there before this run.
+  std::array<std::uint16_t, 3> atoms_{};
+  std::array<bool, 3> marks_may_remain_{};
   class VirtualDesktops;
   std::unique_ptr<VirtualDesktops> desktops_;
 };
