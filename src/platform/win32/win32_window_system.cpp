@@ -163,8 +163,8 @@ static_assert(static_cast<std::uint32_t>(PriorityClass::kRealtime) == REALTIME_P
 static_assert(kLayeredColorKey == LWA_COLORKEY && kLayeredAlpha == LWA_ALPHA);
 
 std::vector<WindowRef> Win32WindowSystem::TopLevelWindows() {
-  // One request for the whole list, where stepping from window to window is one for each:
-  // under Wine a round trip to the window server apiece.
+  // Listed at once: a walk that asked for each next window in turn ended at one destroyed
+  // meanwhile, and lost every window below it.
   std::vector<WindowRef> windows;
   ::EnumWindows(
       [](HWND window, LPARAM list) {
