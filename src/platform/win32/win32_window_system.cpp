@@ -164,12 +164,9 @@ static_assert(kLayeredColorKey == LWA_COLORKEY && kLayeredAlpha == LWA_ALPHA);
 
 std::vector<WindowRef> Win32WindowSystem::TopLevelWindows() {
   // Listed at once: a walk that asked for each next window in turn ended at one destroyed
-  // meanwhile, and lost every window below it. The desktop's list comes in one request, where
-  // EnumWindows asks again whether each window still exists (under Wine, and to the window
-  // server every time); one destroyed since reads as hidden.
+  // meanwhile, and lost every window below it.
   std::vector<WindowRef> windows;
-  ::EnumDesktopWindows(
-      nullptr,
+  ::EnumWindows(
       [](HWND window, LPARAM list) {
         reinterpret_cast<std::vector<WindowRef>*>(list)->push_back(FromHwnd(window));
         return TRUE;
