@@ -166,11 +166,28 @@ WindowRef FindListedWindow(WindowSystem& windows, WindowRef own_dialog,
                            const ExclusionList& exclusions,
                            const std::function<bool(const ListedWindow&)>& matches) {
   const Unlisted unlisted = UnlistedOf(windows, own_dialog, exclusions);
-  for (WindowRef w : WindowsToList(windows, own_dialog)) {
-    if (const auto listing = ReadListing(windows, w, unlisted); listing && matches(*listing))
-      return w;
-  }
-  return kNoWindow;
+  const auto takes = [&](WindowRef w) {
+    const auto listing = ReadListing(windows, w, unlisted);
+    return listing && matches(*listing);
+  };
+  // As WindowsToList, but reading only as far as the first window taken: the windows above
+  // the own dialog wait until it is found, when only the one directly above it still counts.
+  const WindowRef bottom = windows.BottomWindow(own_dialog);
+  std::vector<WindowRef> above_own;
+  bool own_found = false;
+  WindowRef found = kNoWindow;
+  windows.VisitTopLevelWindows([&](WindowRef w) {
+    if (w == bottom) return false;
+    if (own_found) return takes(w) ? (found = w, false) : true;
+    if (w != own_dialog) return above_own.push_back(w), true;
+    own_found = true;
+    if (above_own.empty() || !takes(above_own.back())) return true;
+    found = above_own.back();
+    return false;
+  });
+  if (own_found) return found;
+  const auto first = std::ranges::find_if(above_own, takes);
+  return first == above_own.end() ? kNoWindow : *first;
 }
 
 }  // namespace stackle

@@ -43,9 +43,15 @@ class WindowSystem {
  public:
   virtual ~WindowSystem() = default;
 
-  // Every top-level window, hidden ones included, from the top of the Z-order down: taken at
-  // once, so that a walk never loses its way when a window goes meanwhile.
-  virtual std::vector<WindowRef> TopLevelWindows() = 0;
+  // Calls `visit` with every top-level window, hidden ones included, from the top of the
+  // Z-order down, until it returns false. The windows are listed at once, so that a walk never
+  // loses its way when a window goes meanwhile.
+  virtual void VisitTopLevelWindows(const std::function<bool(WindowRef)>& visit) = 0;
+  std::vector<WindowRef> TopLevelWindows() {
+    std::vector<WindowRef> windows;
+    VisitTopLevelWindows([&](WindowRef w) { return windows.push_back(w), true; });
+    return windows;
+  }
   // The bottom-most top-level window; kNoWindow when there is none.
   virtual WindowRef BottomWindow(WindowRef any) = 0;
 

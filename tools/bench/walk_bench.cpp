@@ -39,7 +39,9 @@ class CountingWindowSystem final : public WindowSystem {
   explicit CountingWindowSystem(WindowSystem& inner) : inner_(inner) {}
   std::size_t calls = 0;
 
-  std::vector<WindowRef> TopLevelWindows() override { return ++calls, inner_.TopLevelWindows(); }
+  void VisitTopLevelWindows(const std::function<bool(WindowRef)>& visit) override {
+    ++calls, inner_.VisitTopLevelWindows(visit);
+  }
   WindowRef BottomWindow(WindowRef any) override { return ++calls, inner_.BottomWindow(any); }
   Text Title(WindowRef w) override { return ++calls, inner_.Title(w); }
   Text ClassName(WindowRef w) override { return ++calls, inner_.ClassName(w); }

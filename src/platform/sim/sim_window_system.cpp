@@ -91,10 +91,12 @@ WindowRef SimWindowSystem::BottomWindow(WindowRef any) {
   return z_order_.back();
 }
 
-std::vector<WindowRef> SimWindowSystem::TopLevelWindows() {
-  std::vector<WindowRef> listing = z_order_;
+void SimWindowSystem::VisitTopLevelWindows(const std::function<bool(WindowRef)>& visit) {
+  const std::vector<WindowRef> listing = z_order_;
   if (after_listing) after_listing();
-  return listing;
+  for (WindowRef w : listing) {
+    if (!visit(w)) return;
+  }
 }
 
 bool SimWindowSystem::Place(WindowRef window, InsertAfter where, bool activate) {

@@ -94,7 +94,7 @@ class SimWindowSystem final : public WindowSystem {
   // Monitors and their work areas (the part the task bar leaves free).
   std::vector<std::pair<Rect, Rect>> monitors = {{{0, 0, 1280, 800}, {0, 0, 1280, 760}}};
 
-  std::vector<WindowRef> TopLevelWindows() override;
+  void VisitTopLevelWindows(const std::function<bool(WindowRef)>& visit) override;
   WindowRef BottomWindow(WindowRef any) override;
   Text Title(WindowRef w) override { return Find(w) ? Find(w)->title : Text(); }
   Text ClassName(WindowRef w) override { return Find(w) ? Find(w)->class_name : Text(); }

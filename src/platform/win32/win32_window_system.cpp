@@ -162,17 +162,15 @@ static_assert(static_cast<std::uint32_t>(PriorityClass::kIdle) == IDLE_PRIORITY_
 static_assert(static_cast<std::uint32_t>(PriorityClass::kRealtime) == REALTIME_PRIORITY_CLASS);
 static_assert(kLayeredColorKey == LWA_COLORKEY && kLayeredAlpha == LWA_ALPHA);
 
-std::vector<WindowRef> Win32WindowSystem::TopLevelWindows() {
+void Win32WindowSystem::VisitTopLevelWindows(const std::function<bool(WindowRef)>& visit) {
   // Listed at once: a walk that asked for each next window in turn ended at one destroyed
-  // meanwhile, and lost every window below it.
-  std::vector<WindowRef> windows;
+  // meanwhile, and lost every window below it. EnumWindows makes sure each window still
+  // exists as it comes to it (under Wine, one request each), so stopping early pays.
   ::EnumWindows(
-      [](HWND window, LPARAM list) {
-        reinterpret_cast<std::vector<WindowRef>*>(list)->push_back(FromHwnd(window));
-        return TRUE;
+      [](HWND window, LPARAM visit) -> BOOL {
+        return (*reinterpret_cast<const std::function<bool(WindowRef)>*>(visit))(FromHwnd(window));
       },
-      reinterpret_cast<LPARAM>(&windows));
-  return windows;
+      reinterpret_cast<LPARAM>(&visit));
 }
 
 WindowRef Win32WindowSystem::BottomWindow(WindowRef any) {

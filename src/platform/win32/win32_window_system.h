@@ -16,7 +16,7 @@ class Win32WindowSystem final : public WindowSystem {
   Win32WindowSystem(const Win32WindowSystem&) = delete;
   Win32WindowSystem& operator=(const Win32WindowSystem&) = delete;
 
-  std::vector<WindowRef> TopLevelWindows() override;
+  void VisitTopLevelWindows(const std::function<bool(WindowRef)>& visit) override;
   WindowRef BottomWindow(WindowRef any) override;
   Text Title(WindowRef window) override;
   Text ClassName(WindowRef window) override;
