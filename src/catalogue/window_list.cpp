@@ -105,6 +105,19 @@ void SetFinalPriorities(WindowSystem& windows,
   }
 }
 
+// The top-level windows a walk of the list looks at, top first: from the window directly above
+// `own_dialog` (from the top when nothing lies above it) down to, but not including, the
+// bottom-most window.
+std::vector<WindowRef> WindowsToList(WindowSystem& windows, WindowRef own_dialog) {
+  std::vector<WindowRef> all = windows.TopLevelWindows();
+  const auto own = std::ranges::find(all, own_dialog);
+  const auto first = own == all.begin() || own == all.end() ? all.begin() : own - 1;
+  const auto end = std::find(first, all.end(), windows.BottomWindow(own_dialog));
+  all.erase(end, all.end());
+  all.erase(all.begin(), first);
+  return all;
+}
+
 }  // namespace
 
 ProcessId ProgramOf(WindowSystem& windows, WindowRef window, const Text& class_name) {
@@ -127,16 +140,6 @@ void SetHiddenWindowPriority(WindowSystem& windows, WindowRef window, PriorityCl
 std::optional<ListedWindow> ListingOf(WindowSystem& windows, WindowRef window, WindowRef own_dialog,
                                       const ExclusionList& exclusions) {
   return ReadListing(windows, window, UnlistedOf(windows, own_dialog, exclusions));
-}
-
-std::vector<WindowRef> WindowsToList(WindowSystem& windows, WindowRef own_dialog) {
-  std::vector<WindowRef> all = windows.TopLevelWindows();
-  const auto own = std::ranges::find(all, own_dialog);
-  const auto first = own == all.begin() || own == all.end() ? all.begin() : own - 1;
-  const auto end = std::find(first, all.end(), windows.BottomWindow(own_dialog));
-  all.erase(end, all.end());
-  all.erase(all.begin(), first);
-  return all;
 }
 
 std::vector<ListedWindow> WalkWindowList(WindowSystem& windows, WindowRef own_dialog,

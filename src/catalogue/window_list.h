@@ -74,11 +74,6 @@ void SetHiddenWindowPriority(WindowSystem& windows, WindowRef window, PriorityCl
 std::optional<ListedWindow> ListingOf(WindowSystem& windows, WindowRef window, WindowRef own_dialog,
                                       const ExclusionList& exclusions);
 
-// The top-level windows a walk of the list looks at, top first: from the window directly above
-// `own_dialog` (from the top when nothing lies above it) down to, but not including, the
-// bottom-most window.
-std::vector<WindowRef> WindowsToList(WindowSystem& windows, WindowRef own_dialog);
-
 // Lists, in Z-order, each window ListingOf lists from the window directly above `own_dialog`
 // (from the top when there is none) down to, but not including, the bottom-most window.
 std::vector<ListedWindow> WalkWindowList(WindowSystem& windows, WindowRef own_dialog,
