@@ -56,6 +56,8 @@ std::optional<std::intptr_t> CLayerDialog::HandleMessage(const Message& message)
         tray_.OnRetryTick();
       } else if (message.wparam == kRuleWatchTimer) {
         rules_.OnWatchTick();
+      } else if (message.wparam == kLookAgainTimer) {
+        operations_.OnLookAgainTick();
       } else if (message.wparam == kRuleRefreshTimer) {
         rules_.OnRefreshTick();
       } else {

@@ -33,6 +33,11 @@ void WindowOperations::RefreshWindowList() {
   if (windows_.Title(dialog_.Window()) != kDialogCaption) dialog_.SetCaption(kDialogCaption);
 }
 
+void WindowOperations::OnLookAgainTick() {
+  dialog_.KillTimer(kLookAgainTimer);
+  RefreshWindowList();
+}
+
 void WindowOperations::LoadExclusionList(FileStore& files) {
   exclusions_.Load(files);
 }
@@ -72,6 +77,7 @@ bool WindowOperations::FinishCommand(Refresh form, Origin origin, bool done) {
   // A rule's list is rebuilt once for all the rules did (RuleEngine).
   if (origin == Origin::kRule) return done;
   RefreshWindowList();
+  if (windows_.TakeDeferredChanges()) dialog_.SetTimer(kLookAgainTimer, kLookAgainInterval);
   if (origin == Origin::kDialog) dialog_.Focus();
   if (!done) dialog_.SetCaption(kRefusedNotice);
   return done;

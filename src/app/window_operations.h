@@ -25,6 +25,9 @@ inline constexpr char16_t kDialogCaption[] = u"Stackle";
 // to be rebuilt once for all it did.
 enum class Origin { kDialog, kHotkey, kScript, kRule };
 
+// The list is rebuilt once more this long after a change a busy program makes later.
+inline constexpr std::uint32_t kLookAgainTimer = 5, kLookAgainInterval = 500;
+
 // What rules add to each rebuild of the list.
 class RebuildObserver {
  public:
@@ -41,6 +44,7 @@ class WindowOperations {
   // Rebuilds the model from the Z-order, applies the priority policy, appends the windows
   // Stackle has hidden, and shows the labels in the list; the caption says "Stackle" again.
   void RefreshWindowList();
+  void OnLookAgainTick();
   // Reads nolist.txt again; keeps the old entries when it cannot be read.
   void LoadExclusionList(FileStore& files);
   const std::vector<ListedWindow>& Listed() const { return listed_; }

@@ -82,6 +82,9 @@ class WindowSystem {
   // when the system refused the change: a program run as administrator refuses a normal one.
   virtual bool Place(WindowRef window, InsertAfter where, bool activate) = 0;
   virtual bool Show(WindowRef window, ShowCommand command) = 0;
+  // Whether Place or Show made a change since the last call without waiting for a program that
+  // did not answer at once: the change lands when the program gets to it.
+  virtual bool TakeDeferredChanges() = 0;
   // False when the system refused (the foreground lock); its task-bar button flashes then.
   virtual bool BringToForeground(WindowRef window) = 0;
   // The same, sharing the input state of the foreground window's thread for the moment of the

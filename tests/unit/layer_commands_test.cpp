@@ -125,6 +125,20 @@ TEST(LayerCommands, LeaveAWindowThatRefusesAsItIsAndSayWhy) {
   }
 }
 
+TEST(LayerCommands, ShowWhatABusyProgramDoesOnceItGetsToIt) {
+  RunningDesk d;
+  d.windows.Get(d.mail).busy = true;
+  d.Select(d.mail);
+  d.Command(IDC_ALWAYS_ON_TOP);
+  EXPECT_EQ(d.Labels().back(), u"Inbox - Mail") << "its program has not got to it yet";
+  EXPECT_NE(d.dialog.Caption(), kRefusedNotice);
+  d.windows.CatchUp();
+  ASSERT_TRUE(d.dialog.timers.contains(kLookAgainTimer));
+  d.dialog.Send({kWmTimer, kLookAgainTimer, 0});
+  EXPECT_FALSE(d.dialog.timers.contains(kLookAgainTimer)) << "once";
+  EXPECT_EQ(d.Labels().front(), u"(TopMost):Inbox - Mail");
+}
+
 TEST(HiddenWindows, StayReachableAndComeBackAtExit) {
   RunningDesk d;
   d.Select(d.mail);

@@ -52,6 +52,7 @@ class CountingWindowSystem final : public WindowSystem {
     return ++calls, inner_.Place(w, where, activate);
   }
   bool Show(WindowRef w, ShowCommand command) override { return ++calls, inner_.Show(w, command); }
+  bool TakeDeferredChanges() override { return ++calls, inner_.TakeDeferredChanges(); }
   bool BringToForeground(WindowRef w) override { return ++calls, inner_.BringToForeground(w); }
   bool BringToForegroundSharingInput(WindowRef w) override {
     return ++calls, inner_.BringToForegroundSharingInput(w);

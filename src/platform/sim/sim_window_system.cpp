@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 namespace stackle::sim {
 
@@ -102,25 +103,37 @@ void SimWindowSystem::VisitTopLevelWindows(const std::function<bool(WindowRef)>&
 bool SimWindowSystem::Place(WindowRef window, InsertAfter where, bool activate) {
   SimWindow* w = Find(window);
   if (!w || w->refuses) return false;
+  if (w->busy) {
+    deferred_ = true;
+    pending_.push_back([=, this] {
+      if (SimWindow* later = Find(window)) PlaceNow(*later, where, activate);
+    });
+    return true;
+  }
+  return PlaceNow(*w, where, activate);
+}
+
+bool SimWindowSystem::PlaceNow(SimWindow& w, InsertAfter where, bool activate) {
+  const WindowRef window = w.handle;
   switch (where) {
     case InsertAfter::kTop:
-      MoveTo(window, TopOfBand(w->topmost));
+      MoveTo(window, TopOfBand(w.topmost));
       break;
     case InsertAfter::kTopMost:
-      w->topmost = true;
+      w.topmost = true;
       MoveTo(window, 0);
       break;
     case InsertAfter::kNoTopMost:
       // Has no effect on a window that is not always-on-top.
-      if (w->topmost) {
-        w->topmost = false;
+      if (w.topmost) {
+        w.topmost = false;
         std::erase(z_order_, window);
         MoveTo(window, TopOfBand(false));
       }
       break;
     case InsertAfter::kBottom:
       // The bottom of the Z-order lies outside the always-on-top band.
-      w->topmost = false;
+      w.topmost = false;
       MoveTo(window, z_order_.size());
       break;
   }
@@ -131,21 +144,40 @@ bool SimWindowSystem::Place(WindowRef window, InsertAfter where, bool activate) 
 bool SimWindowSystem::Show(WindowRef window, ShowCommand command) {
   SimWindow* w = Find(window);
   if (!w || w->refuses) return false;
-  const bool was_visible = w->visible;
-  w->visible = command != ShowCommand::kHide;
-  if (w->visible != was_visible && w->process != own_process_) {
-    appearances += w->visible;
+  if (w->busy) {
+    // Never hidden later: the window would escape the hidden register.
+    if (command == ShowCommand::kHide) return false;
+    deferred_ = true;
+    pending_.push_back([=, this] {
+      if (SimWindow* later = Find(window)) ShowNow(*later, command);
+    });
+    return true;
+  }
+  ShowNow(*w, command);
+  return true;
+}
+
+void SimWindowSystem::ShowNow(SimWindow& w, ShowCommand command) {
+  const WindowRef window = w.handle;
+  const bool was_visible = w.visible;
+  w.visible = command != ShowCommand::kHide;
+  if (w.visible != was_visible && w.process != own_process_) {
+    appearances += w.visible;
     if (announce) announce(window);
   }
-  if (command == ShowCommand::kMinimize) w->minimized = true;
+  if (command == ShowCommand::kMinimize) w.minimized = true;
   // Restoring and maximizing activate the window; a minimized one keeps its maximized state.
   if (command == ShowCommand::kShowNormal || command == ShowCommand::kMaximize) {
-    w->minimized = false;
-    w->maximized = command == ShowCommand::kMaximize;
+    w.minimized = false;
+    w.maximized = command == ShowCommand::kMaximize;
     foreground_ = window;
   }
-  if (while_waiting && w->process != own_process_) while_waiting(window);
-  return true;
+  if (while_waiting && w.process != own_process_) while_waiting(window);
+}
+
+void SimWindowSystem::CatchUp() {
+  for (const auto& change : std::exchange(pending_, {}))
+    change();
 }
 
 void SimWindowSystem::RequestClose(WindowRef window, const std::function<bool()>&) {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <iterator>
 #include <map>
+#include <utility>
 #include <vector>
 
 #include "core/window_system.h"
@@ -39,6 +40,8 @@ struct SimWindow : WindowSpec {
   std::map<WindowMark, std::uintptr_t> marks;
   // Set for a child window (a control); children are not in the Z-order.
   WindowRef parent = kNoWindow;
+  // Its program is busy: a change asked of the window is made at CatchUp.
+  bool busy = false;
   bool operator==(const SimWindow&) const = default;
 };
 
@@ -106,6 +109,9 @@ class SimWindowSystem final : public WindowSystem {
   bool Exists(WindowRef w) override { return Find(w) != nullptr; }
   bool Place(WindowRef window, InsertAfter where, bool activate) override;
   bool Show(WindowRef window, ShowCommand command) override;
+  bool TakeDeferredChanges() override { return std::exchange(deferred_, false); }
+  // A busy program gets to the changes asked of its windows.
+  void CatchUp();
   bool BringToForeground(WindowRef w) override {
     if (foreground_lock > 0) return --foreground_lock, false;
     if (Find(w)) foreground_ = w;
@@ -189,6 +195,8 @@ class SimWindowSystem final : public WindowSystem {
     return it == windows_.end() ? nullptr : &it->second;
   }
   std::ptrdiff_t IndexOf(WindowRef window) const;
+  bool PlaceNow(SimWindow& w, InsertAfter where, bool activate);
+  void ShowNow(SimWindow& w, ShowCommand command);
   // Index where a window of the given band enters at its top.
   std::size_t TopOfBand(bool topmost) const;
   void MoveTo(WindowRef window, std::size_t index);
@@ -202,6 +210,9 @@ class SimWindowSystem final : public WindowSystem {
   WindowRef next_handle_ = 0x10010;
   ProcessId next_process_ = 100;
   WindowRef foreground_ = kNoWindow;
+  // Changes asked of busy programs' windows, not made yet.
+  std::vector<std::function<void()>> pending_;
+  bool deferred_ = false;
 };
 
 }  // namespace stackle::sim

@@ -221,7 +221,10 @@ bool Win32WindowSystem::Exists(WindowRef window) {
 
 bool Win32WindowSystem::Place(WindowRef window, InsertAfter where, bool activate) {
   UINT flags = SWP_NOSIZE | SWP_NOMOVE | (activate ? 0 : SWP_NOACTIVATE);
-  if (!AnswersAtOnce(ToHwnd(window))) flags |= SWP_ASYNCWINDOWPOS;
+  if (!AnswersAtOnce(ToHwnd(window))) {
+    flags |= SWP_ASYNCWINDOWPOS;
+    deferred_ = true;
+  }
   return ::SetWindowPos(ToHwnd(window), reinterpret_cast<HWND>(static_cast<std::intptr_t>(where)),
                         0, 0, 0, 0, flags) != FALSE;
 }
@@ -231,8 +234,9 @@ bool Win32WindowSystem::Show(WindowRef window, ShowCommand command) {
   if (!AnswersAtOnce(hwnd)) {
     // Not hidden: hidden later, when its program recovers, it would escape the list of
     // windows Stackle hid. Every other change is harmless whenever it happens.
-    return command != ShowCommand::kHide &&
-           ::ShowWindowAsync(hwnd, static_cast<int>(command)) != FALSE;
+    if (command == ShowCommand::kHide) return false;
+    deferred_ = true;
+    return ::ShowWindowAsync(hwnd, static_cast<int>(command)) != FALSE;
   }
   ::ShowWindow(hwnd, static_cast<int>(command));
   // ShowWindow tells the window's former state, not whether it changed: a program run as

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <utility>
 
 #include "core/window_system.h"
 
@@ -25,6 +26,7 @@ class Win32WindowSystem final : public WindowSystem {
   bool Exists(WindowRef window) override;
   bool Place(WindowRef window, InsertAfter where, bool activate) override;
   bool Show(WindowRef window, ShowCommand command) override;
+  bool TakeDeferredChanges() override { return std::exchange(deferred_, false); }
   bool BringToForeground(WindowRef window) override;
   bool BringToForegroundSharingInput(WindowRef window) override;
   bool IsModifierKeyDown() override;
@@ -57,6 +59,7 @@ class Win32WindowSystem final : public WindowSystem {
  private:
   const wchar_t* Property(WindowMark mark) const;
 
+  bool deferred_ = false;
   // By WindowMark: its property's global atom, and whether it was there before this run.
   std::array<std::uint16_t, 3> atoms_{};
   std::array<bool, 3> marks_may_remain_{};
