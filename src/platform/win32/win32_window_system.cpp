@@ -164,9 +164,11 @@ static_assert(kLayeredColorKey == LWA_COLORKEY && kLayeredAlpha == LWA_ALPHA);
 
 void Win32WindowSystem::VisitTopLevelWindows(const std::function<bool(WindowRef)>& visit) {
   // Listed at once: a walk that asked for each next window in turn ended at one destroyed
-  // meanwhile, and lost every window below it. EnumWindows makes sure each window still
-  // exists as it comes to it (under Wine, one request each), so stopping early pays.
-  ::EnumWindows(
+  // meanwhile, and lost every window below it. The desktop's list comes in one request, where
+  // EnumWindows asks again whether each window still exists (under Wine, the window server
+  // each time); one destroyed since reads as hidden.
+  ::EnumDesktopWindows(
+      nullptr,
       [](HWND window, LPARAM visit) -> BOOL {
         return (*reinterpret_cast<const std::function<bool(WindowRef)>*>(visit))(FromHwnd(window));
       },
