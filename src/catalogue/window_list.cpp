@@ -105,17 +105,26 @@ void SetFinalPriorities(WindowSystem& windows,
   }
 }
 
-// The top-level windows a walk of the list looks at, top first: from the window directly above
-// `own_dialog` (from the top when nothing lies above it) down to, but not including, the
-// bottom-most window.
-std::vector<WindowRef> WindowsToList(WindowSystem& windows, WindowRef own_dialog) {
-  std::vector<WindowRef> all = windows.TopLevelWindows();
-  const auto own = std::ranges::find(all, own_dialog);
-  const auto first = own == all.begin() || own == all.end() ? all.begin() : own - 1;
-  const auto end = std::find(first, all.end(), windows.BottomWindow(own_dialog));
-  all.erase(end, all.end());
-  all.erase(all.begin(), first);
-  return all;
+// Calls `visit` with each top-level window a walk of the list looks at, top first, until it
+// returns false: from the window directly above `own_dialog` (from the top when nothing lies
+// above it) down to, but not including, the bottom-most window. The windows above the own
+// dialog wait until it is found, when only the one directly above it still counts.
+void VisitWindowsToList(WindowSystem& windows, WindowRef own_dialog,
+                        const std::function<bool(WindowRef)>& visit) {
+  const WindowRef bottom = windows.BottomWindow(own_dialog);
+  std::vector<WindowRef> above_own;
+  bool own_found = false;
+  windows.VisitTopLevelWindows([&](WindowRef w) {
+    if (w == bottom) return false;
+    if (own_found) return visit(w);
+    if (w != own_dialog) return above_own.push_back(w), true;
+    own_found = true;
+    return above_own.empty() || visit(above_own.back());
+  });
+  if (own_found) return;
+  for (WindowRef w : above_own) {
+    if (!visit(w)) return;
+  }
 }
 
 }  // namespace
@@ -146,9 +155,10 @@ std::vector<ListedWindow> WalkWindowList(WindowSystem& windows, WindowRef own_di
                                          const ExclusionList& exclusions) {
   std::vector<ListedWindow> listed;
   const Unlisted unlisted = UnlistedOf(windows, own_dialog, exclusions);
-  for (WindowRef w : WindowsToList(windows, own_dialog)) {
+  VisitWindowsToList(windows, own_dialog, [&](WindowRef w) {
     if (auto listing = ReadListing(windows, w, unlisted)) listed.push_back(std::move(*listing));
-  }
+    return true;
+  });
   return listed;
 }
 
@@ -169,28 +179,14 @@ WindowRef FindListedWindow(WindowSystem& windows, WindowRef own_dialog,
                            const ExclusionList& exclusions,
                            const std::function<bool(const ListedWindow&)>& matches) {
   const Unlisted unlisted = UnlistedOf(windows, own_dialog, exclusions);
-  const auto takes = [&](WindowRef w) {
-    const auto listing = ReadListing(windows, w, unlisted);
-    return listing && matches(*listing);
-  };
-  // As WindowsToList, but reading only as far as the first window taken: the windows above
-  // the own dialog wait until it is found, when only the one directly above it still counts.
-  const WindowRef bottom = windows.BottomWindow(own_dialog);
-  std::vector<WindowRef> above_own;
-  bool own_found = false;
   WindowRef found = kNoWindow;
-  windows.VisitTopLevelWindows([&](WindowRef w) {
-    if (w == bottom) return false;
-    if (own_found) return takes(w) ? (found = w, false) : true;
-    if (w != own_dialog) return above_own.push_back(w), true;
-    own_found = true;
-    if (above_own.empty() || !takes(above_own.back())) return true;
-    found = above_own.back();
+  VisitWindowsToList(windows, own_dialog, [&](WindowRef w) {
+    const auto listing = ReadListing(windows, w, unlisted);
+    if (!listing || !matches(*listing)) return true;
+    found = w;
     return false;
   });
-  if (own_found) return found;
-  const auto first = std::ranges::find_if(above_own, takes);
-  return first == above_own.end() ? kNoWindow : *first;
+  return found;
 }
 
 }  // namespace stackle
