@@ -252,9 +252,7 @@ void CLayerDialog::ReloadRules() {
 void CLayerDialog::OnDestroy() {
   follow_.Stop();
   remote_.UnregisterHotkeys();
-  rules_.UndoAll();
-  operations_.MakeAllOpaque();
-  operations_.RestoreHiddenWindows();
+  PutBackWhatItChanged();
   tray_.Remove();
   dialog_.QuitHelp();
   WriteSettings();
@@ -264,10 +262,15 @@ void CLayerDialog::OnEndSession(bool ending) {
   // Windows ends the process right after this, without destroying the dialog: nothing
   // Stackle hid may stay hidden, and the settings are kept as at exit.
   if (!ending) return;
+  PutBackWhatItChanged();
+  WriteSettings();
+}
+
+void CLayerDialog::PutBackWhatItChanged() {
+  // Rules' pins, opacity, and the windows Stackle hid: what a killed run would leave.
   rules_.UndoAll();
   operations_.MakeAllOpaque();
   operations_.RestoreHiddenWindows();
-  WriteSettings();
 }
 
 std::optional<std::intptr_t> CLayerDialog::OnSysCommand(std::uint32_t id) {

@@ -51,6 +51,7 @@ class CLayerDialog final : public MessageTarget {
   // What the user does not see at once waits until the dialog has painted its list.
   void FinishStartUp();
   void AdoptWhatAKilledRunLeft();
+  void PutBackWhatItChanged();
   std::optional<std::intptr_t> OnCommand(int id, int code);
   void OnDestroy();
   void OnEndSession(bool ending);
