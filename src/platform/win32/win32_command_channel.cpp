@@ -64,8 +64,7 @@ class ReplyWindow {
     window_class.hInstance = ::GetModuleHandleW(nullptr);
     window_class.lpszClassName = reinterpret_cast<const wchar_t*>(kReplyWindowClass);
     ::RegisterClassW(&window_class);
-    window_ = ::CreateWindowExW(0, window_class.lpszClassName, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                nullptr, window_class.hInstance, nullptr);
+    window_ = CreateMessageOnlyWindow(window_class.lpszClassName, window_class.hInstance);
     if (!window_) return;
     ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&output));
     // Run as administrator, this process would otherwise not hear from a Stackle that is not:

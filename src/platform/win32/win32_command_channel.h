@@ -15,6 +15,19 @@ namespace stackle::win32 {
 inline constexpr wchar_t kInstanceName[] = L"Stackle";
 inline constexpr wchar_t kCommandWindowProperty[] = L"Stackle.CommandWindow";
 
+// A window that only takes messages, for a command process's answer. A child of the
+// message-only parent: destroying a top-level window looks at every top-level window for
+// those it owns, which under Wine asks the window server about each. Made top-level should the
+// system refuse the child.
+inline HWND CreateMessageOnlyWindow(const wchar_t* class_name, HINSTANCE instance) {
+  for (const DWORD style : {DWORD{WS_CHILD}, DWORD{0}}) {
+    if (const HWND window = ::CreateWindowExW(WS_EX_NOPARENTNOTIFY, class_name, nullptr, style, 0,
+                                              0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr))
+      return window;
+  }
+  return nullptr;
+}
+
 class Win32InstanceGuard final : public InstanceGuard {
  public:
   bool Claim() override;
