@@ -141,7 +141,9 @@ std::intptr_t RemoteControl::OnCopyData(WindowRef sender, const CopyData* data) 
   if (!received || received->reply_to != sender ||
       windows_.ClassName(sender) != kReplyWindowClass || commands_.Now() > received->deadline)
     return 0;
-  return kCommandAnswered + CarryOut(received->command, received->reply_to);
+  const int code = CarryOut(received->command, received->reply_to);
+  operations_.ShowScriptOutcome();
+  return kCommandAnswered + code;
 }
 
 int RemoteControl::CarryOut(const Command& command, WindowRef reply_to) {

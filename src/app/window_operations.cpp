@@ -72,15 +72,31 @@ void WindowOperations::PlaceOwnWindow(InsertAfter where, Origin origin) {
 }
 
 bool WindowOperations::FinishCommand(Refresh form, Origin origin, bool done) {
+  if (origin != Origin::kScript) {
+    ShowOutcome(form, origin, done);
+  } else if (script_outcome_) {
+    if (form == Refresh::kFull) script_outcome_->form = form;
+    script_outcome_->done = script_outcome_->done && done;
+  } else {
+    script_outcome_ = Outcome{form, done};
+  }
+  return done;
+}
+
+void WindowOperations::ShowScriptOutcome() {
+  const std::optional<Outcome> outcome = std::exchange(script_outcome_, std::nullopt);
+  if (outcome && !dialog_.IsEnding()) ShowOutcome(outcome->form, Origin::kScript, outcome->done);
+}
+
+void WindowOperations::ShowOutcome(Refresh form, Origin origin, bool done) {
   // Not over a question a program asked to close still asks its user.
   if (form == Refresh::kFull && close_waits_ == 0) PlaceOwnWindow(InsertAfter::kTopMost, origin);
   // A rule's list is rebuilt once for all the rules did (RuleEngine).
-  if (origin == Origin::kRule) return done;
+  if (origin == Origin::kRule) return;
   RefreshWindowList();
   if (windows_.TakeDeferredChanges()) dialog_.SetTimer(kLookAgainTimer, kLookAgainInterval);
   if (origin == Origin::kDialog) dialog_.Focus();
   if (!done) dialog_.SetCaption(kRefusedNotice);
-  return done;
 }
 
 bool WindowOperations::PlaceWindow(WindowRef window, InsertAfter where, Origin origin) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <vector>
 
 #include "catalogue/exclusion_list.h"
@@ -21,8 +22,9 @@ inline constexpr char16_t kDialogCaption[] = u"Stackle";
 
 // Where a request to act on a window came from. Asked in the dialog, Stackle takes the
 // foreground and the keyboard focus back after it; asked by a hotkey or a script, the window
-// the user works in keeps them. A rule acts unseen: it activates nothing, and leaves the list
-// to be rebuilt once for all it did.
+// the user works in keeps them. A script's list is rebuilt once its command process has the
+// answer (ShowScriptOutcome). A rule acts unseen: it activates nothing, and leaves the list to
+// be rebuilt once for all it did.
 enum class Origin { kDialog, kHotkey, kScript, kRule };
 
 // The list is rebuilt once more this long after a change a busy program makes later.
@@ -103,9 +105,17 @@ class WindowOperations {
   // Every window Stackle made translucent back as it was: at exit, and on すべて不透明に戻す.
   void MakeAllOpaque() { opacity_.RestoreAll(); }
   void PlaceOwnWindow(InsertAfter where, Origin origin);
+  // What the script's commands did, shown as any other command's: the dialog back on top, the
+  // list rebuilt, the caption saying a refusal. Called once the command process has its answer,
+  // which the rebuild would delay, and with it the script's next command.
+  void ShowScriptOutcome();
 
  private:
   enum class Refresh { kFull, kShort };
+  struct Outcome {
+    Refresh form;
+    bool done;
+  };
 
   // Registers a window just hidden (or shown) with its title, its program at idle priority.
   void RegisterHidden(WindowRef window);
@@ -113,7 +123,9 @@ class WindowOperations {
   bool KeepsItsOpacity(WindowRef window);
   // The common end of a command: the dialog back on top (full form only), the list rebuilt,
   // the focus back on the dialog when it asked; the caption says why when `done` is false.
+  // Gives `done`. A script's is kept for ShowScriptOutcome.
   bool FinishCommand(Refresh form, Origin origin, bool done = true);
+  void ShowOutcome(Refresh form, Origin origin, bool done);
 
   WindowSystem& windows_;
   DialogSurface& dialog_;
@@ -125,6 +137,7 @@ class WindowOperations {
   RebuildObserver* observer_ = nullptr;
   // Close requests whose program may still ask its user, one inside another.
   int close_waits_ = 0;
+  std::optional<Outcome> script_outcome_;
 };
 
 }  // namespace stackle

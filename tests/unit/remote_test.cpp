@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "catalogue/text.h"
 #include "remote/command_line.h"
 #include "remote/command_message.h"
@@ -219,7 +221,16 @@ TEST(RemoteCommands, LeaveTheUserTheForegroundAndAnswerWhatTheyCouldNotDo) {
   // What each switch does is shown end to end; here, what only the desk can show.
   EXPECT_EQ(desk.Hand({CommandVerb::kHide, u"Mail"}), kExitDone);
   EXPECT_EQ(desk.windows.ForegroundWindow(), foreground);
+  // Answered before the list is rebuilt to show it: the script goes on meanwhile.
+  const Text pinned = u"(TopMost):Notes - Editor";
+  bool pinned_at_answer = true;
+  desk.dialog.commands.on_answer = [&] {
+    pinned_at_answer = std::ranges::count(desk.Labels(), pinned) > 0;
+  };
   EXPECT_EQ(desk.Hand({CommandVerb::kTop, u"Notes"}), kExitDone);
+  desk.dialog.commands.on_answer = nullptr;
+  EXPECT_FALSE(pinned_at_answer);
+  EXPECT_EQ(std::ranges::count(desk.Labels(), pinned), 1);
   EXPECT_EQ(desk.windows.ForegroundWindow(), desk.editor) << "Stackle took the foreground";
   EXPECT_FALSE(desk.dialog.HasFocus());
   EXPECT_TRUE(desk.windows.IsTopMost(desk.dialog.Window()));

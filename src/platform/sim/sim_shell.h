@@ -65,11 +65,15 @@ class SimCommandServer final : public CommandServer {
   std::uint64_t now = 1000;
   bool takes_output = true;  // false: Windows keeps the output from the command process
   std::vector<int> answers;  // their codes
+  std::function<void()> on_answer;
 
   void Accept() override { accepting = true; }
   std::uint64_t Now() override { return now; }
   bool SendOutput(WindowRef, const Text&) override { return takes_output; }
-  void Answer(int code) override { answers.push_back(code); }
+  void Answer(int code) override {
+    answers.push_back(code);
+    if (on_answer) on_answer();
+  }
 };
 
 // The window-event hook: every window the simulated desktop announces is queued, and the dialog
