@@ -2,6 +2,7 @@
 // The Win32 adapter makes one system call per operation; the simulation keeps a model.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -17,6 +18,8 @@ enum class WindowMark {
   kRulePinned,   // a rule made it always on top
   kTranslucent,  // Stackle made it translucent; the value holds what it was before
 };
+inline constexpr std::size_t kWindowMarkCount = 3;
+static_assert(static_cast<std::size_t>(WindowMark::kTranslucent) + 1 == kWindowMarkCount);
 
 // LWA_COLORKEY and LWA_ALPHA.
 inline constexpr std::uint32_t kLayeredColorKey = 1, kLayeredAlpha = 2;

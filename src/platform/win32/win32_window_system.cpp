@@ -136,7 +136,6 @@ Win32WindowSystem::Win32WindowSystem() {
 }
 
 Win32WindowSystem::~Win32WindowSystem() {
-  static_assert(static_cast<std::size_t>(WindowMark::kTranslucent) + 1 == 3);
   for (ATOM atom : atoms_) {
     if (atom) ::GlobalDeleteAtom(atom);
   }

@@ -61,8 +61,8 @@ class Win32WindowSystem final : public WindowSystem {
 
   bool deferred_ = false;
   // By WindowMark: its property's global atom, and whether it was there before this run.
-  std::array<std::uint16_t, 3> atoms_{};
-  std::array<bool, 3> marks_may_remain_{};
+  std::array<std::uint16_t, kWindowMarkCount> atoms_{};
+  std::array<bool, kWindowMarkCount> marks_may_remain_{};
   class VirtualDesktops;
   std::unique_ptr<VirtualDesktops> desktops_;
 };
