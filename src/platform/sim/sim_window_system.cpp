@@ -104,13 +104,17 @@ bool SimWindowSystem::Place(WindowRef window, InsertAfter where, bool activate) 
   SimWindow* w = Find(window);
   if (!w || w->refuses) return false;
   if (w->busy) {
-    deferred_ = true;
-    pending_.push_back([=, this] {
-      if (SimWindow* later = Find(window)) PlaceNow(*later, where, activate);
-    });
+    Defer(window, [=, this](SimWindow& later) { PlaceNow(later, where, activate); });
     return true;
   }
   return PlaceNow(*w, where, activate);
+}
+
+void SimWindowSystem::Defer(WindowRef window, std::function<void(SimWindow&)> change) {
+  deferred_ = true;
+  pending_.push_back([=, this] {
+    if (SimWindow* later = Find(window)) change(*later);
+  });
 }
 
 bool SimWindowSystem::PlaceNow(SimWindow& w, InsertAfter where, bool activate) {
@@ -147,10 +151,7 @@ bool SimWindowSystem::Show(WindowRef window, ShowCommand command) {
   if (w->busy) {
     // Never hidden later: the window would escape the hidden register.
     if (command == ShowCommand::kHide) return false;
-    deferred_ = true;
-    pending_.push_back([=, this] {
-      if (SimWindow* later = Find(window)) ShowNow(*later, command);
-    });
+    Defer(window, [=, this](SimWindow& later) { ShowNow(later, command); });
     return true;
   }
   ShowNow(*w, command);

@@ -195,6 +195,8 @@ class SimWindowSystem final : public WindowSystem {
     return it == windows_.end() ? nullptr : &it->second;
   }
   std::ptrdiff_t IndexOf(WindowRef window) const;
+  // Keeps `change` for CatchUp, made then if the window is still there.
+  void Defer(WindowRef window, std::function<void(SimWindow&)> change);
   bool PlaceNow(SimWindow& w, InsertAfter where, bool activate);
   void ShowNow(SimWindow& w, ShowCommand command);
   // Index where a window of the given band enters at its top.
