@@ -74,12 +74,11 @@ void WindowOperations::PlaceOwnWindow(InsertAfter where, Origin origin) {
 bool WindowOperations::FinishCommand(Refresh form, Origin origin, bool done) {
   if (origin != Origin::kScript) {
     ShowOutcome(form, origin, done);
-  } else if (script_outcome_) {
-    if (form == Refresh::kFull) script_outcome_->form = form;
-    script_outcome_->done = script_outcome_->done && done;
-  } else {
-    script_outcome_ = Outcome{form, done};
+    return done;
   }
+  // With one kept already: the fuller form, and a refusal in either.
+  const Outcome kept = script_outcome_.value_or(Outcome{form, true});
+  script_outcome_ = Outcome{kept.form == Refresh::kFull ? kept.form : form, kept.done && done};
   return done;
 }
 
